@@ -1,0 +1,71 @@
+// drevel <inputfile> <outputfile>: Bayesian evidence for Hardy-Weinberg
+// equilibrium at one locus.
+#include <cstdio>
+#include <cstring>
+
+#include "app/result_file.h"
+#include "app/run.h"
+#include "numeric/nrutil.h"
+
+using namespace drevel;
+
+static const char* const help_text =
+    "Usage: drevel <inputfile> <outputfile>\n"
+    "\n"
+    "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
+    "with k alleles from its genotype counts.\n"
+    "\n"
+    "Input file (items separated by white space):\n"
+    "  k                          number of alleles\n"
+    "  X(1,1) X(2,1) X(2,2) ...   the k(k+1)/2 genotype counts, lower triangle\n"
+    "                             row by row, X(k,1) ... X(k,k) last\n"
+    "  precision minmc maxmc      Monte Carlo tolerance, minimum and maximum\n"
+    "                             draws; 0 selects 0.005, 500*c and 10000*c\n"
+    "\n"
+    "Result file, five lines: the evidence; the largest log-kernel L_max; the\n"
+    "largest log-kernel under equilibrium L_hyp; the posterior mode over the\n"
+    "cells; the fitted equilibrium genotype frequencies.\n"
+    "\n"
+    "Exit status: 0 on success, 1 on a failure, 2 on a usage error.\n"
+    "See README.TXT for the file formats.\n"
+    "\n"
+    "  -h, --help     print this help and exit\n"
+    "  --version      print the version and exit\n";
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(help_text, stdout);
+    return 0;
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("drevel %s\n", DREVEL_VERSION);
+    return 0;
+  }
+
+  int k, c;
+  double* alpha;
+  double precision;
+  int32_t minmc, maxmc;
+  Read_Data(argc, argv, &k, &c, &alpha, &precision, &minmc, &maxmc);
+
+  double* m = vector(0, c);
+  double* h = vector(0, c);
+  m[0] = c;
+  h[0] = c;
+  double L_max, L_hyp, E;
+  CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision);
+
+  int status = write_file_atomically(argv[2], format_result(E, L_max, L_hyp, m, h, c));
+  if (status == 1) {
+    std::fputs("Error: unable to open output file\n", stderr);
+    return 1;
+  }
+  if (status == 2) {
+    std::fputs("Error: unable to write output file\n", stderr);
+    return 1;
+  }
+  free_vector(alpha, 0, c);
+  free_vector(m, 0, c);
+  free_vector(h, 0, c);
+  return 0;
+}

@@ -1,0 +1,35 @@
+// The command-line run: reading the input file, the evidence computation and
+// the result file.  Every failure prints one message on stderr and ends the
+// process: status 2 for a usage error, 1 for everything else.  A failed run
+// never touches the result file.
+#ifndef DREVEL_APP_RUN_H
+#define DREVEL_APP_RUN_H
+
+#include <cstdint>
+
+namespace drevel {
+
+class rand48_state;
+
+// Checks that argv names an input and a result file, reads the input file
+// argv[1] and validates it.  Fills k, c = k(k+1)/2, the parameter vector
+// *alpha (made by vector(0, c), element 0 = c, element n = count n + 1.0001;
+// the caller owns it and frees it with free_vector(*alpha, 0, c)), and the
+// tuning values, with 0 replaced by 0.005, 500*c and 10000*c.
+// Returns 1; on any failure it ends the process.
+int Read_Data(int argc, char** argv, int* k, int* c, double** alpha, double* precision,
+              int32_t* minmc, int32_t* maxmc);
+
+// Fills the posterior mode m and L_max, the equilibrium maximum h and L_hyp
+// (m and h are genotype cell vectors of the caller's), and the evidence
+// E = 1 - the Monte Carlo estimate.  Returns 1.  The first form draws from
+// the process-wide generator, the second from the caller's stream.
+int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
+                 double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision);
+int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
+                 double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
+                 rand48_state& state, int64_t* draws);
+
+}  // namespace drevel
+
+#endif

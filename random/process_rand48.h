@@ -1,0 +1,15 @@
+// The process-wide 48-bit stream behind drand48() and the deviates without a
+// state argument.  For the random library's own units only: callers outside
+// it use drand48() or a rand48_state of their own.
+#ifndef DREVEL_RANDOM_PROCESS_RAND48_H
+#define DREVEL_RANDOM_PROCESS_RAND48_H
+
+#include "random/rand48.h"
+
+namespace drevel {
+
+rand48_state& process_rand48();
+
+}  // namespace drevel
+
+#endif
