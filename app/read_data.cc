@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/run.h"
+#include "app/tuning.h"
 #include "numeric/nrutil.h"
 
 namespace drevel {
@@ -124,17 +125,14 @@ int Read_Data(int argc, char** argv, int* k_out, int* c_out, double** alpha_out,
   free_vector(counts, 1, c);
   check_tuning(precision, minmc, maxmc);
 
-  if (precision == 0) precision = 0.005;
-  if (minmc == 0) {
-    if (500LL * c > INT32_MAX)
-      fail_number("ERROR: the default minmc, 500 * %lld cells, does not fit in 32 bits; give minmc in the input file\n", c);
-    minmc = 500 * c;
-  }
-  if (maxmc == 0) {
-    if (10000LL * c > INT32_MAX)
-      fail_number("ERROR: the default maxmc, 10000 * %lld cells, does not fit in 32 bits; give maxmc in the input file\n", c);
-    maxmc = 10000 * c;
-  }
+  long long minmc_value = minmc, maxmc_value = maxmc;
+  tuning_status defaults = apply_tuning_defaults(c, &precision, &minmc_value, &maxmc_value);
+  if (defaults == tuning_status::minmc_overflow)
+    fail_number("ERROR: the default minmc, 500 * %lld cells, does not fit in 32 bits; give minmc in the input file\n", c);
+  if (defaults == tuning_status::maxmc_overflow)
+    fail_number("ERROR: the default maxmc, 10000 * %lld cells, does not fit in 32 bits; give maxmc in the input file\n", c);
+  minmc = static_cast<long>(minmc_value);
+  maxmc = static_cast<long>(maxmc_value);
 
   *k_out = static_cast<int>(k);
   *c_out = c;
