@@ -5,12 +5,14 @@
 
 #include "app/result_file.h"
 #include "app/run.h"
+#include "app/vcf_main.h"
 #include "numeric/nrutil.h"
 
 using namespace drevel;
 
 static const char* const help_text =
     "Usage: drevel <inputfile> <outputfile>\n"
+    "       drevel --vcf [options] <input> <output>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
     "with k alleles from its genotype counts.\n"
@@ -30,9 +32,32 @@ static const char* const help_text =
     "See README.TXT for the file formats.\n"
     "\n"
     "  -h, --help     print this help and exit\n"
-    "  --version      print the version and exit\n";
+    "  --version      print the version and exit\n"
+    "\n"
+    "Many loci: drevel --vcf [options] <input> <output>\n"
+    "  Reads a VCF, bgzipped VCF or BCF file (- for standard input) and writes one\n"
+    "  tab-separated row per site (- for standard output), in the input's order:\n"
+    "  #CHROM POS ID REF ALT N_ALLELES N_CALLED N_SKIPPED EVIDENCE L_MAX L_HYP DRAWS\n"
+    "  k = 1 + the number of ALT alleles; each diploid GT call, phased or not, adds\n"
+    "  1 to its genotype cell; missing, haploid and polyploid calls are counted in\n"
+    "  N_SKIPPED.  A site without counted calls, or with more alleles than\n"
+    "  --max-alleles, gets NA in the computed columns.  Each site is computed as\n"
+    "  the two-file run computes its counts, so its row does not depend on the\n"
+    "  other sites or the number of threads.\n"
+    "  --threads N       worker threads (default: the number of cores)\n"
+    "  --regions LIST    only sites overlapping chr, chr:pos or chr:begin-end\n"
+    "                    items, comma-separated; needs a .tbi/.csi index\n"
+    "  --samples LIST    count only these samples: comma-separated names, or\n"
+    "                    @file with one name a line\n"
+    "  --precision P     Monte Carlo tolerance (0: 0.005)\n"
+    "  --minmc N         minimum draws (0: 500*c, c = k(k+1)/2 cells)\n"
+    "  --maxmc N         maximum draws (0: 10000*c)\n"
+    "  --max-alleles K   compute sites with at most K alleles (default 20, at\n"
+    "                    most 654); the work per site grows as k^4\n";
 
 int main(int argc, char** argv) {
+  for (int a = 1; a < argc; a++)
+    if (std::strcmp(argv[a], "--vcf") == 0) return vcf_main(argc, argv);
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::fputs(help_text, stdout);
     return 0;

@@ -1,0 +1,289 @@
+#include "app/vcf_reader.h"
+
+#include <htslib/hts.h>
+#include <htslib/kstring.h>
+#include <htslib/tbx.h>
+#include <htslib/vcf.h>
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdlib>
+
+#include "evidence/cells.h"
+
+namespace drevel {
+
+namespace {
+
+struct interval {
+  int tid;
+  hts_pos_t beg, end;  // 0-based, half open
+  bool operator<(const interval& o) const {
+    return tid != o.tid ? tid < o.tid : beg < o.beg;
+  }
+};
+
+// Sorts the intervals and joins those that overlap or touch, so that a
+// query per interval visits every site once and in file order.
+std::vector<interval> merged(std::vector<interval> list) {
+  std::sort(list.begin(), list.end());
+  std::vector<interval> out;
+  for (const auto& r : list) {
+    if (!out.empty() && out.back().tid == r.tid && r.beg <= out.back().end)
+      out.back().end = std::max(out.back().end, r.end);
+    else
+      out.push_back(r);
+  }
+  return out;
+}
+
+// The name lookup behind hts_parse_region, remembering the name asked for.
+struct name_lookup {
+  bcf_hdr_t* hdr;
+  tbx_t* tbx;  // null for BCF
+  std::string last_name;
+};
+
+int lookup_name(void* data, const char* name) {
+  auto* l = static_cast<name_lookup*>(data);
+  l->last_name = name;
+  return l->tbx ? tbx_name2id(l->tbx, name) : bcf_hdr_name2id(l->hdr, name);
+}
+
+}  // namespace
+
+struct vcf_reader::impl {
+  std::string path;
+  htsFile* fp = nullptr;
+  bcf_hdr_t* hdr = nullptr;
+  bcf1_t* rec = nullptr;
+  hts_idx_t* idx = nullptr;  // BCF index
+  tbx_t* tbx = nullptr;      // bgzipped VCF index
+  hts_itr_t* itr = nullptr;
+  kstring_t line = {0, 0, nullptr};
+  int32_t* gt = nullptr;
+  int gt_size = 0;
+
+  std::vector<int> sample_index;  // the samples whose calls count
+  int max_alleles = default_max_alleles;
+  bool use_regions = false;
+  std::vector<interval> regions;
+  size_t region = 0;            // the next interval to query
+  std::string last_site;        // "chr:pos" of the last site read, for messages
+
+  ~impl() {
+    if (itr) hts_itr_destroy(itr);
+    if (tbx) tbx_destroy(tbx);
+    if (idx) hts_idx_destroy(idx);
+    free(line.s);
+    free(gt);
+    if (rec) bcf_destroy(rec);
+    if (hdr) bcf_hdr_destroy(hdr);
+    if (fp) hts_close(fp);
+  }
+
+  bool load_regions(const std::vector<std::string>& items, std::string* error);
+  int read_record();
+  bool fill_site(vcf_site* site, std::string* error);
+};
+
+vcf_reader::vcf_reader() : impl_(new impl) {}
+vcf_reader::~vcf_reader() = default;
+
+bool vcf_reader::open(const std::string& path, const std::vector<std::string>& regions,
+                      const std::vector<std::string>* samples, int max_alleles,
+                      std::string* error) {
+  impl_.reset(new impl);
+  impl& d = *impl_;
+  d.path = path == "-" ? "standard input" : path;
+  d.max_alleles = max_alleles;
+  // Our own messages name the file and the site; htslib's would only add a
+  // second, less precise line.
+  hts_set_log_level(HTS_LOG_OFF);
+
+  d.fp = hts_open(path.c_str(), "r");
+  if (!d.fp) {
+    *error = d.path + ": cannot open the file";
+    return false;
+  }
+  const htsFormat* format = hts_get_format(d.fp);
+  if (format->category != variant_data || (format->format != vcf && format->format != bcf)) {
+    *error = d.path + ": not a VCF or BCF file";
+    return false;
+  }
+  d.hdr = bcf_hdr_read(d.fp);
+  if (!d.hdr) {
+    *error = d.path + ": the VCF header is missing, truncated or corrupt";
+    return false;
+  }
+  d.rec = bcf_init();
+
+  int n = bcf_hdr_nsamples(d.hdr);
+  if (samples) {
+    for (const auto& name : *samples) {
+      int s = bcf_hdr_id2int(d.hdr, BCF_DT_SAMPLE, name.c_str());
+      if (s < 0) {
+        *error = d.path + ": unknown sample '" + name + "'";
+        return false;
+      }
+      d.sample_index.push_back(s);
+    }
+  } else {
+    for (int s = 0; s < n; s++) d.sample_index.push_back(s);
+  }
+
+  if (!regions.empty()) {
+    if (path == "-") {
+      *error = "--regions needs an indexed file, not standard input";
+      return false;
+    }
+    if (!d.load_regions(regions, error)) return false;
+  }
+  return true;
+}
+
+bool vcf_reader::impl::load_regions(const std::vector<std::string>& items, std::string* error) {
+  const htsFormat* format = hts_get_format(fp);
+  if (format->format == bcf)
+    idx = bcf_index_load3(path.c_str(), nullptr, HTS_IDX_SILENT_FAIL);
+  else if (format->compression == bgzf)
+    tbx = tbx_index_load3(path.c_str(), nullptr, HTS_IDX_SILENT_FAIL);
+  if (!idx && !tbx) {
+    *error = path + ": --regions needs an index next to the file (" +
+             (format->format == bcf ? "a .csi index" : "a bgzipped VCF with a .tbi or .csi index") +
+             "); none was found";
+    return false;
+  }
+  use_regions = true;
+  name_lookup lookup{hdr, tbx, ""};
+  std::vector<interval> list;
+  for (const auto& item : items) {
+    interval r;
+    lookup.last_name.clear();
+    const char* end = hts_parse_region(item.c_str(), &r.tid, &r.beg, &r.end, lookup_name,
+                                       &lookup, HTS_PARSE_ONE_COORD);
+    if (end && *end == '\0') {
+      list.push_back(r);
+      continue;
+    }
+    // A sequence that the header declares but the index lacks has no sites.
+    if (!end && r.tid == -1 && tbx && !lookup.last_name.empty() &&
+        bcf_hdr_name2id(hdr, lookup.last_name.c_str()) >= 0)
+      continue;
+    if (!end && r.tid == -1)
+      *error = path + ": region '" + item + "' names a sequence that the file does not have";
+    else
+      *error = "--regions: cannot read the region '" + item + "' (use chr, chr:pos or chr:begin-end)";
+    return false;
+  }
+  regions = merged(list);
+  return true;
+}
+
+// bcf_read's convention: 0 for a record, -1 at the end, below -1 on an error.
+int vcf_reader::impl::read_record() {
+  if (!use_regions) return bcf_read(fp, hdr, rec);
+  for (;;) {
+    if (!itr) {
+      if (region >= regions.size()) return -1;
+      const interval& r = regions[region++];
+      itr = tbx ? tbx_itr_queryi(tbx, r.tid, r.beg, r.end)
+                : bcf_itr_queryi(idx, r.tid, r.beg, r.end);
+      if (!itr) return -2;
+    }
+    int status;
+    if (tbx) {
+      status = tbx_itr_next(fp, tbx, itr, &line);
+      if (status >= 0) status = vcf_parse(&line, hdr, rec) == 0 ? 0 : -2;
+    } else {
+      status = bcf_itr_next(fp, itr, rec);
+    }
+    if (status == -1) {
+      hts_itr_destroy(itr);
+      itr = nullptr;
+      continue;
+    }
+    if (status < -1) return status;
+    // A long record that reaches into an earlier interval of the same
+    // sequence was already given there.
+    const interval& current = regions[region - 1];
+    if (region >= 2) {
+      const interval& before = regions[region - 2];
+      if (before.tid == current.tid && rec->pos < before.end) continue;
+    }
+    return 0;
+  }
+}
+
+int vcf_reader::next(vcf_site* site, std::string* error) {
+  impl& d = *impl_;
+  int status = d.read_record();
+  if (status == -1) return 0;
+  if (status < -1 || d.rec->errcode) {
+    std::string where = d.last_site.empty() ? "before the first site" : "after site " + d.last_site;
+    if (status >= -1 && d.rec->errcode) {
+      const char* name = bcf_seqname(d.hdr, d.rec);
+      if (name) where = "at site " + std::string(name) + ":" + std::to_string(d.rec->pos + 1);
+    }
+    *error = d.path + ": truncated or corrupt input " + where;
+    return -1;
+  }
+  return d.fill_site(site, error) ? 1 : -1;
+}
+
+bool vcf_reader::impl::fill_site(vcf_site* site, std::string* error) {
+  if (bcf_unpack(rec, BCF_UN_ALL) != 0) {
+    *error = path + ": corrupt record after site " + last_site;
+    return false;
+  }
+  const char* name = bcf_seqname(hdr, rec);
+  if (!name || rec->n_allele < 1) {
+    *error = path + ": corrupt record after site " + (last_site.empty() ? "(none)" : last_site);
+    return false;
+  }
+  site->chrom = name;
+  site->pos = rec->pos + 1;
+  last_site = site->chrom + ":" + std::to_string(site->pos);
+  site->id = rec->d.id ? rec->d.id : ".";
+  site->ref = rec->d.allele[0];
+  site->alt.clear();
+  for (int a = 1; a < rec->n_allele; a++) {
+    if (a > 1) site->alt += ',';
+    site->alt += rec->d.allele[a];
+  }
+  if (site->alt.empty()) site->alt = ".";
+  int k = rec->n_allele;
+  site->k = k;
+  bool counted = k <= max_alleles;
+  site->counts.assign(counted ? static_cast<size_t>(k) * (k + 1) / 2 : 0, 0.0);
+  site->called = site->skipped = 0;
+
+  int n = bcf_get_genotypes(hdr, rec, &gt, &gt_size);
+  int nsamples = bcf_hdr_nsamples(hdr);
+  if (n <= 0 || nsamples == 0) {  // no GT field: no sample has a call
+    site->skipped = static_cast<int64_t>(sample_index.size());
+    return true;
+  }
+  int ploidy = n / nsamples;
+  for (int s : sample_index) {
+    const int32_t* g = gt + static_cast<size_t>(s) * ploidy;
+    int p = 0;
+    while (p < ploidy && g[p] != bcf_int32_vector_end) p++;
+    if (p != 2 || bcf_gt_is_missing(g[0]) || bcf_gt_is_missing(g[1])) {
+      site->skipped++;
+      continue;
+    }
+    int a = bcf_gt_allele(g[0]), b = bcf_gt_allele(g[1]);
+    if (a < 0 || b < 0 || a >= k || b >= k) {
+      *error = path + ": site " + last_site + ": a genotype names allele " +
+               std::to_string(std::max(a, b)) + " but the site has only " + std::to_string(k) +
+               " alleles";
+      return false;
+    }
+    site->called++;
+    if (counted) site->counts[posvectinf(std::max(a, b) + 1, std::min(a, b) + 1) - 1] += 1;
+  }
+  return true;
+}
+
+}  // namespace drevel

@@ -1,0 +1,16 @@
+// The VCF mode of a build without htslib.
+#include <cstdio>
+
+#include "app/vcf_main.h"
+
+namespace drevel {
+
+int vcf_main(int, char**) {
+  std::fputs(
+      "drevel was built without htslib; install libhts-dev and pkg-config and rebuild to read "
+      "VCF and BCF files\n",
+      stderr);
+  return 1;
+}
+
+}  // namespace drevel
