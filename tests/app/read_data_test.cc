@@ -84,11 +84,12 @@ TEST(read_data, items_end_where_the_conversion_stops) {
   EXPECT_EQ(surplus.minmc, 7);
   EXPECT_EQ(surplus.maxmc, 8);
 
-  parsed fractional = read("2\t1.5e1\n\n 2.25   -0 0 1e-2 300 400 trailing words");
+  parsed fractional = read("2\t1.5e1\n\n 2.25   -0 1e-2 300 400 trailing words");
   EXPECT_EQ(fractional.alpha[1], 15 + 1.0001);
   EXPECT_EQ(fractional.alpha[2], 2.25 + 1.0001);
   EXPECT_EQ(fractional.alpha[3], 0 + 1.0001);  // -0 is no negative count
   EXPECT_EQ(fractional.precision, 0.01);
+  EXPECT_EQ(fractional.minmc, 300);
   EXPECT_EQ(fractional.maxmc, 400);
 }
 
