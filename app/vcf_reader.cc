@@ -1,6 +1,8 @@
 #include "app/vcf_reader.h"
 
+#include <htslib/bgzf.h>
 #include <htslib/hts.h>
+#include <htslib/kseq.h>
 #include <htslib/kstring.h>
 #include <htslib/tbx.h>
 #include <htslib/vcf.h>
@@ -83,7 +85,13 @@ struct vcf_reader::impl {
   }
 
   bool load_regions(const std::vector<std::string>& items, std::string* error);
-  int read_record();
+  bool text = false;  // a text VCF (plain or bgzipped), read line by line
+
+  std::string after_last_site() const {
+    return last_site.empty() ? "before the first site" : "after site " + last_site;
+  }
+  bool check_columns(std::string* error);
+  int read_record(std::string* error);
   bool fill_site(vcf_site* site, std::string* error);
 };
 
@@ -100,6 +108,10 @@ bool vcf_reader::open(const std::string& path, const std::vector<std::string>& r
   // Our own messages name the file and the site; htslib's would only add a
   // second, less precise line.
   hts_set_log_level(HTS_LOG_OFF);
+  if (!regions.empty() && path == "-") {
+    *error = "--regions needs an indexed file, not standard input";
+    return false;
+  }
 
   d.fp = hts_open(path.c_str(), "r");
   if (!d.fp) {
@@ -109,6 +121,13 @@ bool vcf_reader::open(const std::string& path, const std::vector<std::string>& r
   const htsFormat* format = hts_get_format(d.fp);
   if (format->category != variant_data || (format->format != vcf && format->format != bcf)) {
     *error = d.path + ": not a VCF or BCF file";
+    return false;
+  }
+  d.text = format->format == vcf;
+  // A bgzipped file cut at a block boundary reads as if complete; only the
+  // missing end-of-file block tells.
+  if (format->compression == bgzf && bgzf_check_EOF(hts_get_bgzfp(d.fp)) == 0) {
+    *error = d.path + ": truncated file (the bgzip end-of-file block is missing)";
     return false;
   }
   d.hdr = bcf_hdr_read(d.fp);
@@ -132,13 +151,7 @@ bool vcf_reader::open(const std::string& path, const std::vector<std::string>& r
     for (int s = 0; s < n; s++) d.sample_index.push_back(s);
   }
 
-  if (!regions.empty()) {
-    if (path == "-") {
-      *error = "--regions needs an indexed file, not standard input";
-      return false;
-    }
-    if (!d.load_regions(regions, error)) return false;
-  }
+  if (!regions.empty() && !d.load_regions(regions, error)) return false;
   return true;
 }
 
@@ -180,65 +193,91 @@ bool vcf_reader::impl::load_regions(const std::vector<std::string>& items, std::
   return true;
 }
 
-// bcf_read's convention: 0 for a record, -1 at the end, below -1 on an error.
-int vcf_reader::impl::read_record() {
-  if (!use_regions) return bcf_read(fp, hdr, rec);
+// htslib accepts text lines with too few columns; a line cut short is the
+// usual sign of a truncated file, so the columns are counted first.
+bool vcf_reader::impl::check_columns(std::string* error) {
+  size_t columns = 1;
+  for (size_t n = 0; n < line.l; n++)
+    if (line.s[n] == '\t') columns++;
+  int nsamples = bcf_hdr_nsamples(hdr);
+  size_t expected = nsamples > 0 ? 9 + static_cast<size_t>(nsamples) : 8;
+  if (columns == expected || (nsamples == 0 && columns == 9)) return true;
+  std::string text(line.s, line.l);
+  size_t tab1 = text.find('\t'), tab2 = text.find('\t', tab1 + 1);
+  std::string where =
+      tab1 == std::string::npos
+          ? after_last_site()
+          : "at site " + text.substr(0, tab1) + ":" +
+                text.substr(tab1 + 1, tab2 == std::string::npos ? tab2 : tab2 - tab1 - 1);
+  *error = path + ": truncated or corrupt input " + where + ": " + std::to_string(columns) +
+           " columns where the header makes " + std::to_string(expected);
+  return false;
+}
+
+// The next record, whole file or through the region intervals: 1 for a
+// record in rec, 0 at the end, -1 with *error.
+int vcf_reader::impl::read_record(std::string* error) {
   for (;;) {
-    if (!itr) {
-      if (region >= regions.size()) return -1;
+    if (use_regions && !itr) {
+      if (region >= regions.size()) return 0;
       const interval& r = regions[region++];
       itr = tbx ? tbx_itr_queryi(tbx, r.tid, r.beg, r.end)
                 : bcf_itr_queryi(idx, r.tid, r.beg, r.end);
-      if (!itr) return -2;
+      if (!itr) {
+        *error = path + ": the index does not match the file";
+        return -1;
+      }
     }
     int status;
-    if (tbx) {
-      status = tbx_itr_next(fp, tbx, itr, &line);
-      if (status >= 0) status = vcf_parse(&line, hdr, rec) == 0 ? 0 : -2;
+    rec->errcode = 0;
+    if (text) {
+      status = use_regions ? tbx_itr_next(fp, tbx, itr, &line) : hts_getline(fp, KS_SEP_LINE, &line);
+      if (status >= 0 && line.l == 0) continue;  // a blank line holds no site
+      if (status >= 0 && !check_columns(error)) return -1;
+      if (status >= 0 && vcf_parse(&line, hdr, rec) != 0) status = -2;
     } else {
-      status = bcf_itr_next(fp, itr, rec);
+      status = use_regions ? bcf_itr_next(fp, itr, rec) : bcf_read(fp, hdr, rec);
     }
-    if (status == -1) {
+    if (status == -1 && use_regions) {
       hts_itr_destroy(itr);
       itr = nullptr;
       continue;
     }
-    if (status < -1) return status;
+    if (status == -1) return 0;
+    if (status < -1 || rec->errcode) {
+      // A parse error leaves the record's position; a read error does not.
+      const char* name = rec->errcode ? bcf_seqname(hdr, rec) : nullptr;
+      std::string where = name ? "at site " + std::string(name) + ":" + std::to_string(rec->pos + 1)
+                          : after_last_site();
+      *error = path + ": truncated or corrupt input " + where;
+      return -1;
+    }
     // A long record that reaches into an earlier interval of the same
     // sequence was already given there.
-    const interval& current = regions[region - 1];
-    if (region >= 2) {
+    if (use_regions && region >= 2) {
+      const interval& current = regions[region - 1];
       const interval& before = regions[region - 2];
       if (before.tid == current.tid && rec->pos < before.end) continue;
     }
-    return 0;
+    return 1;
   }
 }
 
 int vcf_reader::next(vcf_site* site, std::string* error) {
   impl& d = *impl_;
-  int status = d.read_record();
-  if (status == -1) return 0;
-  if (status < -1 || d.rec->errcode) {
-    std::string where = d.last_site.empty() ? "before the first site" : "after site " + d.last_site;
-    if (status >= -1 && d.rec->errcode) {
-      const char* name = bcf_seqname(d.hdr, d.rec);
-      if (name) where = "at site " + std::string(name) + ":" + std::to_string(d.rec->pos + 1);
-    }
-    *error = d.path + ": truncated or corrupt input " + where;
-    return -1;
-  }
+  int status = d.read_record(error);
+  if (status <= 0) return status;
   return d.fill_site(site, error) ? 1 : -1;
 }
 
 bool vcf_reader::impl::fill_site(vcf_site* site, std::string* error) {
   if (bcf_unpack(rec, BCF_UN_ALL) != 0) {
-    *error = path + ": corrupt record after site " + last_site;
+    *error = path + ": corrupt record " + after_last_site();
     return false;
   }
   const char* name = bcf_seqname(hdr, rec);
   if (!name || rec->n_allele < 1) {
-    *error = path + ": corrupt record after site " + (last_site.empty() ? "(none)" : last_site);
+    *error = path + ": corrupt record " + after_last_site();
     return false;
   }
   site->chrom = name;
