@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sites per second of `drevel --vcf` for 1 and 2 threads on a generated VCF
+# (10000 biallelic and 1000 multi-allelic sites, 500 samples, by default),
+# and a check that both tables are byte-identical.
+#   bench/vcf_throughput.sh [path/to/drevel] [make_vcf.py options...]
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+drevel="${1:-$here/../build/drevel}"
+shift || true
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+python3 "$here/make_vcf.py" "$@" "$work/sites.vcf"
+sites=$(grep -vc '^#' "$work/sites.vcf")
+echo "input: $sites sites${*:+ (make_vcf.py $*)}"
+
+declare -A seconds
+for threads in 1 2; do
+  start=$(date +%s.%N)
+  "$drevel" --vcf --threads "$threads" "$work/sites.vcf" "$work/table$threads.tsv"
+  end=$(date +%s.%N)
+  seconds[$threads]=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
+  awk -v t="$threads" -v s="${seconds[$threads]}" -v n="$sites" \
+    'BEGIN { printf "%d thread(s): %.1f s, %.1f sites/s\n", t, s, n / s }'
+done
+awk -v a="${seconds[1]}" -v b="${seconds[2]}" 'BEGIN { printf "speed-up: %.2f\n", a / b }'
+if cmp -s "$work/table1.tsv" "$work/table2.tsv"; then
+  echo "tables: identical"
+else
+  echo "tables: DIFFER" >&2
+  exit 1
+fi
