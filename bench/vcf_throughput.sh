@@ -14,14 +14,17 @@ python3 "$here/make_vcf.py" "$@" "$work/sites.vcf"
 sites=$(grep -vc '^#' "$work/sites.vcf")
 echo "input: $sites sites${*:+ (make_vcf.py $*)}"
 
+# Elapsed and CPU seconds of each run: on a loaded machine the CPU time shows
+# how much of the elapsed time the run actually had the cores.
 declare -A seconds
+TIMEFORMAT='%R %U %S'
 for threads in 1 2; do
-  start=$(date +%s.%N)
-  "$drevel" --vcf --threads "$threads" "$work/sites.vcf" "$work/table$threads.tsv"
-  end=$(date +%s.%N)
-  seconds[$threads]=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
-  awk -v t="$threads" -v s="${seconds[$threads]}" -v n="$sites" \
-    'BEGIN { printf "%d thread(s): %.1f s, %.1f sites/s\n", t, s, n / s }'
+  times=$( { time "$drevel" --vcf --threads "$threads" "$work/sites.vcf" \
+               "$work/table$threads.tsv" 2>&1; } 2>&1 )
+  read -r real user sys <<<"$times"
+  seconds[$threads]=$real
+  awk -v t="$threads" -v r="$real" -v c="$user + $sys" -v u="$user" -v s="$sys" -v n="$sites" \
+    'BEGIN { printf "%d thread(s): %.1f s elapsed, %.1f s CPU, %.1f sites/s\n", t, r, u + s, n / r }'
 done
 awk -v a="${seconds[1]}" -v b="${seconds[2]}" 'BEGIN { printf "speed-up: %.2f\n", a / b }'
 if cmp -s "$work/table1.tsv" "$work/table2.tsv"; then
