@@ -1,6 +1,8 @@
 // Offset-indexed vectors and matrices; see nrutil.h for the layouts.
 #include "numeric/nrutil.h"
 
+#include "numeric/allocate.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +20,7 @@ void nrerror(const char* message) {
 // is block element 1 and handle[low - 1] the spare element 0.
 // malloc of count elements of size bytes; null when the count is not
 // positive or the byte count does not fit in size_t.
-static void* allocate(long long count, size_t size) {
+void* allocate(long long count, size_t size) {
   if (count <= 0 || static_cast<unsigned long long>(count) > SIZE_MAX / size) return nullptr;
   return std::malloc(static_cast<size_t>(count) * size);
 }
