@@ -1,18 +1,18 @@
 // The computation of a run, in its fixed order: the posterior mode, the
 // equilibrium maximum, then the Monte Carlo estimate.
 #include "app/run.h"
+#include "evidence/equilibrium.h"
 #include "evidence/kernel.h"
 #include "evidence/monte_carlo.h"
 #include "random/process_rand48.h"
 
 namespace drevel {
 
-int CalcEvidence(int /*k*/, int c, const double* alpha, double* m, double* h, double* L_max,
+int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
                  double* L_hyp, double* E, int32_t maxmc, int32_t minmc,
                  double precision, rand48_state& state, int64_t* draws) {
   Find_Argmax(alpha, m, L_max, c);
-  for (int n = 1; n <= c; n++) h[n] = 0;
-  *L_hyp = 0;
+  Find_Argmax_Hyp(alpha, h, L_hyp, k, c);
   *E = 1 - evidag_mtcar(alpha, *L_hyp, maxmc, minmc, precision, c, state, draws);
   return 1;
 }
