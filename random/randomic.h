@@ -1,5 +1,6 @@
 // The random library: the 48-bit uniform generator (rand48.h), gamma
-// deviates, and the further generators and deviates.
+// deviates, the 31-bit generator and the normal, Poisson and binomial
+// deviates (the log-gamma function they use is in gammln.h).
 //
 // Every deviate takes its uniforms from a 48-bit stream: the process-wide one
 // for the forms without a state argument, the caller's otherwise.  The order
