@@ -8,51 +8,12 @@
 #include <htslib/vcf.h>
 
 #include <algorithm>
-#include <cinttypes>
 #include <cstdlib>
 
+#include "app/vcf_regions.h"
 #include "evidence/cells.h"
 
 namespace drevel {
-
-namespace {
-
-struct interval {
-  int tid;
-  hts_pos_t beg, end;  // 0-based, half open
-  bool operator<(const interval& o) const {
-    return tid != o.tid ? tid < o.tid : beg < o.beg;
-  }
-};
-
-// Sorts the intervals and joins those that overlap or touch, so that a
-// query per interval visits every site once and in file order.
-std::vector<interval> merged(std::vector<interval> list) {
-  std::sort(list.begin(), list.end());
-  std::vector<interval> out;
-  for (const auto& r : list) {
-    if (!out.empty() && out.back().tid == r.tid && r.beg <= out.back().end)
-      out.back().end = std::max(out.back().end, r.end);
-    else
-      out.push_back(r);
-  }
-  return out;
-}
-
-// The name lookup behind hts_parse_region, remembering the name asked for.
-struct name_lookup {
-  bcf_hdr_t* hdr;
-  tbx_t* tbx;  // null for BCF
-  std::string last_name;
-};
-
-int lookup_name(void* data, const char* name) {
-  auto* l = static_cast<name_lookup*>(data);
-  l->last_name = name;
-  return l->tbx ? tbx_name2id(l->tbx, name) : bcf_hdr_name2id(l->hdr, name);
-}
-
-}  // namespace
 
 struct vcf_reader::impl {
   std::string path;
@@ -69,7 +30,7 @@ struct vcf_reader::impl {
   std::vector<int> sample_index;  // the samples whose calls count
   int max_alleles = default_max_alleles;
   bool use_regions = false;
-  std::vector<interval> regions;
+  std::vector<region_interval> regions;
   size_t region = 0;            // the next interval to query
   std::string last_site;        // "chr:pos" of the last site read, for messages
 
@@ -168,29 +129,7 @@ bool vcf_reader::impl::load_regions(const std::vector<std::string>& items, std::
     return false;
   }
   use_regions = true;
-  name_lookup lookup{hdr, tbx, ""};
-  std::vector<interval> list;
-  for (const auto& item : items) {
-    interval r;
-    lookup.last_name.clear();
-    const char* end = hts_parse_region(item.c_str(), &r.tid, &r.beg, &r.end, lookup_name,
-                                       &lookup, HTS_PARSE_ONE_COORD);
-    if (end && *end == '\0') {
-      list.push_back(r);
-      continue;
-    }
-    // A sequence that the header declares but the index lacks has no sites.
-    if (!end && r.tid == -1 && tbx && !lookup.last_name.empty() &&
-        bcf_hdr_name2id(hdr, lookup.last_name.c_str()) >= 0)
-      continue;
-    if (!end && r.tid == -1)
-      *error = path + ": region '" + item + "' names a sequence that the file does not have";
-    else
-      *error = "--regions: cannot read the region '" + item + "' (use chr, chr:pos or chr:begin-end)";
-    return false;
-  }
-  regions = merged(list);
-  return true;
+  return parse_regions(items, path, hdr, tbx, &regions, error);
 }
 
 // htslib accepts text lines with too few columns; a line cut short is the
@@ -220,7 +159,7 @@ int vcf_reader::impl::read_record(std::string* error) {
   for (;;) {
     if (use_regions && !itr) {
       if (region >= regions.size()) return 0;
-      const interval& r = regions[region++];
+      const region_interval& r = regions[region++];
       itr = tbx ? tbx_itr_queryi(tbx, r.tid, r.beg, r.end)
                 : bcf_itr_queryi(idx, r.tid, r.beg, r.end);
       if (!itr) {
@@ -255,8 +194,8 @@ int vcf_reader::impl::read_record(std::string* error) {
     // A long record that reaches into an earlier interval of the same
     // sequence was already given there.
     if (use_regions && region >= 2) {
-      const interval& current = regions[region - 1];
-      const interval& before = regions[region - 2];
+      const region_interval& current = regions[region - 1];
+      const region_interval& before = regions[region - 2];
       if (before.tid == current.tid && rec->pos < before.end) continue;
     }
     return 1;
