@@ -150,6 +150,19 @@ TEST(vcf_reader, regions_through_tabix_and_csi_indexes) {
   }
 }
 
+TEST(vcf_reader, declared_sequence_without_sites_is_an_empty_region) {
+  std::string dir = make_temp_dir();
+  std::string text = write_vcf(dir, {{"1", 10, "A", "G", {"0/1", "0/0", "1/1", "0|1"}}});
+  convert_vcf(text, dir + "/in.vcf.gz", "wz", true);
+  convert_vcf(text, dir + "/in.bcf", "wb", true);
+  for (const std::string& path : {dir + "/in.vcf.gz", dir + "/in.bcf"}) {
+    read_all r = read_file(path, {"2:1-100", "1"});
+    ASSERT_TRUE(r.opened) << r.error;
+    EXPECT_EQ(r.last_status, 0) << r.error;
+    EXPECT_EQ(positions(r), std::vector<int64_t>{10}) << path;
+  }
+}
+
 TEST(vcf_reader, regions_need_an_index) {
   std::string dir = make_temp_dir();
   std::string text = write_vcf(dir, spread_sites());
