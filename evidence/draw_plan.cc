@@ -1,32 +1,38 @@
-// Draw plans and the walk through one draw's uniforms.
+// Draw plans.
 #include "evidence/draw_plan.h"
 
 #include <cmath>
 
 #include "evidence/fast_math.h"
-#include "random/rand48_access.h"
 
 namespace drevel {
 
 draw_plan make_draw_plan(const double* alpha, int c) {
   draw_plan plan;
   plan.c = c;
-  plan.uniforms.resize(c);
   std::vector<double> dp, dr;
   for (int m = 1; m <= c; m++) {
     double a = alpha[m];
     double d = a - 1;  // as LogDNFunc forms it
-    if (a < 6) {
-      int n = 0;
-      for (int j = 1; j <= a; j++) n++;  // gamadev's loop bound
-      plan.uniforms[m - 1] = n;
-      dp.push_back(d);
-    } else {
-      plan.uniforms[m - 1] = 0;
+    plan.D = plan.D + std::fabs(d);
+    if (a >= 6) {
+      plan.segments.push_back({-1});
       plan.rejection.push_back(make_rejection_cell(a));
       dr.push_back(d);
+      continue;
     }
-    plan.D = plan.D + std::fabs(d);
+    int n = 0;
+    for (int j = 1; j <= a; j++) n++;  // gamadev's loop bound
+    if (plan.segments.empty() || plan.segments.back().run < 0) {
+      plan.segments.push_back({static_cast<int>(plan.runs.size())});
+      plan.runs.push_back({static_cast<int>(plan.product_cells.size()), 0, 0});
+    }
+    product_run& run = plan.runs.back();
+    plan.product_cells.push_back({run.uniforms, n});
+    run.count++;
+    run.uniforms += n;
+    if (run.uniforms > plan.max_run_uniforms) plan.max_run_uniforms = run.uniforms;
+    dp.push_back(d);
   }
   plan.np = static_cast<int>(dp.size());
   plan.d = dp;
@@ -34,25 +40,6 @@ draw_plan make_draw_plan(const double* alpha, int c) {
   double nu = (static_cast<double>(c) + 2) * 0x1p-53;
   plan.bound_scale = 8 * (fast_eps + nu / (1 - nu));
   return plan;
-}
-
-void walk_draw(const draw_plan& plan, uint64_t& X, double* G, int64_t* literal_tests) {
-  double* P = G;
-  double* R = G + plan.np;
-  const rejection_cell* cell = plan.rejection.data();
-  for (int n : plan.uniforms) {
-    if (n == 0) {
-      *R++ = fast_gamma_rejection(*cell++, X, literal_tests);
-      continue;
-    }
-    X = rand48_next(X);
-    double x = rand48_uniform(X);  // 1.0 * u1 is u1
-    for (int j = 1; j < n; j++) {
-      X = rand48_next(X);
-      x *= rand48_uniform(X);
-    }
-    *P++ = x;
-  }
 }
 
 }  // namespace drevel

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "evidence/draw_plan.h"
+#include "evidence/draw_walker.h"
 #include "evidence/fast_kernel.h"
 #include "evidence/kernel.h"
 #include "evidence/monte_carlo.h"
@@ -68,14 +69,14 @@ double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t min
   std::vector<double> G(c), theta(c + 1);
   theta[0] = c;
   fast_stats stats;
-  uint64_t X = rand48_access::get(state);
+  draw_walker walker(plan, rand48_access::get(state));
+  uint64_t X0 = 0, X = rand48_access::get(state);
   int64_t N = 0;
   mc_sums sums;
   mc_check check{0, 0, 0};
   for (;;) {
     N = N + 1;
-    uint64_t X0 = X;
-    walk_draw(plan, X, G.data(), &stats.literal_tests);
+    walker.walk(G.data(), &X0, &X, &stats.literal_tests);
     mc_add_draw(sums, decide_draw(plan, kernel, alpha, L_hyp, G.data(), X0, X, theta.data(),
                                   stats));
     if (N % 100 != 0) continue;

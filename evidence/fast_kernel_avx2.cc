@@ -4,44 +4,16 @@
 // fast_log does, so a lane's logarithm is bit-identical to the scalar one.
 #if defined(__x86_64__) || defined(__i386__)
 
-#include <immintrin.h>
-
 #include <cfloat>
 #include <cmath>
 
 #include "evidence/fast_kernel.h"
+#include "evidence/avx2_math.h"
 #include "evidence/fast_math.h"
 
 namespace drevel {
 
 namespace {
-
-#define DREVEL_AVX2 __attribute__((target("avx2")))
-
-// fast_log on four lanes, operation for operation.
-DREVEL_AVX2 inline __m256d log4(__m256d x) {
-  using namespace fast_math_detail;
-  __m256i ix = _mm256_castpd_si256(x);
-  __m256i t = _mm256_add_epi64(_mm256_sub_epi64(ix, _mm256_set1_epi64x(sqrt_half_bits)),
-                               _mm256_set1_epi64x(1LL << 62));
-  __m256i kb = _mm256_srli_epi64(t, 52);
-  __m256i mb = _mm256_add_epi64(_mm256_sub_epi64(ix, _mm256_slli_epi64(kb, 52)),
-                                _mm256_set1_epi64x(static_cast<long long>(bias_1024)));
-  __m256d m = _mm256_castsi256_pd(mb);
-  __m256d k = _mm256_sub_pd(
-      _mm256_castsi256_pd(_mm256_or_si256(kb, _mm256_set1_epi64x(0x4330000000000000LL))),
-      _mm256_set1_pd(0x1p52 + 1024.0));
-  __m256d one = _mm256_set1_pd(1.0);
-  __m256d f = _mm256_sub_pd(m, one);
-  __m256d s = _mm256_div_pd(f, _mm256_add_pd(_mm256_set1_pd(2.0), f));
-  __m256d z = _mm256_mul_pd(s, s);
-  __m256d p = _mm256_set1_pd(atanh_c[7]);
-  for (int j = 6; j >= 0; j--) p = _mm256_add_pd(_mm256_mul_pd(p, z), _mm256_set1_pd(atanh_c[j]));
-  __m256d s2 = _mm256_add_pd(s, s);
-  __m256d inner = _mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(s2, z), p),
-                                _mm256_mul_pd(k, _mm256_set1_pd(ln2_lo)));
-  return _mm256_add_pd(_mm256_mul_pd(k, _mm256_set1_pd(ln2_hi)), _mm256_add_pd(s2, inner));
-}
 
 DREVEL_AVX2 inline double hsum(__m256d v) {
   __m128d lo = _mm256_castpd256_pd128(v), hi = _mm256_extractf128_pd(v, 1);
@@ -74,7 +46,7 @@ DREVEL_AVX2 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const 
   for (; i + 4 <= np; i += 4) {
     __m256d P = _mm256_loadu_pd(G + i);
     minP4 = _mm256_min_pd(P, minP4);
-    _mm256_storeu_pd(G + i, _mm256_xor_pd(log4(P), sign));
+    _mm256_storeu_pd(G + i, _mm256_xor_pd(avx2::log(P), sign));
   }
   double minP = hmin(minP4);
   for (; i < np; i++) {
@@ -88,7 +60,7 @@ DREVEL_AVX2 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const 
   i = 0;
   for (; i + 4 <= n; i += 4) {
     __m256d g = _mm256_loadu_pd(G + i);
-    __m256d t = _mm256_mul_pd(_mm256_loadu_pd(d + i), log4(g));
+    __m256d t = _mm256_mul_pd(_mm256_loadu_pd(d + i), avx2::log(g));
     sL4 = _mm256_add_pd(sL4, t);
     sA4 = _mm256_add_pd(sA4, _mm256_andnot_pd(sign, t));
     S4 = _mm256_add_pd(S4, g);

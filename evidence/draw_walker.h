@@ -1,0 +1,57 @@
+// The walk through the uniform stream that turns it into draws: for each
+// draw, the products of uniforms of the product-branch cells and the
+// deviates of the rejection-branch cells, with exactly gamadev's uniforms
+// and gamadev's decisions.
+#ifndef DREVEL_EVIDENCE_DRAW_WALKER_H
+#define DREVEL_EVIDENCE_DRAW_WALKER_H
+
+#include <cstdint>
+#include <vector>
+
+#include "evidence/draw_plan.h"
+#include "random/rand48_access.h"
+
+namespace drevel {
+
+// The stream's states by position, generated ahead in blocks: position 0 is
+// the state the ring starts from, position p the state after the p-th
+// uniform.  Positions stay readable for `size` - 2048 further ones.
+class uniform_ring {
+ public:
+  // A ring that keeps at least `span` positions readable behind the newest.
+  uniform_ring(uint64_t X, int64_t span);
+  uint64_t state(int64_t p) const { return states_[static_cast<size_t>(p & mask_)]; }
+  double uniform(int64_t p) const { return rand48_uniform(state(p)); }
+  // Makes positions up to p readable.
+  void ensure(int64_t p) {
+    if (p > end_) fill(p);
+  }
+
+ private:
+  void fill(int64_t p);
+  std::vector<uint64_t> states_;
+  int64_t mask_;
+  int64_t end_ = 0;
+};
+
+class draw_walker {
+ public:
+  draw_walker(const draw_plan& plan, uint64_t X);
+
+  // Walks the next draw: products into G[0..np), deviates into G[np..c);
+  // *X_start and *X_end are the states before its first and after its last
+  // uniform.  *literal_tests counts acceptance tests that the squeeze left
+  // to the library's log and exp.
+  void walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests);
+
+ private:
+  double rejection_deviate(const rejection_cell& cell, int64_t& p, int64_t* literal_tests);
+
+  const draw_plan& plan_;
+  uniform_ring ring_;
+  int64_t pos_ = 0;
+};
+
+}  // namespace drevel
+
+#endif
