@@ -2,15 +2,17 @@
 // equilibrium at one locus.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/result_file.h"
 #include "app/run.h"
+#include "app/run_options.h"
 #include "numeric/nrutil.h"
 
 using namespace drevel;
 
 static const char* const help_text =
-    "Usage: drevel <inputfile> <outputfile>\n"
+    "Usage: drevel [options] <inputfile> <outputfile>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
     "with k alleles from its genotype counts.\n"
@@ -29,8 +31,13 @@ static const char* const help_text =
     "Exit status: 0 on success, 1 on a failure, 2 on a usage error.\n"
     "See README.TXT for the file formats.\n"
     "\n"
-    "  -h, --help     print this help and exit\n"
-    "  --version      print the version and exit\n";
+    "  --engine fast|literal  the Monte Carlo engine (default fast); literal is\n"
+    "                         the direct evaluation, kept as a cross-check: both\n"
+    "                         write the same result file, byte for byte\n"
+    "  --threads N            threads of the fast engine (default: one per core);\n"
+    "                         the result file is the same for every N\n"
+    "  -h, --help             print this help and exit\n"
+    "  --version              print the version and exit\n";
 
 int main(int argc, char** argv) {
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
@@ -40,6 +47,13 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
     std::printf("drevel %s\n", DREVEL_VERSION);
     return 0;
+  }
+
+  run_options options;
+  std::string bad_option = take_run_options(&argc, argv, &options);
+  if (!bad_option.empty()) {
+    std::fputs(bad_option.c_str(), stderr);
+    return 2;
   }
 
   int k, c;
@@ -53,7 +67,7 @@ int main(int argc, char** argv) {
   m[0] = c;
   h[0] = c;
   double L_max, L_hyp, E;
-  CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision);
+  CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision, options);
 
   int status = write_file_atomically(argv[2], format_result(E, L_max, L_hyp, m, h, c));
   if (status == 1) {
