@@ -79,9 +79,9 @@ inline rejection_cell make_rejection_cell(double a) {
 //   dt = 2 squeeze_eps (|a1| + |t|) + 4 u am,
 // and its e from this e by a factor within 1 +- rho,
 //   rho = 2 (squeeze_eps + fast_eps + 2u + dt);
-// the test widens by 2 rho.  Below t = -690 gamadev's e is under
-// 2^95 e^-689 < 2^-48, the smallest non-zero uniform, because |y| <= 2^47
-// (vx is a non-zero multiple of 2^-47).
+// the test widens by 2 rho.  When t + dt < -690, gamadev's e is under
+// 2^95 e^-690 < 2^-48, the smallest non-zero uniform, because |y| <= 2^47
+// (vx is a non-zero multiple of 2^-47), so every u3 >= 2^-48 rejects.
 inline int squeeze_acceptance(const rejection_cell& cell, double x, double y, double u3) {
   using squeeze_detail::unit_round;
   if (!cell.squeeze || !std::isfinite(y)) return 0;
@@ -90,9 +90,8 @@ inline int squeeze_acceptance(const rejection_cell& cell, double x, double y, do
   double a1 = cell.am * sq_log(q);
   double t = a1 - cell.s * y;
   double dt = 2 * squeeze_eps * (std::fabs(a1) + std::fabs(t)) + 4 * unit_round * cell.am;
-  if (!(dt <= 0x1p-10)) return 0;
-  if (t < -690) return u3 > 0 ? -1 : 0;
-  if (!(t <= 1)) return 0;
+  if (t + dt < -690) return u3 >= 0x1p-48 ? -1 : 0;
+  if (!(dt <= 0x1p-10) || !(t <= 1)) return 0;
   double rho = 2 * (squeeze_eps + fast_eps + 2 * unit_round + dt);
   double e = (y * y + 1) * sq_exp(t);
   if (u3 > e * (1 + 2 * rho)) return -1;

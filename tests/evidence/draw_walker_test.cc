@@ -1,0 +1,53 @@
+#include "evidence/draw_walker.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "random/rand48_access.h"
+#include "random/randomic.h"
+
+using namespace drevel;
+
+// Each draw's products and deviates are gamadev's, cell by cell, and the
+// walk leaves the stream where gamadev does: shapes on both sides of 6, a
+// run of product cells longer than the ring's block, and many draws.
+TEST(draw_walker, walks_the_stream_exactly_as_gamadev_draws) {
+  std::vector<double> alpha = {0, 1.0001, 6.0, 2.5, 5.9999, 17.3, 1e5, 3.0001};
+  for (int i = 0; i < 400; i++) alpha.push_back(1.0001 + i % 5);
+  alpha.push_back(6.0001);
+  int c = static_cast<int>(alpha.size()) - 1;
+  alpha[0] = c;
+  draw_plan plan = make_draw_plan(alpha.data(), c);
+  rand48_state literal;
+  draw_walker walker(plan, rand48_access::get(literal));
+  std::vector<double> G(c);
+  int64_t tests = 0;
+  for (int n = 0; n < 300; n++) {
+    uint64_t X0, X1;
+    walker.walk(G.data(), &X0, &X1, &tests);
+    ASSERT_EQ(X0, rand48_access::get(literal));
+    int ip = 0, ir = plan.np;
+    for (int m = 1; m <= c; m++) {
+      double g = gamadev(alpha[m], literal);
+      if (alpha[m] < 6) {
+        ASSERT_EQ(-std::log(G[ip++]), g) << "draw " << n << " cell " << m;
+      } else {
+        ASSERT_EQ(G[ir++], g) << "draw " << n << " cell " << m;
+      }
+    }
+    ASSERT_EQ(X1, rand48_access::get(literal));
+  }
+}
+
+TEST(draw_walker, ring_returns_the_generator_sequence) {
+  rand48_state g;
+  uniform_ring ring(rand48_access::get(g), 100);
+  for (int64_t p = 1; p <= 100000; p++) {
+    ring.ensure(p);
+    double u = drand48(g);
+    ASSERT_EQ(ring.uniform(p), u);
+    ASSERT_EQ(ring.state(p), rand48_access::get(g));
+  }
+}
