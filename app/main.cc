@@ -70,16 +70,10 @@ int main(int argc, char** argv) {
   CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision, options);
 
   int status = write_file_atomically(argv[2], format_result(E, L_max, L_hyp, m, h, c));
-  if (status == 1) {
-    std::fputs("Error: unable to open output file\n", stderr);
-    return 1;
-  }
-  if (status == 2) {
-    std::fputs("Error: unable to write output file\n", stderr);
-    return 1;
-  }
   free_vector(alpha, 0, c);
   free_vector(m, 0, c);
   free_vector(h, 0, c);
-  return 0;
+  if (status == 1) std::fputs("Error: unable to open output file\n", stderr);
+  if (status == 2) std::fputs("Error: unable to write output file\n", stderr);
+  return status == 0 ? 0 : 1;
 }

@@ -1,6 +1,9 @@
 // Offset-indexed vectors and matrices; see nrutil.h for the layouts.
 #include "numeric/nrutil.h"
 
+#include "numeric/allocate.h"
+
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,15 +17,13 @@ void nrerror(const char* message) {
   std::exit(1);
 }
 
-// Block of high - low + 2 elements; the handle is offset so that handle[low]
-// is block element 1 and handle[low - 1] the spare element 0.
-// malloc of count elements of size bytes; null when the count is not
-// positive or the byte count does not fit in size_t.
-static void* allocate(long long count, size_t size) {
+void* allocate(long long count, size_t size) {
   if (count <= 0 || static_cast<unsigned long long>(count) > SIZE_MAX / size) return nullptr;
   return std::malloc(static_cast<size_t>(count) * size);
 }
 
+// Block of high - low + 2 elements; the handle is offset so that handle[low]
+// is block element 1 and handle[low - 1] the spare element 0.
 template <typename T>
 static T* offset_vector(int low, int high, const char* message) {
   long long count = static_cast<long long>(high) - low + 2;
@@ -41,14 +42,17 @@ int32_t* ivector(int low, int high) {
 
 // Row table of rows + 1 handles (slot 0 never set) and one data block of
 // rows * cols + 1 elements (element 0 the spare); element [r][c] is data
-// element 1 + (r - row_low) * cols + (c - col_low).
+// element 1 + (r - row_low) * cols + (c - col_low).  An empty row range
+// still gets the table slot that holds the data block's handle.
 double** matrix(int row_low, int row_high, int col_low, int col_high) {
   long long rows = static_cast<long long>(row_high) - row_low + 1;
   long long cols = static_cast<long long>(col_high) - col_low + 1;
-  double** table = static_cast<double**>(allocate(rows + 1, sizeof(double*)));
+  double** table = rows < 0 ? nullptr
+                            : static_cast<double**>(allocate(rows < 1 ? 2 : rows + 1, sizeof(double*)));
   if (!table) nrerror("allocation failure 1 in matrix()");
   double** m = table + 1 - row_low;
-  long long cells = rows * cols + 1;
+  // rows and cols reach 2^32 each: a product past 63 bits is refused (-1).
+  long long cells = cols < 0 ? 0 : cols > 0 && rows > (LLONG_MAX - 1) / cols ? -1 : rows * cols + 1;
   double* data = static_cast<double*>(allocate(cells, sizeof(double)));
   if (!data) nrerror("allocation failure 2 in matrix()");
   m[row_low] = data + 1 - col_low;

@@ -62,3 +62,9 @@ TEST(nrutil, refused_heap_request_is_fatal) {
   EXPECT_EXIT(matrix(1, 2000000000, 1, 2000000000), testing::ExitedWithCode(1),
               "allocation failure 2 in matrix\\(\\)");
 }
+
+TEST(nrutil, empty_matrix_keeps_its_release_slot) {
+  double** m = matrix(1, 0, 1, 3);  // no rows: the data block is only the spare
+  free_matrix(m, 1, 0, 1, 3);
+  EXPECT_EXIT(matrix(1, -5, 1, 3), testing::ExitedWithCode(1), "allocation failure 1 in matrix\\(\\)");
+}

@@ -14,10 +14,10 @@ static std::string quote(const std::string& s) {
   return q + "'";
 }
 
-static std::string env(const char* name) {
+// The build's own paths, unless the environment names others.
+static std::string env(const char* name, const char* fallback) {
   const char* v = std::getenv(name);
-  if (!v) throw std::runtime_error(std::string("environment variable not set: ") + name);
-  return v;
+  return v ? v : fallback;
 }
 
 std::string make_temp_dir() {
@@ -43,11 +43,11 @@ bool file_exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-std::string source_path(const std::string& relative) { return env("DREVEL_SOURCE") + "/" + relative; }
+std::string source_path(const std::string& relative) { return env("DREVEL_SOURCE", DREVEL_SOURCE_DIR) + "/" + relative; }
 
 run_result run_drevel(const std::vector<std::string>& args, const std::string& stdin_path) {
   std::string dir = make_temp_dir();
-  std::string cmd = quote(env("DREVEL_BIN"));
+  std::string cmd = quote(env("DREVEL_BIN", DREVEL_BIN_PATH));
   for (const auto& a : args) cmd += " " + quote(a);
   cmd += stdin_path.empty() ? " </dev/null" : " <" + quote(stdin_path);
   cmd += " >" + quote(dir + "/out") + " 2>" + quote(dir + "/err");

@@ -10,7 +10,7 @@ struct run_result {
   std::string out, err;
 };
 
-// Runs the binary named by $DREVEL_BIN with args (shell-quoted), standard
+// Runs the built drevel binary ($DREVEL_BIN overrides it) with args (shell-quoted), standard
 // input from stdin_path when it is not empty, and captures both streams.
 run_result run_drevel(const std::vector<std::string>& args, const std::string& stdin_path = "");
 
@@ -19,7 +19,7 @@ std::string make_temp_dir();
 void write_text(const std::string& path, const std::string& text);
 std::string read_text(const std::string& path);
 bool file_exists(const std::string& path);
-// Path of a file in the source tree, from $DREVEL_SOURCE.
+// Path of a file in the source tree ($DREVEL_SOURCE overrides its root).
 std::string source_path(const std::string& relative);
 
 #endif
