@@ -12,7 +12,8 @@
 using namespace drevel;
 
 static const char* const help_text =
-    "Usage: drevel [options] <inputfile> <outputfile>\n"
+    "Usage: drevel <inputfile> <outputfile>\n"
+    "       drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
     "with k alleles from its genotype counts.\n"
