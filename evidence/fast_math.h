@@ -1,4 +1,4 @@
-// Logarithm and exponential for the fast Monte Carlo engine, with a proven
+// The logarithm of the fast Monte Carlo engine's kernel, with a proven
 // relative error bound (docs/fast-engine.md) instead of the last-bit
 // accuracy of the C library.  The engine never trusts these values near a
 // decision: it widens every comparison by the bound and falls back to the
@@ -15,9 +15,9 @@
 namespace drevel {
 
 // Relative error bound, against the exact function, that the engine assumes
-// for fast_log and fast_exp AND for the C library's log and exp.  Both fast
-// functions are within 2^-46 (derivation in docs/fast-engine.md); glibc
-// documents errors below 1 ulp (2^-52).  2^-44 leaves a wide margin.
+// for fast_log AND for the C library's log and exp.  fast_log is within
+// 2^-46 (derivation in docs/fast-engine.md); glibc documents errors below
+// 1 ulp (2^-52).  2^-44 leaves a wide margin.
 constexpr double fast_eps = 0x1p-44;
 
 namespace fast_math_detail {
@@ -26,27 +26,10 @@ constexpr uint64_t sqrt_half_bits = 0x3fe6a09e667f3bcdULL;  // sqrt(1/2)
 constexpr uint64_t bias_1024 = 1024ULL << 52;
 constexpr double ln2_hi = 6.93147180369123816490e-01;  // 32 significant bits
 constexpr double ln2_lo = 1.90821492927058770002e-10;  // ln 2 - ln2_hi
-constexpr double inv_ln2 = 1.44269504088896338700e+00;
-constexpr double round_magic = 0x1.8p52;
 
 // 1/(2j+1) for j = 1..8: the atanh series of log(1+f) in z = s^2.
 constexpr double atanh_c[8] = {1.0 / 3,  1.0 / 5,  1.0 / 7,  1.0 / 9,
                                1.0 / 11, 1.0 / 13, 1.0 / 15, 1.0 / 17};
-// 1/n! for n = 0..12: the Taylor series of exp(r).
-constexpr double exp_c[13] = {1.0,
-                              1.0,
-                              1.0 / 2,
-                              1.0 / 6,
-                              1.0 / 24,
-                              1.0 / 120,
-                              1.0 / 720,
-                              1.0 / 5040,
-                              1.0 / 40320,
-                              1.0 / 362880,
-                              1.0 / 3628800,
-                              1.0 / 39916800,
-                              1.0 / 479001600};
-
 inline uint64_t bits_of(double x) {
   uint64_t b;
   std::memcpy(&b, &x, sizeof b);
@@ -78,19 +61,6 @@ inline double fast_log(double x) {
   for (int j = 6; j >= 0; j--) p = p * z + atanh_c[j];
   double s2 = s + s;
   return k * ln2_hi + (s2 + ((s2 * z) * p + k * ln2_lo));
-}
-
-// e^t for t in [-700, 700], where the result is normal.  Method: t = k ln2 + r
-// with k = round(t / ln 2), |r| <= 0.3466, r = (t - k ln2_hi) - k ln2_lo;
-// e^r by its Taylor polynomial of degree 12 in Horner form; times 2^k exactly.
-inline double fast_exp(double t) {
-  using namespace fast_math_detail;
-  double kd = (t * inv_ln2 + round_magic) - round_magic;
-  double r = (t - kd * ln2_hi) - kd * ln2_lo;
-  double p = exp_c[12];
-  for (int j = 11; j >= 0; j--) p = p * r + exp_c[j];
-  int64_t k = static_cast<int64_t>(kd);
-  return p * double_of(static_cast<uint64_t>(k + 1023) << 52);
 }
 
 }  // namespace drevel
