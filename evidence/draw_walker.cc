@@ -1,16 +1,17 @@
 // The walk of the draws.
 #include "evidence/draw_walker.h"
 
-#include <cstring>
-
 namespace drevel {
 
 uniform_ring::uniform_ring(uint64_t X, int64_t span) {
   int64_t size = 1 << 14;
   while (size < span + 4096) size *= 2;
   states_.resize(static_cast<size_t>(size));
+  uniforms_.resize(static_cast<size_t>(size) + 1);
   mask_ = size - 1;
   states_[0] = X;
+  uniforms_[0] = rand48_uniform(X);
+  uniforms_[static_cast<size_t>(size)] = 1.0;
 }
 
 // Four interleaved chains, each jumping four steps, so that consecutive
@@ -22,10 +23,14 @@ void uniform_ring::fill(int64_t p) {
   uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
   int64_t q = end_ + 1;
   for (; q + 3 <= target; q += 4) {
-    states_[static_cast<size_t>(q & mask_)] = x1;
-    states_[static_cast<size_t>((q + 1) & mask_)] = x2;
-    states_[static_cast<size_t>((q + 2) & mask_)] = x3;
-    states_[static_cast<size_t>((q + 3) & mask_)] = x4;
+    states_[slot(q)] = x1;
+    states_[slot(q + 1)] = x2;
+    states_[slot(q + 2)] = x3;
+    states_[slot(q + 3)] = x4;
+    uniforms_[slot(q)] = rand48_uniform(x1);
+    uniforms_[slot(q + 1)] = rand48_uniform(x2);
+    uniforms_[slot(q + 2)] = rand48_uniform(x3);
+    uniforms_[slot(q + 3)] = rand48_uniform(x4);
     x1 = (j4.a * x1 + j4.c) & rand48_mask;
     x2 = (j4.a * x2 + j4.c) & rand48_mask;
     x3 = (j4.a * x3 + j4.c) & rand48_mask;
@@ -36,23 +41,6 @@ void uniform_ring::fill(int64_t p) {
 
 draw_walker::draw_walker(const draw_plan& plan, uint64_t X)
     : plan_(plan), ring_(X, plan.max_run_uniforms + 8) {}
-
-namespace {
-
-// f when use, else 1.0, without a branch: multiplying by 1.0 is exact, so a
-// cell of n uniforms can always multiply five factors.
-inline double factor_or_one(double f, bool use) {
-  uint64_t b, one;
-  double x = 1.0;
-  std::memcpy(&b, &f, sizeof b);
-  std::memcpy(&one, &x, sizeof one);
-  uint64_t m = 0 - static_cast<uint64_t>(use);
-  uint64_t r = (b & m) | (one & ~m);
-  std::memcpy(&x, &r, sizeof x);
-  return x;
-}
-
-}  // namespace
 
 // gamadev's rejection loop on the ring, with the acceptance test squeezed.
 double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
@@ -92,14 +80,19 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
     }
     const product_run& run = plan_.runs[static_cast<size_t>(seg.run)];
     ring_.ensure(p + run.uniforms + 4);
+    // Every cell multiplies five factors without a branch: those past its
+    // own uniforms read the slot that holds 1.0, and multiplying by 1.0 is
+    // exact, so the product is gamadev's (whose 1.0 * u1 is u1).
+    const double* U = ring_.uniforms();
+    const size_t one = ring_.one_slot();
     for (int k = run.first; k < run.first + run.count; k++) {
       int64_t b = p + cells[k].offset;
       int n = cells[k].uniforms;
-      double x = ring_.uniform(b + 1);  // gamadev's 1.0 * u1 is u1
-      x *= factor_or_one(ring_.uniform(b + 2), n >= 2);
-      x *= factor_or_one(ring_.uniform(b + 3), n >= 3);
-      x *= factor_or_one(ring_.uniform(b + 4), n >= 4);
-      x *= factor_or_one(ring_.uniform(b + 5), n >= 5);
+      double x = U[ring_.slot(b + 1)];
+      x *= U[n >= 2 ? ring_.slot(b + 2) : one];
+      x *= U[n >= 3 ? ring_.slot(b + 3) : one];
+      x *= U[n >= 4 ? ring_.slot(b + 4) : one];
+      x *= U[n >= 5 ? ring_.slot(b + 5) : one];
       *P++ = x;
     }
     p += run.uniforms;

@@ -13,15 +13,20 @@
 
 namespace drevel {
 
-// The stream's states by position, generated ahead in blocks: position 0 is
-// the state the ring starts from, position p the state after the p-th
-// uniform.  Positions stay readable for `size` - 2048 further ones.
+// The stream's states and uniforms by position, generated ahead in blocks:
+// position 0 is the state the ring starts from, position p the state after
+// the p-th uniform.  Positions stay readable for the ring's size - 2048
+// further ones.  One slot past the ring holds 1.0, for factors a cell does
+// not take.
 class uniform_ring {
  public:
   // A ring that keeps at least `span` positions readable behind the newest.
   uniform_ring(uint64_t X, int64_t span);
-  uint64_t state(int64_t p) const { return states_[static_cast<size_t>(p & mask_)]; }
-  double uniform(int64_t p) const { return rand48_uniform(state(p)); }
+  uint64_t state(int64_t p) const { return states_[slot(p)]; }
+  double uniform(int64_t p) const { return uniforms_[slot(p)]; }
+  size_t slot(int64_t p) const { return static_cast<size_t>(p & mask_); }
+  size_t one_slot() const { return static_cast<size_t>(mask_ + 1); }
+  const double* uniforms() const { return uniforms_.data(); }
   // Makes positions up to p readable.
   void ensure(int64_t p) {
     if (p > end_) fill(p);
@@ -30,6 +35,7 @@ class uniform_ring {
  private:
   void fill(int64_t p);
   std::vector<uint64_t> states_;
+  std::vector<double> uniforms_;
   int64_t mask_;
   int64_t end_ = 0;
 };
