@@ -101,4 +101,57 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
   *X_end = ring_.state(p);
 }
 
+void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start,
+                                  uint64_t* X_end, int64_t* literal_tests) {
+  const rejection_cell* rejection = plan_.rejection.data();
+  *X_start = ring_.state(pos_);
+  int64_t p = pos_;
+  for (const draw_segment& seg : plan_.segments) {
+    if (seg.run < 0) {
+      *R++ = rejection_deviate(*rejection++, p, literal_tests);
+      continue;
+    }
+    *run_states++ = ring_.state(p);
+    p += plan_.runs[static_cast<size_t>(seg.run)].uniforms;
+    ring_.ensure(p);
+  }
+  pos_ = p;
+  *X_end = ring_.state(p);
+}
+
+// Each run's uniforms regenerated from its start state into scratch[1..n]
+// on four interleaved chains, then scratch[n + 1] = 1.0 for the factors a
+// cell does not take.
+void products_from_states(const draw_plan& plan, const uint64_t* run_states, double* P,
+                          double* scratch) {
+  const product_cell* cells = plan.product_cells.data();
+  for (const product_run& run : plan.runs) {
+    constexpr rand48_jump j4 = rand48_jump_of(4);
+    uint64_t x1 = rand48_next(*run_states++);
+    uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
+    for (int j = 1; j <= run.uniforms; j += 4) {  // may write up to 3 past the run
+      scratch[j] = rand48_uniform(x1);
+      scratch[j + 1] = rand48_uniform(x2);
+      scratch[j + 2] = rand48_uniform(x3);
+      scratch[j + 3] = rand48_uniform(x4);
+      x1 = (j4.a * x1 + j4.c) & rand48_mask;
+      x2 = (j4.a * x2 + j4.c) & rand48_mask;
+      x3 = (j4.a * x3 + j4.c) & rand48_mask;
+      x4 = (j4.a * x4 + j4.c) & rand48_mask;
+    }
+    const int one = run.uniforms + 1;
+    scratch[one] = 1.0;
+    for (int k = run.first; k < run.first + run.count; k++) {
+      int b = cells[k].offset;
+      int n = cells[k].uniforms;
+      double x = scratch[b + 1];  // as in walk: five factors, exact
+      x *= scratch[n >= 2 ? b + 2 : one];
+      x *= scratch[n >= 3 ? b + 3 : one];
+      x *= scratch[n >= 4 ? b + 4 : one];
+      x *= scratch[n >= 5 ? b + 5 : one];
+      *P++ = x;
+    }
+  }
+}
+
 }  // namespace drevel

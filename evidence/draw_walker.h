@@ -50,6 +50,12 @@ class draw_walker {
   // to the library's log and exp.
   void walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests);
 
+  // The same walk without the products: rejection deviates into R (one per
+  // rejection-branch cell) and, for each product run, the state before its
+  // first uniform into run_states, for products_from_states.
+  void walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start, uint64_t* X_end,
+                       int64_t* literal_tests);
+
  private:
   double rejection_deviate(const rejection_cell& cell, int64_t& p, int64_t* literal_tests);
 
@@ -57,6 +63,12 @@ class draw_walker {
   uniform_ring ring_;
   int64_t pos_ = 0;
 };
+
+// The products of the product-branch cells into P (draw order), from the
+// state before each product run; scratch holds at least
+// plan.max_run_uniforms + 5 values.
+void products_from_states(const draw_plan& plan, const uint64_t* run_states, double* P,
+                          double* scratch);
 
 }  // namespace drevel
 

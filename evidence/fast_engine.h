@@ -16,8 +16,14 @@
 namespace drevel {
 
 struct fast_options {
-  int threads = 1;        // worker threads; 1 runs everything on the caller's
+  // Threads: 1 runs everything on the caller's thread; 2 or more split each
+  // draw between a thread that walks the rejection-branch cells and the
+  // caller's, which does the rest (more than 2 are not used).
+  int threads = 1;
   bool portable = false;  // true: never the AVX2 path, even where available
+  // Loci with fewer cells run on one thread whatever `threads` says: their
+  // draws are too short to pay for the hand-over between cores.
+  int pipeline_min_cells = 36;
 };
 
 // What the engine did besides the result, for tests, benchmarks and reports.

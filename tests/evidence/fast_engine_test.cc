@@ -93,7 +93,8 @@ void expect_same(const outcome& a, const outcome& b) {
 
 // Thresholds: one of the draws' own literal kernels (a tie, which is a hit),
 // the next double on either side (near misses the bound must send to the
-// literal evaluation), and random quantiles.
+// literal evaluation), and random quantiles; AVX2 and portable paths, one
+// and two threads.
 TEST(fast_engine, matches_the_literal_engine_on_random_inputs) {
   std::mt19937_64 rng(20261209);
   int64_t replays = 0, draws = 0, tie_replays = 0;
@@ -111,10 +112,12 @@ TEST(fast_engine, matches_the_literal_engine_on_random_inputs) {
       case 2: threshold = std::nextafter(tie, INFINITY); break;
       default: threshold = sorted[rng() % sorted.size()] + 1e-3; break;
     }
-    fast_options portable;
-    portable.portable = i % 2 == 1;
+    fast_options options;
+    options.portable = i % 2 == 1;
+    options.threads = i % 3 == 2 ? 2 : 1;
+    options.pipeline_min_cells = 1;
     outcome a = literal(alpha, threshold, 300, 100, 0.0);
-    outcome b = fast(alpha, threshold, 300, 100, 0.0, portable);
+    outcome b = fast(alpha, threshold, 300, 100, 0.0, options);
     SCOPED_TRACE(i);
     expect_same(a, b);
     if (i % 4 == 3) {
@@ -151,9 +154,11 @@ TEST(fast_engine, reproduces_the_reference_runs) {
     Find_Argmax_Hyp(alpha.data(), h.data(), &L_hyp, ref.k, c);
     rand48_state expected;
     for (long long i = 0; i < ref.uniforms; i++) drand48(expected);
-    for (bool portable : {false, true}) {
+    for (int variant = 0; variant < 3; variant++) {
       fast_options options;
-      options.portable = portable;
+      options.portable = variant == 1;
+      options.threads = variant == 2 ? 2 : 1;
+      options.pipeline_min_cells = 1;
       outcome o = fast(alpha, L_hyp, 10000 * c, 500 * c, 0.005, options);
       EXPECT_EQ(o.draws, ref.draws);
       EXPECT_EQ(o.r, ref.r);
@@ -183,11 +188,32 @@ TEST(fast_engine, many_cells_with_huge_and_zero_counts_match) {
   std::vector<double> L = literal_kernels(alpha, 200);
   std::sort(L.begin(), L.end());
   for (double threshold : {L[100], L[3], std::nextafter(L[150], 0.0)}) {
-    for (bool portable : {false, true}) {
-      fast_options options;
-      options.portable = portable;
-      expect_same(literal(alpha, threshold, 200, 200, 0.0),
-                  fast(alpha, threshold, 200, 200, 0.0, options));
+    for (int threads : {1, 2}) {
+      for (bool portable : {false, true}) {
+        fast_options options;
+        options.portable = portable;
+        options.threads = threads;
+        expect_same(literal(alpha, threshold, 200, 200, 0.0),
+                    fast(alpha, threshold, 200, 200, 0.0, options));
+      }
+    }
+  }
+}
+
+// The walker runs ahead of the stopping rule by up to a ring of draws; what
+// it walked past the stop must not leak into the draws or the final state.
+TEST(fast_engine, two_threads_stop_where_one_thread_does) {
+  std::vector<double> counts(45);
+  for (size_t n = 0; n < counts.size(); n++) counts[n] = static_cast<double>((n * 7) % 13);
+  std::vector<double> alpha = alpha_of(counts);
+  std::vector<double> L = literal_kernels(alpha, 400);
+  std::sort(L.begin(), L.end());
+  fast_options two;
+  two.threads = 2;
+  for (int32_t maxmc : {100, 1000, 3000}) {
+    for (double precision : {0.0, 0.05}) {
+      outcome a = literal(alpha, L[200], maxmc, 100, precision);
+      expect_same(a, fast(alpha, L[200], maxmc, 100, precision, two));
     }
   }
 }
