@@ -17,7 +17,7 @@ struct fast_kernel_result {
 // Cells 0..np-1 hold products P of uniforms (product-branch cells) and are
 // replaced by G = -ln P; cells np..n-1 already hold deviates G.  d[0..n) are
 // the cells' alpha - 1 in the same order and D their sum.  ok is false when
-// some P is below DBL_MIN (a zero uniform), some G is outside [2^-500, 2^500]
+// some P is below DBL_MIN (a zero uniform), some G is outside [2^-500, 2^450]
 // or the result is not finite: the draw must then be evaluated literally.
 using fast_kernel_fn = fast_kernel_result (*)(double* G, int np, int n, const double* d,
                                               double D);

@@ -92,6 +92,7 @@ inline int squeeze_acceptance(const rejection_cell& cell, double x, double y, do
   double D = lu - (lw + t);
   double M =
       0x1p-39 * ((((std::fabs(a1) + std::fabs(t)) + (std::fabs(lw) + std::fabs(lu))) + cell.am) + 4);
+  if (!(M <= 1)) return 0;  // am beyond ~5e11: the band is too wide to help
   if (D > M) return -1;
   if (D < -M) return 1;
   return 0;
