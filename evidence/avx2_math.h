@@ -43,14 +43,22 @@ DREVEL_AVX2 inline __m256d log_combine(__m256d s, __m256d z, __m256d p, __m256d 
   return _mm256_add_pd(_mm256_mul_pd(k, splat(ln2_hi)), _mm256_add_pd(s2, inner));
 }
 
+// atanh_c[j] + z atanh_c[j+1].
+DREVEL_AVX2 inline __m256d pair(__m256d z, int j) {
+  using namespace fast_math_detail;
+  return _mm256_add_pd(splat(atanh_c[j]), _mm256_mul_pd(z, splat(atanh_c[j + 1])));
+}
+
 // fast_log.
 DREVEL_AVX2 inline __m256d log(__m256d x) {
   using namespace fast_math_detail;
   __m256d k;
   __m256d s = log_reduce(x, &k);
   __m256d z = _mm256_mul_pd(s, s);
-  __m256d p = splat(atanh_c[7]);
-  for (int j = 6; j >= 0; j--) p = _mm256_add_pd(_mm256_mul_pd(p, z), splat(atanh_c[j]));
+  __m256d z2 = _mm256_mul_pd(z, z), z4 = _mm256_mul_pd(z2, z2);
+  __m256d p01 = pair(z, 0), p23 = pair(z, 2), p45 = pair(z, 4), p67 = pair(z, 6);
+  __m256d p = _mm256_add_pd(_mm256_add_pd(p01, _mm256_mul_pd(z2, p23)),
+                            _mm256_mul_pd(z4, _mm256_add_pd(p45, _mm256_mul_pd(z2, p67))));
   return log_combine(s, z, p, k);
 }
 

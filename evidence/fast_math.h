@@ -46,7 +46,8 @@ inline double double_of(uint64_t b) {
 // ln x for a positive normal finite x (anything else gives a meaningless
 // value; callers test the range).  Method: x = 2^k m with m in
 // [sqrt(1/2), sqrt(2)); f = m - 1 (exact), s = f/(2+f) with |s| < 0.1716;
-// ln m = 2 atanh s = 2s + 2s z (1/3 + z/5 + ... + z^7/17), z = s^2;
+// ln m = 2 atanh s = 2s + 2s z (1/3 + z/5 + ... + z^7/17), z = s^2, the
+// polynomial in Estrin's scheme;
 // ln x = k ln2_hi + (2s + (2s z p + k ln2_lo)), k ln2_hi exact.
 inline double fast_log(double x) {
   using namespace fast_math_detail;
@@ -57,8 +58,11 @@ inline double fast_log(double x) {
   double f = m - 1.0;
   double s = f / (2.0 + f);
   double z = s * s;
-  double p = atanh_c[7];
-  for (int j = 6; j >= 0; j--) p = p * z + atanh_c[j];
+  // Estrin's scheme: four independent pairs, then two, then one.
+  double z2 = z * z, z4 = z2 * z2;
+  double p01 = atanh_c[0] + z * atanh_c[1], p23 = atanh_c[2] + z * atanh_c[3];
+  double p45 = atanh_c[4] + z * atanh_c[5], p67 = atanh_c[6] + z * atanh_c[7];
+  double p = (p01 + z2 * p23) + z4 * (p45 + z2 * p67);
   double s2 = s + s;
   return k * ln2_hi + (s2 + ((s2 * z) * p + k * ln2_lo));
 }
