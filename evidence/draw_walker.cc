@@ -1,9 +1,12 @@
 // The walk of the draws.
 #include "evidence/draw_walker.h"
 
+#include "evidence/fast_kernel.h"
+
 namespace drevel {
 
-uniform_ring::uniform_ring(uint64_t X, int64_t span) {
+uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable)
+    : avx2_(!portable && cpu_has_avx2()) {
   int64_t size = 1 << 14;
   while (size < span + 4096) size *= 2;
   states_.resize(static_cast<size_t>(size));
@@ -19,6 +22,14 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span) {
 void uniform_ring::fill(int64_t p) {
   constexpr rand48_jump j4 = rand48_jump_of(4);
   int64_t target = p + 1024;
+#if defined(__x86_64__) || defined(__i386__)
+  if (avx2_) {
+    int64_t groups = (target - end_) / 4;
+    ring_fill_avx2(states_.data(), uniforms_.data(), mask_, end_ + 1, groups, state(end_));
+    end_ += 4 * groups;
+    return;
+  }
+#endif
   uint64_t x1 = rand48_next(state(end_));
   uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
   int64_t q = end_ + 1;
@@ -39,8 +50,8 @@ void uniform_ring::fill(int64_t p) {
   end_ = q - 1;
 }
 
-draw_walker::draw_walker(const draw_plan& plan, uint64_t X)
-    : plan_(plan), ring_(X, plan.max_run_uniforms + 8) {}
+draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable)
+    : plan_(plan), ring_(X, plan.max_run_uniforms + 8, portable) {}
 
 // gamadev's rejection loop on the ring, with the acceptance test squeezed.
 double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,

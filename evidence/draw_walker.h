@@ -20,8 +20,9 @@ namespace drevel {
 // not take.
 class uniform_ring {
  public:
-  // A ring that keeps at least `span` positions readable behind the newest.
-  uniform_ring(uint64_t X, int64_t span);
+  // A ring that keeps at least `span` positions readable behind the newest;
+  // it fills with AVX2 where the processor has it, unless portable.
+  uniform_ring(uint64_t X, int64_t span, bool portable = false);
   uint64_t state(int64_t p) const { return states_[slot(p)]; }
   double uniform(int64_t p) const { return uniforms_[slot(p)]; }
   size_t slot(int64_t p) const { return static_cast<size_t>(p & mask_); }
@@ -38,11 +39,17 @@ class uniform_ring {
   std::vector<double> uniforms_;
   int64_t mask_;
   int64_t end_ = 0;
+  bool avx2_;
 };
+
+// `groups` groups of four states and uniforms from position q on, whose
+// predecessor is X_prev, into the ring's arrays (x86 with AVX2 only).
+void ring_fill_avx2(uint64_t* states, double* uniforms, int64_t mask, int64_t q, int64_t groups,
+                    uint64_t X_prev);
 
 class draw_walker {
  public:
-  draw_walker(const draw_plan& plan, uint64_t X);
+  draw_walker(const draw_plan& plan, uint64_t X, bool portable = false);
 
   // Walks the next draw: products into G[0..np), deviates into G[np..c);
   // *X_start and *X_end are the states before its first and after its last

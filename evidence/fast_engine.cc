@@ -33,9 +33,10 @@ double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t min
   theta[0] = c;
   draw_decider decider{plan, select_fast_kernel(options.portable), alpha, L_hyp, theta.data()};
   if (options.threads >= 2 && c >= options.pipeline_min_cells)
-    return evidag_fast_pipeline(decider, maxmc, minmc, precision, state, draws, stats_out);
+    return evidag_fast_pipeline(decider, options.portable, maxmc, minmc, precision, state,
+                                draws, stats_out);
   fast_stats stats;
-  draw_walker walker(plan, rand48_access::get(state));
+  draw_walker walker(plan, rand48_access::get(state), options.portable);
   uint64_t X0 = 0, X = rand48_access::get(state);
   int64_t N = 0;
   mc_sums sums;

@@ -41,8 +41,9 @@ struct draw_ring {
   alignas(64) std::atomic<bool> stop{false};
 };
 
-void walker_thread(const draw_plan& plan, uint64_t X, draw_ring& ring, int64_t* literal_tests) {
-  draw_walker walker(plan, X);
+void walker_thread(const draw_plan& plan, uint64_t X, bool portable, draw_ring& ring,
+                   int64_t* literal_tests) {
+  draw_walker walker(plan, X, portable);
   for (int64_t n = 0;; n++) {
     int spins = 0;
     while (n - ring.consumed.load(std::memory_order_acquire) >= slots) {
@@ -59,14 +60,14 @@ void walker_thread(const draw_plan& plan, uint64_t X, draw_ring& ring, int64_t* 
 
 }  // namespace
 
-double evidag_fast_pipeline(const draw_decider& decider, int32_t maxmc, int32_t minmc,
-                            double precision, rand48_state& state, int64_t* draws,
+double evidag_fast_pipeline(const draw_decider& decider, bool portable, int32_t maxmc,
+                            int32_t minmc, double precision, rand48_state& state, int64_t* draws,
                             fast_stats* stats_out) {
   const draw_plan& plan = decider.plan;
   draw_ring ring(plan);
   int64_t walker_tests = 0;
-  std::thread walker(walker_thread, std::cref(plan), rand48_access::get(state), std::ref(ring),
-                     &walker_tests);
+  std::thread walker(walker_thread, std::cref(plan), rand48_access::get(state), portable,
+                     std::ref(ring), &walker_tests);
 
   std::vector<double> G(static_cast<size_t>(plan.c));
   std::vector<double> scratch(static_cast<size_t>(plan.max_run_uniforms) + 5);

@@ -17,9 +17,9 @@
 namespace drevel {
 
 // evidag_fast's loop with the walk on a second thread; same result, draws
-// and final state.
-double evidag_fast_pipeline(const draw_decider& decider, int32_t maxmc, int32_t minmc,
-                            double precision, rand48_state& state, int64_t* draws,
+// and final state.  portable keeps both threads off the AVX2 paths.
+double evidag_fast_pipeline(const draw_decider& decider, bool portable, int32_t maxmc,
+                            int32_t minmc, double precision, rand48_state& state, int64_t* draws,
                             fast_stats* stats_out);
 
 }  // namespace drevel

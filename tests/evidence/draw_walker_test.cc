@@ -41,13 +41,16 @@ TEST(draw_walker, walks_the_stream_exactly_as_gamadev_draws) {
   }
 }
 
+// Both fills (AVX2 and portable), across several turns of the ring.
 TEST(draw_walker, ring_returns_the_generator_sequence) {
-  rand48_state g;
-  uniform_ring ring(rand48_access::get(g), 100);
-  for (int64_t p = 1; p <= 100000; p++) {
-    ring.ensure(p);
-    double u = drand48(g);
-    ASSERT_EQ(ring.uniform(p), u);
-    ASSERT_EQ(ring.state(p), rand48_access::get(g));
+  for (bool portable : {false, true}) {
+    rand48_state g;
+    uniform_ring ring(rand48_access::get(g), 100, portable);
+    for (int64_t p = 1; p <= 100000; p++) {
+      ring.ensure(p);
+      double u = drand48(g);
+      ASSERT_EQ(ring.uniform(p), u);
+      ASSERT_EQ(ring.state(p), rand48_access::get(g));
+    }
   }
 }
