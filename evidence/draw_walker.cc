@@ -5,25 +5,39 @@
 
 namespace drevel {
 
-uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable)
-    : avx2_(!portable && cpu_has_avx2()) {
+uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahead)
+    : ahead_(ahead), avx2_(!portable && cpu_has_avx2()) {
   // Small enough to stay in the first-level cache for ordinary loci: a fill
-  // runs 1024 positions ahead, a walk reads at most `span` behind.
+  // runs `ahead` positions ahead, a walk reads at most `span` behind.
   int64_t size = 1 << 12;
-  while (size < span + 2048) size *= 2;
+  while (size < span + ahead + 1024) size *= 2;
   states_.resize(static_cast<size_t>(size));
   uniforms_.resize(static_cast<size_t>(size) + 1);
   mask_ = size - 1;
   states_[0] = X;
   uniforms_[0] = rand48_uniform(X);
   uniforms_[static_cast<size_t>(size)] = 1.0;
+  jumps_.resize(static_cast<size_t>(span) + 1);
+  jumps_[0] = {1, 0};
+  for (size_t n = 1; n < jumps_.size(); n++)
+    jumps_[n] = {(rand48_A * jumps_[n - 1].a) & rand48_mask,
+                 (rand48_A * jumps_[n - 1].c + rand48_C) & rand48_mask};
+}
+
+void uniform_ring::skip_to(int64_t p) {
+  if (p <= end_) return;
+  const rand48_jump& j = jumps_[static_cast<size_t>(p - end_)];
+  uint64_t X = (j.a * state(end_) + j.c) & rand48_mask;
+  states_[slot(p)] = X;
+  uniforms_[slot(p)] = rand48_uniform(X);
+  end_ = p;
 }
 
 // Four interleaved chains, each jumping four steps, so that consecutive
 // multiplies do not wait on each other.
 void uniform_ring::fill(int64_t p) {
   constexpr rand48_jump j4 = rand48_jump_of(4);
-  int64_t target = p + 1024;
+  int64_t target = p + ahead_;
 #if defined(__x86_64__) || defined(__i386__)
   if (avx2_) {
     int64_t groups = (target - end_) / 4;
@@ -52,8 +66,10 @@ void uniform_ring::fill(int64_t p) {
   end_ = q - 1;
 }
 
-draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable)
-    : plan_(plan), ring_(X, plan.max_run_uniforms + 8, portable) {}
+// A walker that skips the product runs asks for few positions at a time,
+// so that the runs are still ungenerated when it reaches them.
+draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool rejections_only)
+    : plan_(plan), ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 64 : 1024) {}
 
 // gamadev's rejection loop on the ring, with the acceptance test squeezed.
 double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
@@ -126,7 +142,7 @@ void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_s
     }
     *run_states++ = ring_.state(p);
     p += plan_.runs[static_cast<size_t>(seg.run)].uniforms;
-    ring_.ensure(p);
+    ring_.skip_to(p);
   }
   pos_ = p;
   *X_end = ring_.state(p);

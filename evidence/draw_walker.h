@@ -20,9 +20,10 @@ namespace drevel {
 // not take.
 class uniform_ring {
  public:
-  // A ring that keeps at least `span` positions readable behind the newest;
-  // it fills with AVX2 where the processor has it, unless portable.
-  uniform_ring(uint64_t X, int64_t span, bool portable = false);
+  // A ring that keeps at least `span` positions readable behind the newest
+  // and generates `ahead` positions past each request; it fills with AVX2
+  // where the processor has it, unless portable.
+  uniform_ring(uint64_t X, int64_t span, bool portable = false, int64_t ahead = 1024);
   uint64_t state(int64_t p) const { return states_[slot(p)]; }
   double uniform(int64_t p) const { return uniforms_[slot(p)]; }
   size_t slot(int64_t p) const { return static_cast<size_t>(p & mask_); }
@@ -32,13 +33,19 @@ class uniform_ring {
   void ensure(int64_t p) {
     if (p > end_) fill(p);
   }
+  // Makes position p readable without generating the positions before it
+  // that are not yet there (they stay unreadable): one jump of the
+  // generator, for stretches nobody reads.  p - end at most `span`.
+  void skip_to(int64_t p);
 
  private:
   void fill(int64_t p);
   std::vector<uint64_t> states_;
   std::vector<double> uniforms_;
+  std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= span
   int64_t mask_;
   int64_t end_ = 0;
+  int64_t ahead_;
   bool avx2_;
 };
 
@@ -49,7 +56,10 @@ void ring_fill_avx2(uint64_t* states, double* uniforms, int64_t mask, int64_t q,
 
 class draw_walker {
  public:
-  draw_walker(const draw_plan& plan, uint64_t X, bool portable = false);
+  // rejections_only: the walker will only be asked for walk_rejections, and
+  // jumps over the product runs instead of generating them.
+  draw_walker(const draw_plan& plan, uint64_t X, bool portable = false,
+              bool rejections_only = false);
 
   // Walks the next draw: products into G[0..np), deviates into G[np..c);
   // *X_start and *X_end are the states before its first and after its last

@@ -54,3 +54,34 @@ TEST(draw_walker, ring_returns_the_generator_sequence) {
     }
   }
 }
+
+// The two-thread split: rejection deviates and run states from a walker
+// that jumps over the product runs, products regenerated from those states;
+// together the same draws as the whole walk, on both fill paths.
+TEST(draw_walker, split_walk_gives_the_whole_walk) {
+  std::vector<double> alpha = {0, 7.5, 6.0};
+  for (int i = 0; i < 300; i++) alpha.push_back(1.0001 + i % 5);
+  for (int i = 0; i < 20; i++) alpha.push_back(i % 2 ? 2.0001 : 9.0001);
+  int c = static_cast<int>(alpha.size()) - 1;
+  alpha[0] = c;
+  draw_plan plan = make_draw_plan(alpha.data(), c);
+  for (bool portable : {false, true}) {
+    rand48_state g;
+    draw_walker whole(plan, rand48_access::get(g), portable);
+    draw_walker split(plan, rand48_access::get(g), portable, true);
+    std::vector<double> G(c), R(c - plan.np), P(plan.np);
+    std::vector<double> scratch(plan.max_run_uniforms + 5);
+    std::vector<uint64_t> runs(plan.runs.size());
+    int64_t tests = 0;
+    for (int n = 0; n < 200; n++) {
+      uint64_t a0, a1, b0, b1;
+      whole.walk(G.data(), &a0, &a1, &tests);
+      split.walk_rejections(R.data(), runs.data(), &b0, &b1, &tests);
+      products_from_states(plan, runs.data(), P.data(), scratch.data());
+      ASSERT_EQ(a0, b0);
+      ASSERT_EQ(a1, b1);
+      for (int i = 0; i < plan.np; i++) ASSERT_EQ(G[i], P[i]) << n << " " << i;
+      for (int i = plan.np; i < c; i++) ASSERT_EQ(G[i], R[i - plan.np]) << n << " " << i;
+    }
+  }
+}
