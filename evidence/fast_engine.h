@@ -35,7 +35,8 @@ struct fast_stats {
 
 // evidag_mtcar(alpha, L_hyp, maxmc, minmc, precision, c, state, draws) with
 // the same result, the same *draws and the same final state.  A shape below
-// 1 goes to evidag_mtcar unchanged, which ends the process as it specifies.
+// 1 goes to evidag_mtcar unchanged, which ends the process with gamadev's
+// message.
 double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,
                    double precision, int c, rand48_state& state, int64_t* draws,
                    const fast_options& options = fast_options(), fast_stats* stats = nullptr);
