@@ -2,9 +2,11 @@
 // equilibrium at one locus.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/result_file.h"
 #include "app/run.h"
+#include "app/run_options.h"
 #include "app/vcf_main.h"
 #include "numeric/nrutil.h"
 
@@ -12,6 +14,7 @@ using namespace drevel;
 
 static const char* const help_text =
     "Usage: drevel <inputfile> <outputfile>\n"
+    "       drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>\n"
     "       drevel --vcf [options] <input> <output>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
@@ -31,8 +34,13 @@ static const char* const help_text =
     "Exit status: 0 on success, 1 on a failure, 2 on a usage error.\n"
     "See README.TXT for the file formats.\n"
     "\n"
-    "  -h, --help     print this help and exit\n"
-    "  --version      print the version and exit\n"
+    "  --engine fast|literal  the Monte Carlo engine (default fast); literal is\n"
+    "                         the direct evaluation, kept as a cross-check: both\n"
+    "                         write the same result file, byte for byte\n"
+    "  --threads N            threads of the fast engine (default: one per core);\n"
+    "                         the result file is the same for every N\n"
+    "  -h, --help             print this help and exit\n"
+    "  --version              print the version and exit\n"
     "\n"
     "Many loci: drevel --vcf [options] <input> <output>\n"
     "  Reads a VCF, bgzipped VCF or BCF file (- for standard input) and writes one\n"
@@ -52,6 +60,8 @@ static const char* const help_text =
     "  --precision P     Monte Carlo tolerance (0: 0.005)\n"
     "  --minmc N         minimum draws (0: 500*c, c = k(k+1)/2 cells)\n"
     "  --maxmc N         maximum draws (0: 10000*c)\n"
+    "  --engine E        fast (default) or literal, as for one locus; each site\n"
+    "                    runs on one thread\n"
     "  --max-alleles K   compute sites with at most K alleles (default 20, at\n"
     "                    most 654); the work per site grows as k^4\n";
 
@@ -67,6 +77,13 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  run_options options;
+  std::string bad_option = take_run_options(&argc, argv, &options);
+  if (!bad_option.empty()) {
+    std::fputs(bad_option.c_str(), stderr);
+    return 2;
+  }
+
   int k, c;
   double* alpha;
   double precision;
@@ -78,7 +95,7 @@ int main(int argc, char** argv) {
   m[0] = c;
   h[0] = c;
   double L_max, L_hyp, E;
-  CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision);
+  CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision, options);
 
   int status = write_file_atomically(argv[2], format_result(E, L_max, L_hyp, m, h, c));
   free_vector(alpha, 0, c);

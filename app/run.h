@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "app/run_options.h"
+
 namespace drevel {
 
 class rand48_state;
@@ -23,12 +25,16 @@ int Read_Data(int argc, char** argv, int* k, int* c, double** alpha, double* pre
 // Fills the posterior mode m and L_max, the equilibrium maximum h and L_hyp
 // (m and h are genotype cell vectors of the caller's), and the evidence
 // E = 1 - the Monte Carlo estimate.  Returns 1.  The first form draws from
-// the process-wide generator, the second from the caller's stream.
-int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
-                 double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision);
+// the process-wide generator, the second from the caller's stream.  The
+// estimate comes from the fast engine unless options choose the literal
+// evaluation; both give the same E, draws and final stream state.
 int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
                  double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
-                 rand48_state& state, int64_t* draws);
+                 const run_options& options = run_options());
+int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
+                 double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
+                 rand48_state& state, int64_t* draws,
+                 const run_options& options = run_options());
 
 }  // namespace drevel
 

@@ -32,9 +32,12 @@ site_evidence compute_site_evidence(const vcf_site& site, const tuning_request& 
   for (int n = 1; n <= c; n++) alpha[n] = site.counts[n - 1] + 1.0001;
 
   rand48_state state;
+  run_options one_thread;
+  one_thread.engine = tuning.engine;
+  one_thread.threads = 1;
   CalcEvidence(k, c, alpha, m, h, &result.L_max, &result.L_hyp, &result.E,
                static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc), precision, state,
-               &result.draws);
+               &result.draws, one_thread);
   result.outcome = site_outcome::computed;
   free_vector(alpha, 0, c);
   free_vector(m, 0, c);

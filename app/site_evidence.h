@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/run_options.h"
+
 namespace drevel {
 
 // Sites with more alleles than this are not computed unless the user raises
@@ -22,6 +24,8 @@ const int largest_max_alleles = 654;
 struct tuning_request {
   double precision = 0;
   int32_t minmc = 0, maxmc = 0;
+  // Both engines give the same values; the fast one is the default.
+  mc_engine engine = mc_engine::fast;
 };
 
 // One site as read from the file.  counts holds the c = k(k+1)/2 genotype
@@ -44,7 +48,8 @@ struct site_evidence {
 };
 
 // Computes the evidence, both maxima and the draw count for the site's
-// counts, starting a fresh generator stream at its fixed start; sites with no
+// counts, starting a fresh generator stream at its fixed start, on the
+// caller's thread alone (the parallelism is across sites); sites with no
 // counted call or more than max_alleles alleles are not computed.  Safe to
 // call from several threads at once.  An allocation failure ends the process
 // through nrerror.

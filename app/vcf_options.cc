@@ -83,6 +83,12 @@ bool apply_option(const std::string& name, const std::string& value, vcf_options
       return false;
     }
     (name == "--minmc" ? o->tuning.minmc : o->tuning.maxmc) = static_cast<int32_t>(n);
+  } else if (name == "--engine") {
+    if (value != "fast" && value != "literal") {
+      *error = "--engine needs fast or literal, not '" + value + "'";
+      return false;
+    }
+    o->tuning.engine = value == "fast" ? mc_engine::fast : mc_engine::literal;
   } else if (name == "--max-alleles") {
     if (!parse_integer(value, 1, largest_max_alleles, &n)) {
       *error = "--max-alleles needs a whole number from 1 to " +
@@ -122,7 +128,7 @@ bool parse_vcf_options(int argc, char** argv, vcf_options* options, std::string*
       if (a + 1 >= argc) {
         *error = (name == "--threads" || name == "--regions" || name == "--samples" ||
                   name == "--precision" || name == "--minmc" || name == "--maxmc" ||
-                  name == "--max-alleles")
+                  name == "--engine" || name == "--max-alleles")
                      ? name + " needs a value"
                      : "unknown option '" + name + "'";
         return false;

@@ -1,6 +1,7 @@
 // The command line of the VCF mode:
 //   drevel --vcf [--threads N] [--regions LIST] [--samples LIST|@FILE]
-//                [--precision P] [--minmc N] [--maxmc N] [--max-alleles K]
+//                [--precision P] [--minmc N] [--maxmc N] [--engine fast|literal]
+//                [--max-alleles K]
 //                <input> <output>
 // Options may come before, between or after the two file names, as
 // "--name value" or "--name=value".

@@ -40,9 +40,10 @@ TEST(vcf_options, defaults_and_both_spellings) {
   EXPECT_EQ(r.options.tuning.precision, 0);
   EXPECT_EQ(r.options.tuning.minmc, 0);
   EXPECT_EQ(r.options.max_alleles, default_max_alleles);
+  EXPECT_EQ(r.options.tuning.engine, mc_engine::fast);
 
   r = parse({"--threads=3", "-", "--vcf", "--regions", "1:5-9,2", "out.tsv", "--samples=@s.txt",
-             "--precision", "1e-3", "--minmc=-7", "--maxmc", "2147483647", "--max-alleles=4"});
+             "--precision", "1e-3", "--minmc=-7", "--maxmc", "2147483647", "--max-alleles=4", "--engine", "literal"});
   ASSERT_TRUE(r.ok) << r.error;
   EXPECT_EQ(r.options.input, "-");
   EXPECT_EQ(r.options.output, "out.tsv");
@@ -54,6 +55,7 @@ TEST(vcf_options, defaults_and_both_spellings) {
   EXPECT_EQ(r.options.tuning.minmc, -7);
   EXPECT_EQ(r.options.tuning.maxmc, 2147483647);
   EXPECT_EQ(r.options.max_alleles, 4);
+  EXPECT_EQ(r.options.tuning.engine, mc_engine::literal);
 }
 
 TEST(vcf_options, usage_errors_name_the_problem) {
@@ -73,6 +75,7 @@ TEST(vcf_options, usage_errors_name_the_problem) {
            {{"--vcf", "--minmc", "2147483648", "a", "b"}, "--minmc needs a whole number"},
            {{"--vcf", "--maxmc", "1.5", "a", "b"}, "--maxmc needs"},
            {{"--vcf", "--max-alleles", "655", "a", "b"}, "from 1 to 654"},
+           {{"--vcf", "--engine=slow", "a", "b"}, "--engine needs fast or literal, not 'slow'"},
            {{"--vcf", "--bogus", "a", "b"}, "unknown option '--bogus'"},
            {{"--vcf", "-x", "a", "b"}, "unknown option '-x'"},
        }) {

@@ -1,0 +1,186 @@
+// The walk of the draws.
+#include "evidence/draw_walker.h"
+
+#include "evidence/fast_kernel.h"
+
+namespace drevel {
+
+uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahead)
+    : ahead_(ahead), avx2_(!portable && cpu_has_avx2()) {
+  // Small enough to stay in the first-level cache for ordinary loci: a fill
+  // runs `ahead` positions ahead, a walk reads at most `span` behind.
+  int64_t size = 1 << 12;
+  while (size < span + ahead + 1024) size *= 2;
+  states_.resize(static_cast<size_t>(size));
+  uniforms_.resize(static_cast<size_t>(size) + 1);
+  mask_ = size - 1;
+  states_[0] = X;
+  uniforms_[0] = rand48_uniform(X);
+  uniforms_[static_cast<size_t>(size)] = 1.0;
+  jumps_.resize(static_cast<size_t>(span) + 1);
+  jumps_[0] = {1, 0};
+  for (size_t n = 1; n < jumps_.size(); n++)
+    jumps_[n] = {(rand48_A * jumps_[n - 1].a) & rand48_mask,
+                 (rand48_A * jumps_[n - 1].c + rand48_C) & rand48_mask};
+}
+
+void uniform_ring::skip_to(int64_t p) {
+  if (p <= end_) return;
+  const rand48_jump& j = jumps_[static_cast<size_t>(p - end_)];
+  uint64_t X = (j.a * state(end_) + j.c) & rand48_mask;
+  states_[slot(p)] = X;
+  uniforms_[slot(p)] = rand48_uniform(X);
+  end_ = p;
+}
+
+// Four interleaved chains, each jumping four steps, so that consecutive
+// multiplies do not wait on each other.
+void uniform_ring::fill(int64_t p) {
+  constexpr rand48_jump j4 = rand48_jump_of(4);
+  int64_t target = p + ahead_;
+#if defined(__x86_64__) || defined(__i386__)
+  if (avx2_) {
+    int64_t groups = (target - end_) / 4;
+    ring_fill_avx2(states_.data(), uniforms_.data(), mask_, end_ + 1, groups, state(end_));
+    end_ += 4 * groups;
+    return;
+  }
+#endif
+  uint64_t x1 = rand48_next(state(end_));
+  uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
+  int64_t q = end_ + 1;
+  for (; q + 3 <= target; q += 4) {
+    states_[slot(q)] = x1;
+    states_[slot(q + 1)] = x2;
+    states_[slot(q + 2)] = x3;
+    states_[slot(q + 3)] = x4;
+    uniforms_[slot(q)] = rand48_uniform(x1);
+    uniforms_[slot(q + 1)] = rand48_uniform(x2);
+    uniforms_[slot(q + 2)] = rand48_uniform(x3);
+    uniforms_[slot(q + 3)] = rand48_uniform(x4);
+    x1 = (j4.a * x1 + j4.c) & rand48_mask;
+    x2 = (j4.a * x2 + j4.c) & rand48_mask;
+    x3 = (j4.a * x3 + j4.c) & rand48_mask;
+    x4 = (j4.a * x4 + j4.c) & rand48_mask;
+  }
+  end_ = q - 1;
+}
+
+// A walker that skips the product runs asks for few positions at a time,
+// so that the runs are still ungenerated when it reaches them.
+draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool rejections_only)
+    : plan_(plan), ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 64 : 1024) {}
+
+// gamadev's rejection loop on the ring, with the acceptance test squeezed.
+double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
+                                      int64_t* literal_tests) {
+  for (;;) {
+    ring_.ensure(p + 3);
+    double u1 = ring_.uniform(p + 1);
+    double vx = (u1 + u1) - 1;
+    double u2 = ring_.uniform(p + 2);
+    double vy = (u2 + u2) - 1;
+    p += 2;
+    if (vx * vx + vy * vy > 1) continue;
+    double y = vy / vx;
+    double x = cell.s * y + cell.am;
+    if (x <= 0) continue;
+    double u3 = ring_.uniform(++p);
+    int verdict = squeeze_acceptance(cell, x, y, u3);
+    if (verdict == 0) {
+      ++*literal_tests;
+      verdict = literal_acceptance(cell, x, y, u3);
+    }
+    if (verdict > 0) return x;
+  }
+}
+
+void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests) {
+  const product_cell* cells = plan_.product_cells.data();
+  const rejection_cell* rejection = plan_.rejection.data();
+  double* P = G;
+  double* R = G + plan_.np;
+  *X_start = ring_.state(pos_);
+  int64_t p = pos_;
+  for (const draw_segment& seg : plan_.segments) {
+    if (seg.run < 0) {
+      *R++ = rejection_deviate(*rejection++, p, literal_tests);
+      continue;
+    }
+    const product_run& run = plan_.runs[static_cast<size_t>(seg.run)];
+    ring_.ensure(p + run.uniforms + 4);
+    // Every cell multiplies five factors without a branch: those past its
+    // own uniforms read the slot that holds 1.0, and multiplying by 1.0 is
+    // exact, so the product is gamadev's (whose 1.0 * u1 is u1).
+    const double* U = ring_.uniforms();
+    const size_t one = ring_.one_slot();
+    for (int k = run.first; k < run.first + run.count; k++) {
+      int64_t b = p + cells[k].offset;
+      int n = cells[k].uniforms;
+      double x = U[ring_.slot(b + 1)];
+      x *= U[n >= 2 ? ring_.slot(b + 2) : one];
+      x *= U[n >= 3 ? ring_.slot(b + 3) : one];
+      x *= U[n >= 4 ? ring_.slot(b + 4) : one];
+      x *= U[n >= 5 ? ring_.slot(b + 5) : one];
+      *P++ = x;
+    }
+    p += run.uniforms;
+  }
+  pos_ = p;
+  *X_end = ring_.state(p);
+}
+
+void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start,
+                                  uint64_t* X_end, int64_t* literal_tests) {
+  const rejection_cell* rejection = plan_.rejection.data();
+  *X_start = ring_.state(pos_);
+  int64_t p = pos_;
+  for (const draw_segment& seg : plan_.segments) {
+    if (seg.run < 0) {
+      *R++ = rejection_deviate(*rejection++, p, literal_tests);
+      continue;
+    }
+    *run_states++ = ring_.state(p);
+    p += plan_.runs[static_cast<size_t>(seg.run)].uniforms;
+    ring_.skip_to(p);
+  }
+  pos_ = p;
+  *X_end = ring_.state(p);
+}
+
+// Each run's uniforms regenerated from its start state into scratch[1..n]
+// on four interleaved chains, then scratch[n + 1] = 1.0 for the factors a
+// cell does not take.
+void products_from_states(const draw_plan& plan, const uint64_t* run_states, double* P,
+                          double* scratch) {
+  const product_cell* cells = plan.product_cells.data();
+  for (const product_run& run : plan.runs) {
+    constexpr rand48_jump j4 = rand48_jump_of(4);
+    uint64_t x1 = rand48_next(*run_states++);
+    uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
+    for (int j = 1; j <= run.uniforms; j += 4) {  // may write up to 3 past the run
+      scratch[j] = rand48_uniform(x1);
+      scratch[j + 1] = rand48_uniform(x2);
+      scratch[j + 2] = rand48_uniform(x3);
+      scratch[j + 3] = rand48_uniform(x4);
+      x1 = (j4.a * x1 + j4.c) & rand48_mask;
+      x2 = (j4.a * x2 + j4.c) & rand48_mask;
+      x3 = (j4.a * x3 + j4.c) & rand48_mask;
+      x4 = (j4.a * x4 + j4.c) & rand48_mask;
+    }
+    const int one = run.uniforms + 1;
+    scratch[one] = 1.0;
+    for (int k = run.first; k < run.first + run.count; k++) {
+      int b = cells[k].offset;
+      int n = cells[k].uniforms;
+      double x = scratch[b + 1];  // as in walk: five factors, exact
+      x *= scratch[n >= 2 ? b + 2 : one];
+      x *= scratch[n >= 3 ? b + 3 : one];
+      x *= scratch[n >= 4 ? b + 4 : one];
+      x *= scratch[n >= 5 ? b + 5 : one];
+      *P++ = x;
+    }
+  }
+}
+
+}  // namespace drevel

@@ -1,0 +1,88 @@
+#include "evidence/fast_kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "evidence/draw_plan.h"
+#include "evidence/kernel.h"
+
+using namespace drevel;
+
+namespace {
+
+struct draw {
+  std::vector<double> G;      // products first, then deviates, as the walk lays them
+  std::vector<double> theta;  // the literal normalised draw, in cell order
+  double L_literal;
+};
+
+// A draw of np product cells and n - np deviates with literal values:
+// G = -log(P) and theta = G / sum(G), LogDNFunc on theta.
+draw make_draw(std::mt19937_64& rng, const std::vector<double>& alpha, int np) {
+  int n = static_cast<int>(alpha.size()) - 1;
+  std::uniform_real_distribution<double> unit(1e-9, 1);
+  draw d;
+  d.theta.assign(n + 1, 0);
+  std::vector<double> gam(n);
+  for (int i = 0; i < n; i++) {
+    double v = i < np ? unit(rng) * unit(rng) : 5 + 100 * unit(rng);
+    d.G.push_back(v);
+    gam[i] = i < np ? -std::log(v) : v;
+  }
+  double sum = 0;
+  for (double g : gam) sum = sum + g;
+  for (int i = 0; i < n; i++) d.theta[i + 1] = gam[i] / sum;
+  d.L_literal = LogDNFunc(alpha.data(), d.theta.data(), n);
+  return d;
+}
+
+}  // namespace
+
+TEST(fast_kernel, log_kernel_is_within_the_bound_on_both_paths) {
+  std::mt19937_64 rng(5);
+  for (int n : {1, 3, 4, 5, 55, 210}) {
+    std::vector<double> alpha(n + 1, 0);
+    alpha[0] = n;
+    for (int i = 1; i <= n; i++) alpha[i] = 1.0001 + static_cast<double>(rng() % 40);
+    int np = n / 2;
+    draw_plan plan;
+    plan.c = n;
+    plan.np = np;
+    double nu = (n + 2) * 0x1p-53;
+    plan.bound_scale = 8 * (fast_eps + nu / (1 - nu));
+    for (int i = 1; i <= n; i++) {
+      plan.d.push_back(alpha[i] - 1);
+      plan.D = plan.D + std::fabs(alpha[i] - 1);
+    }
+    for (int rep = 0; rep < 200; rep++) {
+      draw d = make_draw(rng, alpha, np);
+      std::vector<double> g1 = d.G, g2 = d.G;
+      fast_kernel_result a = fast_kernel_portable(g1.data(), np, n, plan.d.data(), plan.D);
+      fast_kernel_result b = select_fast_kernel(false)(g2.data(), np, n, plan.d.data(), plan.D);
+      ASSERT_TRUE(a.ok && b.ok);
+      EXPECT_EQ(g1, g2);  // lane for lane the same logarithms
+      double bound = kernel_bound(plan, a.A);
+      EXPECT_LE(std::fabs(a.L - d.L_literal), bound);
+      EXPECT_LE(std::fabs(b.L - d.L_literal), bound);
+      EXPECT_LT(bound, 1e-7);  // far below the spread of L: replays stay rare
+    }
+  }
+}
+
+TEST(fast_kernel, a_zero_product_or_an_extreme_deviate_is_not_ok) {
+  std::vector<double> d = {1, 1, 1, 1, 1};
+  for (bool portable : {true, false}) {
+    fast_kernel_fn kernel = select_fast_kernel(portable);
+    std::vector<double> G = {0.5, 0.0, 0.25, 0.5, 3.0};  // a zero uniform
+    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5).ok);
+    G = {0.5, 0.5, 0.25, 0.5, 0x1p600};
+    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5).ok);
+    G = {0.5, 0.5, 0.25, 0.5, 0x1p-600};
+    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5).ok);
+    G = {0.5, 0.5, 0.25, 0.5, 3.0};
+    EXPECT_TRUE(kernel(G.data(), 4, 5, d.data(), 5).ok);
+  }
+}
