@@ -14,14 +14,17 @@ python3 "$here/make_vcf.py" "$@" "$work/sites.vcf"
 sites=$(grep -vc '^#' "$work/sites.vcf")
 echo "input: $sites sites${*:+ (make_vcf.py $*)}"
 
-# Elapsed and CPU seconds of each run: on a loaded machine the CPU time shows
-# how much of the elapsed time the run actually had the cores.
+# Elapsed and CPU seconds of each run, and the load average before and after:
+# on a machine shared with other work the two-thread run gets less than two
+# cores, which the CPU time and the load show.
 declare -A seconds
 TIMEFORMAT='%R %U %S'
 for threads in 1 2; do
+  load_before=$(cut -d' ' -f1 /proc/loadavg)
   times=$( { time "$drevel" --vcf --threads "$threads" "$work/sites.vcf" \
                "$work/table$threads.tsv" 2>&1; } 2>&1 )
   read -r real user sys <<<"$times"
+  echo "load average before and after: $load_before / $(cut -d' ' -f1 /proc/loadavg)"
   seconds[$threads]=$real
   awk -v t="$threads" -v r="$real" -v c="$user + $sys" -v u="$user" -v s="$sys" -v n="$sites" \
     'BEGIN { printf "%d thread(s): %.1f s elapsed, %.1f s CPU, %.1f sites/s\n", t, r, u + s, n / r }'
