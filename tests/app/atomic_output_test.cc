@@ -15,17 +15,6 @@ using namespace drevel;
 
 namespace {
 
-std::vector<std::string> entries(const std::string& dir) {
-  std::vector<std::string> names;
-  DIR* d = opendir(dir.c_str());
-  while (dirent* e = readdir(d)) {
-    std::string name = e->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  closedir(d);
-  return names;
-}
-
 }  // namespace
 
 TEST(atomic_output, target_changes_only_at_commit) {
@@ -37,10 +26,10 @@ TEST(atomic_output, target_changes_only_at_commit) {
   ASSERT_TRUE(out.write(big));
   ASSERT_TRUE(out.write("\n"));
   EXPECT_EQ(read_text(path), "old\n");
-  EXPECT_EQ(entries(dir).size(), 2u);  // the target and the temporary file
+  EXPECT_EQ(dir_entries(dir).size(), 2u);  // the target and the temporary file
   ASSERT_TRUE(out.commit());
   EXPECT_EQ(read_text(path), big + "\n");
-  EXPECT_EQ(entries(dir), std::vector<std::string>{"table.tsv"});
+  EXPECT_EQ(dir_entries(dir), std::vector<std::string>{"table.tsv"});
 }
 
 TEST(atomic_output, abandoned_output_leaves_nothing) {
@@ -53,7 +42,7 @@ TEST(atomic_output, abandoned_output_leaves_nothing) {
     ASSERT_TRUE(out.write("partial"));
   }  // destroyed without commit
   EXPECT_EQ(read_text(path), "old\n");
-  EXPECT_EQ(entries(dir), std::vector<std::string>{"table.tsv"});
+  EXPECT_EQ(dir_entries(dir), std::vector<std::string>{"table.tsv"});
 
   atomic_output fresh;
   ASSERT_TRUE(fresh.open(dir + "/new.tsv"));
@@ -73,7 +62,7 @@ TEST(atomic_output, exit_without_commit_removes_the_temporary_file) {
         std::exit(1);
       },
       testing::ExitedWithCode(1), "");
-  EXPECT_TRUE(entries(dir).empty());
+  EXPECT_TRUE(dir_entries(dir).empty());
 }
 
 TEST(atomic_output, unopenable_paths_fail_at_open) {

@@ -21,16 +21,7 @@ struct tree {
     return path;
   }
   std::string out = dir + "/result.txt";
-  std::vector<std::string> files() const {
-    std::vector<std::string> names;
-    DIR* d = opendir(dir.c_str());
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(d);
-    return names;
-  }
+  std::vector<std::string> files() const { return dir_entries(dir); }
 };
 
 const char* const two_alleles_result =

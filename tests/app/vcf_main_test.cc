@@ -16,17 +16,6 @@
 
 namespace {
 
-std::vector<std::string> dir_entries(const std::string& dir) {
-  std::vector<std::string> names;
-  DIR* d = opendir(dir.c_str());
-  while (dirent* e = readdir(d)) {
-    std::string name = e->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  closedir(d);
-  return names;
-}
-
 std::vector<std::string> split(const std::string& text, char sep) {
   std::vector<std::string> parts;
   std::stringstream ss(text);

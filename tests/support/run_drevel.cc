@@ -1,5 +1,6 @@
 #include "support/run_drevel.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -41,6 +42,18 @@ std::string read_text(const std::string& path) {
 bool file_exists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> dir_entries(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = opendir(dir.c_str());
+  if (!d) return names;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(d);
+  return names;
 }
 
 std::string source_path(const std::string& relative) { return env("DREVEL_SOURCE", DREVEL_SOURCE_DIR) + "/" + relative; }

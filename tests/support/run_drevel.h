@@ -19,6 +19,8 @@ std::string make_temp_dir();
 void write_text(const std::string& path, const std::string& text);
 std::string read_text(const std::string& path);
 bool file_exists(const std::string& path);
+// Names in a directory, without "." and "..".
+std::vector<std::string> dir_entries(const std::string& dir);
 // Path of a file in the source tree ($DREVEL_SOURCE overrides its root).
 std::string source_path(const std::string& relative);
 
