@@ -69,7 +69,9 @@ void uniform_ring::fill(int64_t p) {
 // A walker that skips the product runs asks for few positions at a time,
 // so that the runs are still ungenerated when it reaches them.
 draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool rejections_only)
-    : plan_(plan), ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 64 : 1024) {}
+    : plan_(plan),
+      ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 64 : 1024),
+      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {}
 
 // gamadev's rejection loop on the ring, with the acceptance test squeezed.
 double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
@@ -96,7 +98,6 @@ double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
 }
 
 void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests) {
-  const product_cell* cells = plan_.product_cells.data();
   const rejection_cell* rejection = plan_.rejection.data();
   double* P = G;
   double* R = G + plan_.np;
@@ -108,22 +109,15 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
       continue;
     }
     const product_run& run = plan_.runs[static_cast<size_t>(seg.run)];
-    ring_.ensure(p + run.uniforms + 4);
-    // Every cell multiplies five factors without a branch: those past its
-    // own uniforms read the slot that holds 1.0, and multiplying by 1.0 is
-    // exact, so the product is gamadev's (whose 1.0 * u1 is u1).
-    const double* U = ring_.uniforms();
-    const size_t one = ring_.one_slot();
-    for (int k = run.first; k < run.first + run.count; k++) {
-      int64_t b = p + cells[k].offset;
-      int n = cells[k].uniforms;
-      double x = U[ring_.slot(b + 1)];
-      x *= U[n >= 2 ? ring_.slot(b + 2) : one];
-      x *= U[n >= 3 ? ring_.slot(b + 3) : one];
-      x *= U[n >= 4 ? ring_.slot(b + 4) : one];
-      x *= U[n >= 5 ? ring_.slot(b + 5) : one];
-      *P++ = x;
+    ring_.ensure(p + run.uniforms);
+    // The run's uniforms straight from the ring, or copied out of it in
+    // order where they wrap round its end.
+    const double* W = ring_.uniforms() + ring_.slot(p);
+    if (ring_.slot(p) + static_cast<size_t>(run.uniforms) >= ring_.one_slot()) {
+      for (int j = 1; j <= run.uniforms; j++) scratch_[static_cast<size_t>(j)] = ring_.uniform(p + j);
+      W = scratch_.data();
     }
+    run_products(plan_, run, W, P);
     p += run.uniforms;
   }
   pos_ = p;
@@ -149,11 +143,9 @@ void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_s
 }
 
 // Each run's uniforms regenerated from its start state into scratch[1..n]
-// on four interleaved chains, then scratch[n + 1] = 1.0 for the factors a
-// cell does not take.
+// on four interleaved chains, then multiplied as in walk.
 void products_from_states(const draw_plan& plan, const uint64_t* run_states, double* P,
                           double* scratch) {
-  const product_cell* cells = plan.product_cells.data();
   for (const product_run& run : plan.runs) {
     constexpr rand48_jump j4 = rand48_jump_of(4);
     uint64_t x1 = rand48_next(*run_states++);
@@ -168,18 +160,7 @@ void products_from_states(const draw_plan& plan, const uint64_t* run_states, dou
       x3 = (j4.a * x3 + j4.c) & rand48_mask;
       x4 = (j4.a * x4 + j4.c) & rand48_mask;
     }
-    const int one = run.uniforms + 1;
-    scratch[one] = 1.0;
-    for (int k = run.first; k < run.first + run.count; k++) {
-      int b = cells[k].offset;
-      int n = cells[k].uniforms;
-      double x = scratch[b + 1];  // as in walk: five factors, exact
-      x *= scratch[n >= 2 ? b + 2 : one];
-      x *= scratch[n >= 3 ? b + 3 : one];
-      x *= scratch[n >= 4 ? b + 4 : one];
-      x *= scratch[n >= 5 ? b + 5 : one];
-      *P++ = x;
-    }
+    run_products(plan, run, scratch, P);
   }
 }
 

@@ -78,6 +78,7 @@ class draw_walker {
 
   const draw_plan& plan_;
   uniform_ring ring_;
+  std::vector<double> scratch_;  // a run's uniforms where they wrap round the ring
   int64_t pos_ = 0;
 };
 
