@@ -2,6 +2,7 @@
 #include "evidence/draw_walker.h"
 
 #include "evidence/fast_kernel.h"
+#include "evidence/polynomial_squeeze.h"
 
 namespace drevel {
 
@@ -73,7 +74,8 @@ draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool 
       ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 64 : 1024),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {}
 
-// gamadev's rejection loop on the ring, with the acceptance test squeezed.
+// gamadev's rejection loop on the ring; the acceptance test goes to the
+// polynomial squeeze, then the log-domain squeeze, then the library.
 double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
                                       int64_t* literal_tests) {
   for (;;) {
@@ -88,7 +90,8 @@ double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
     double x = cell.s * y + cell.am;
     if (x <= 0) continue;
     double u3 = ring_.uniform(++p);
-    int verdict = squeeze_acceptance(cell, x, y, u3);
+    int verdict = polynomial_acceptance(cell, x, y, u3);
+    if (verdict == 0) verdict = squeeze_acceptance(cell, x, y, u3);
     if (verdict == 0) {
       ++*literal_tests;
       verdict = literal_acceptance(cell, x, y, u3);
