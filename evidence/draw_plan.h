@@ -62,8 +62,9 @@ draw_plan make_draw_plan(const double* alpha, int c);
 // W[1..run.uniforms]: gamadev's x = 1.0; x *= u; ... taken n times, whose
 // first factor 1.0 * u1 is u1 exactly, so the left-to-right product of the
 // cell's n uniforms is gamadev's to the last bit.
-inline void run_products(const draw_plan& plan, const product_run& run, const double* W,
-                         double* P) {
+__attribute__((always_inline)) inline void run_products(const draw_plan& plan,
+                                                       const product_run& run, const double* W,
+                                                       double* P) {
   const product_slot* g = plan.by_count.data();
   const int* f = run.by_count_first;
   for (int i = f[0]; i < f[1]; i++) P[g[i].out] = W[g[i].offset + 1];

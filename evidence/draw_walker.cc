@@ -18,7 +18,7 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahea
   states_[0] = X;
   uniforms_[0] = rand48_uniform(X);
   uniforms_[static_cast<size_t>(size)] = 1.0;
-  jumps_.resize(static_cast<size_t>(span) + 1);
+  jumps_.resize(static_cast<size_t>(span < 8 ? 8 : span) + 1);  // the fill uses 1..8
   jumps_[0] = {1, 0};
   for (size_t n = 1; n < jumps_.size(); n++)
     jumps_[n] = {(rand48_A * jumps_[n - 1].a) & rand48_mask,
@@ -42,7 +42,11 @@ void uniform_ring::fill(int64_t p) {
 #if defined(__x86_64__) || defined(__i386__)
   if (avx2_) {
     int64_t groups = (target - end_) / 4;
-    ring_fill_avx2(states_.data(), uniforms_.data(), mask_, end_ + 1, groups, state(end_));
+    // The eight lanes' first states by independent jumps, not a chain of
+    // steps: a short fill (the rejection walker's) then starts at once.
+    uint64_t X = state(end_), first8[8];
+    for (int i = 0; i < 8; i++) first8[i] = (jumps_[i + 1].a * X + jumps_[i + 1].c) & rand48_mask;
+    ring_fill_avx2(states_.data(), uniforms_.data(), mask_, end_ + 1, groups, first8);
     end_ += 4 * groups;
     return;
   }
@@ -75,28 +79,37 @@ draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool 
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {}
 
 // gamadev's rejection loop on the ring; the acceptance test goes to the
-// polynomial squeeze, then the log-domain squeeze, then the library.
-double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
+// polynomial squeeze, then the log-domain squeeze, then the library.  The
+// position, the ring's array and its mask live in locals: through the
+// reference, every store to p would force the ring's members to be reloaded.
+double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p_io,
                                       int64_t* literal_tests) {
+  int64_t p = p_io;
+  const double* U = ring_.uniforms();
+  const int64_t mask = static_cast<int64_t>(ring_.one_slot()) - 1;
+  const double am = cell.am, s = cell.s;
   for (;;) {
     ring_.ensure(p + 3);
-    double u1 = ring_.uniform(p + 1);
+    double u1 = U[(p + 1) & mask];
     double vx = (u1 + u1) - 1;
-    double u2 = ring_.uniform(p + 2);
+    double u2 = U[(p + 2) & mask];
     double vy = (u2 + u2) - 1;
     p += 2;
     if (vx * vx + vy * vy > 1) continue;
     double y = vy / vx;
-    double x = cell.s * y + cell.am;
+    double x = s * y + am;
     if (x <= 0) continue;
-    double u3 = ring_.uniform(++p);
+    double u3 = U[++p & mask];
     int verdict = polynomial_acceptance(cell, x, y, u3);
     if (verdict == 0) verdict = squeeze_acceptance(cell, x, y, u3);
     if (verdict == 0) {
       ++*literal_tests;
       verdict = literal_acceptance(cell, x, y, u3);
     }
-    if (verdict > 0) return x;
+    if (verdict > 0) {
+      p_io = p;
+      return x;
+    }
   }
 }
 

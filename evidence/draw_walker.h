@@ -50,9 +50,10 @@ class uniform_ring {
 };
 
 // `groups` groups of four states and uniforms from position q on, whose
-// predecessor is X_prev, into the ring's arrays (x86 with AVX2 only).
+// states first8[0..8) are X(q) .. X(q + 7), into the ring's arrays (x86
+// with AVX2 only).
 void ring_fill_avx2(uint64_t* states, double* uniforms, int64_t mask, int64_t q, int64_t groups,
-                    uint64_t X_prev);
+                    const uint64_t* first8);
 
 class draw_walker {
  public:

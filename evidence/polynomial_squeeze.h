@@ -26,7 +26,9 @@ namespace drevel {
 // P4(b) = 1 + b + b^2/2 + b^3/6 + b^4/24.
 // The margins 2^-38 and 2^-20 cover every rounding and the library's error.
 // Used where am <= 2^20 (cell.polynomial), y is finite and u3 >= 2^-48.
-inline int polynomial_acceptance(const rejection_cell& cell, double x, double y, double u3) {
+// Inlined into the attempt loop: a call would spill the attempt's values.
+__attribute__((always_inline)) inline int polynomial_acceptance(const rejection_cell& cell,
+                                                                double x, double y, double u3) {
   if (!cell.polynomial || !std::isfinite(y) || !(u3 >= 0x1p-48)) return 0;
   const double am = cell.am;
   double d = x - am;  // exact in the middle range (Sterbenz)

@@ -59,11 +59,9 @@ __attribute__((target("avx2"))) inline void store_group(uint64_t* states, double
 // the two multiply chains overlap instead of waiting on each other.
 __attribute__((target("avx2"))) void ring_fill_avx2(uint64_t* states, double* uniforms,
                                                      int64_t mask, int64_t q, int64_t groups,
-                                                     uint64_t X_prev) {
+                                                     const uint64_t* first8) {
   constexpr rand48_jump j8 = rand48_jump_of(8);
-  uint64_t x[8];
-  x[0] = rand48_next(X_prev);
-  for (int i = 1; i < 8; i++) x[i] = rand48_next(x[i - 1]);
+  const uint64_t* x = first8;
   __m256i A = _mm256_set_epi64x(static_cast<long long>(x[3]), static_cast<long long>(x[2]),
                                 static_cast<long long>(x[1]), static_cast<long long>(x[0]));
   __m256i B = _mm256_set_epi64x(static_cast<long long>(x[7]), static_cast<long long>(x[6]),
