@@ -71,46 +71,74 @@ void uniform_ring::fill(int64_t p) {
   end_ = q - 1;
 }
 
-// A walker that skips the product runs asks for few positions at a time,
-// so that the runs are still ungenerated when it reaches them.
+// A walker that only takes the rejection deviates does not read its ring.
 draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool rejections_only)
     : plan_(plan),
-      ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 64 : 1024),
-      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {}
+      ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 8 : 1024),
+      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1),
+      X_(X) {
+  for (const product_run& run : plan.runs) run_jumps_.push_back(rand48_jump_of(run.uniforms));
+}
 
-// gamadev's rejection loop on the ring; the acceptance test goes to the
-// polynomial squeeze, then the log-domain squeeze, then the library.  The
-// position, the ring's array and its mask live in locals: through the
-// reference, every store to p would force the ring's members to be reloaded.
-double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p_io,
-                                      int64_t* literal_tests) {
-  int64_t p = p_io;
-  const double* U = ring_.uniforms();
-  const int64_t mask = static_cast<int64_t>(ring_.one_slot()) - 1;
+namespace {
+
+// The uniforms of the walk from the ring, which the product runs also read.
+struct ring_source {
+  uniform_ring& ring;
+  const double* U;
+  int64_t mask;
+  int64_t p;
+  void start_attempt() { ring.ensure(p + 3); }
+  double next() { return U[++p & mask]; }
+};
+
+// The uniforms of a walk that only takes the rejection deviates, straight
+// from the generator: one 64-bit step each, nothing stored.
+struct stream_source {
+  uint64_t X;
+  void start_attempt() {}
+  double next() {
+    X = rand48_next(X);
+    return rand48_uniform(X);
+  }
+};
+
+// gamadev's rejection loop, with u1, u2 and u3 from the source in gamadev's
+// order; the acceptance test goes to the polynomial squeeze, then the
+// log-domain squeeze, then the library.  The source is a local copy, so its
+// position stays in registers.
+template <class Source>
+double gamma_rejection(const rejection_cell& cell, Source& src, int64_t* literal_tests) {
   const double am = cell.am, s = cell.s;
   for (;;) {
-    ring_.ensure(p + 3);
-    double u1 = U[(p + 1) & mask];
+    src.start_attempt();
+    double u1 = src.next();
     double vx = (u1 + u1) - 1;
-    double u2 = U[(p + 2) & mask];
+    double u2 = src.next();
     double vy = (u2 + u2) - 1;
-    p += 2;
     if (vx * vx + vy * vy > 1) continue;
     double y = vy / vx;
     double x = s * y + am;
     if (x <= 0) continue;
-    double u3 = U[++p & mask];
+    double u3 = src.next();
     int verdict = polynomial_acceptance(cell, x, y, u3);
     if (verdict == 0) verdict = squeeze_acceptance(cell, x, y, u3);
     if (verdict == 0) {
       ++*literal_tests;
       verdict = literal_acceptance(cell, x, y, u3);
     }
-    if (verdict > 0) {
-      p_io = p;
-      return x;
-    }
+    if (verdict > 0) return x;
   }
+}
+
+}  // namespace
+
+double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
+                                      int64_t* literal_tests) {
+  ring_source src{ring_, ring_.uniforms(), static_cast<int64_t>(ring_.one_slot()) - 1, p};
+  double x = gamma_rejection(cell, src, literal_tests);
+  p = src.p;
+  return x;
 }
 
 void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests) {
@@ -143,19 +171,19 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
 void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start,
                                   uint64_t* X_end, int64_t* literal_tests) {
   const rejection_cell* rejection = plan_.rejection.data();
-  *X_start = ring_.state(pos_);
-  int64_t p = pos_;
+  stream_source src{X_};
+  *X_start = src.X;
   for (const draw_segment& seg : plan_.segments) {
     if (seg.run < 0) {
-      *R++ = rejection_deviate(*rejection++, p, literal_tests);
+      *R++ = gamma_rejection(*rejection++, src, literal_tests);
       continue;
     }
-    *run_states++ = ring_.state(p);
-    p += plan_.runs[static_cast<size_t>(seg.run)].uniforms;
-    ring_.skip_to(p);
+    *run_states++ = src.X;
+    const rand48_jump& j = run_jumps_[static_cast<size_t>(seg.run)];
+    src.X = (j.a * src.X + j.c) & rand48_mask;
   }
-  pos_ = p;
-  *X_end = ring_.state(p);
+  X_ = src.X;
+  *X_end = src.X;
 }
 
 // Each run's uniforms regenerated from its start state into scratch[1..n]
