@@ -84,11 +84,11 @@ namespace {
 
 // The uniforms of the walk from the ring, which the product runs also read.
 struct ring_source {
-  uniform_ring& ring;
+  uniform_ring* ring;
   const double* U;
   int64_t mask;
   int64_t p;
-  void start_attempt() { ring.ensure(p + 3); }
+  void start_attempt() { ring->ensure(p + 3); }
   double next() { return U[++p & mask]; }
 };
 
@@ -105,11 +105,13 @@ struct stream_source {
 
 // gamadev's rejection loop, with u1, u2 and u3 from the source in gamadev's
 // order; the acceptance test goes to the polynomial squeeze, then the
-// log-domain squeeze, then the library.  The source is a local copy, so its
-// position stays in registers.
+// log-domain squeeze, then the library.  The loop works on a local copy of
+// the source, written back on acceptance, so that its position stays in a
+// register instead of being stored at every attempt.
 template <class Source>
-double gamma_rejection(const rejection_cell& cell, Source& src, int64_t* literal_tests) {
+double gamma_rejection(const rejection_cell& cell, Source& source, int64_t* literal_tests) {
   const double am = cell.am, s = cell.s;
+  Source src = source;
   for (;;) {
     src.start_attempt();
     double u1 = src.next();
@@ -127,7 +129,10 @@ double gamma_rejection(const rejection_cell& cell, Source& src, int64_t* literal
       ++*literal_tests;
       verdict = literal_acceptance(cell, x, y, u3);
     }
-    if (verdict > 0) return x;
+    if (verdict > 0) {
+      source = src;
+      return x;
+    }
   }
 }
 
@@ -135,7 +140,7 @@ double gamma_rejection(const rejection_cell& cell, Source& src, int64_t* literal
 
 double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
                                       int64_t* literal_tests) {
-  ring_source src{ring_, ring_.uniforms(), static_cast<int64_t>(ring_.one_slot()) - 1, p};
+  ring_source src{&ring_, ring_.uniforms(), static_cast<int64_t>(ring_.one_slot()) - 1, p};
   double x = gamma_rejection(cell, src, literal_tests);
   p = src.p;
   return x;
