@@ -25,7 +25,7 @@ draw_plan make_draw_plan(const double* alpha, int c) {
     for (int j = 1; j <= a; j++) n++;  // gamadev's loop bound
     if (plan.segments.empty() || plan.segments.back().run < 0) {
       plan.segments.push_back({static_cast<int>(plan.runs.size())});
-      plan.runs.push_back({static_cast<int>(plan.product_cells.size()), 0, 0});
+      plan.runs.push_back({static_cast<int>(plan.product_cells.size()), 0, 0, {}});
     }
     product_run& run = plan.runs.back();
     plan.product_cells.push_back({run.uniforms, n});
@@ -33,6 +33,15 @@ draw_plan make_draw_plan(const double* alpha, int c) {
     run.uniforms += n;
     if (run.uniforms > plan.max_run_uniforms) plan.max_run_uniforms = run.uniforms;
     dp.push_back(d);
+  }
+  for (product_run& run : plan.runs) {
+    run.by_count_first[0] = static_cast<int>(plan.by_count.size());
+    for (int n = 1; n <= 5; n++) {
+      for (int k = run.first; k < run.first + run.count; k++)
+        if (plan.product_cells[k].uniforms == n)
+          plan.by_count.push_back({plan.product_cells[k].offset, k});
+      run.by_count_first[n] = static_cast<int>(plan.by_count.size());
+    }
   }
   plan.np = static_cast<int>(dp.size());
   plan.d = dp;

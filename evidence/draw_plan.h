@@ -17,11 +17,22 @@ namespace drevel {
 struct product_run {
   int first, count;
   int uniforms;  // of the whole run
+  // The run's cells grouped by how many uniforms they take, so that each
+  // group multiplies a fixed number of factors without a branch: those
+  // taking n uniforms are by_count[by_count_first[n - 1] .. by_count_first[n]).
+  int by_count_first[6];
 };
 
 struct product_cell {
   int offset;     // of its first uniform from the run's start
   int uniforms;   // 1..5
+};
+
+// A product cell as the grouped loops see it: where its uniforms start in
+// the run and where its product goes (its index in draw order).
+struct product_slot {
+  int offset;
+  int out;
 };
 
 // The draw in order: a product run (run >= 0) or one rejection-branch
@@ -36,6 +47,7 @@ struct draw_plan {
   std::vector<draw_segment> segments;
   std::vector<product_run> runs;
   std::vector<product_cell> product_cells;  // in draw order
+  std::vector<product_slot> by_count;       // run by run, grouped by uniforms
   std::vector<rejection_cell> rejection;    // rejection-branch cells in order
   std::vector<double> d;                    // alpha - 1 in kernel layout
   double D = 0;                             // sum of |d|
@@ -45,6 +57,34 @@ struct draw_plan {
 
 // The plan of alpha (cells 1..c, every shape >= 1).
 draw_plan make_draw_plan(const double* alpha, int c);
+
+// The products of one run's cells into P (draw order), from its uniforms
+// W[1..run.uniforms]: gamadev's x = 1.0; x *= u; ... taken n times, whose
+// first factor 1.0 * u1 is u1 exactly, so the left-to-right product of the
+// cell's n uniforms is gamadev's to the last bit.
+__attribute__((always_inline)) inline void run_products(const draw_plan& plan,
+                                                       const product_run& run, const double* W,
+                                                       double* P) {
+  const product_slot* g = plan.by_count.data();
+  const int* f = run.by_count_first;
+  for (int i = f[0]; i < f[1]; i++) P[g[i].out] = W[g[i].offset + 1];
+  for (int i = f[1]; i < f[2]; i++) {
+    const double* w = W + g[i].offset;
+    P[g[i].out] = w[1] * w[2];
+  }
+  for (int i = f[2]; i < f[3]; i++) {
+    const double* w = W + g[i].offset;
+    P[g[i].out] = w[1] * w[2] * w[3];
+  }
+  for (int i = f[3]; i < f[4]; i++) {
+    const double* w = W + g[i].offset;
+    P[g[i].out] = w[1] * w[2] * w[3] * w[4];
+  }
+  for (int i = f[4]; i < f[5]; i++) {
+    const double* w = W + g[i].offset;
+    P[g[i].out] = w[1] * w[2] * w[3] * w[4] * w[5];
+  }
+}
 
 // The error bound on |L_fast - L_literal| for a draw with magnitude A.
 inline double kernel_bound(const draw_plan& plan, double A) {

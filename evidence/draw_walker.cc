@@ -2,6 +2,7 @@
 #include "evidence/draw_walker.h"
 
 #include "evidence/fast_kernel.h"
+#include "evidence/polynomial_squeeze.h"
 
 namespace drevel {
 
@@ -17,7 +18,7 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahea
   states_[0] = X;
   uniforms_[0] = rand48_uniform(X);
   uniforms_[static_cast<size_t>(size)] = 1.0;
-  jumps_.resize(static_cast<size_t>(span) + 1);
+  jumps_.resize(static_cast<size_t>(span < 8 ? 8 : span) + 1);  // the fill uses 1..8
   jumps_[0] = {1, 0};
   for (size_t n = 1; n < jumps_.size(); n++)
     jumps_[n] = {(rand48_A * jumps_[n - 1].a) & rand48_mask,
@@ -41,7 +42,11 @@ void uniform_ring::fill(int64_t p) {
 #if defined(__x86_64__) || defined(__i386__)
   if (avx2_) {
     int64_t groups = (target - end_) / 4;
-    ring_fill_avx2(states_.data(), uniforms_.data(), mask_, end_ + 1, groups, state(end_));
+    // The eight lanes' first states by independent jumps, not a chain of
+    // steps: a short fill (the rejection walker's) then starts at once.
+    uint64_t X = state(end_), first8[8];
+    for (int i = 0; i < 8; i++) first8[i] = (jumps_[i + 1].a * X + jumps_[i + 1].c) & rand48_mask;
+    ring_fill_avx2(states_.data(), uniforms_.data(), mask_, end_ + 1, groups, first8);
     end_ += 4 * groups;
     return;
   }
@@ -66,37 +71,82 @@ void uniform_ring::fill(int64_t p) {
   end_ = q - 1;
 }
 
-// A walker that skips the product runs asks for few positions at a time,
-// so that the runs are still ungenerated when it reaches them.
+// A walker that only takes the rejection deviates does not read its ring.
 draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool rejections_only)
-    : plan_(plan), ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 64 : 1024) {}
+    : plan_(plan),
+      ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 8 : 1024),
+      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1),
+      X_(X) {
+  for (const product_run& run : plan.runs) run_jumps_.push_back(rand48_jump_of(run.uniforms));
+}
 
-// gamadev's rejection loop on the ring, with the acceptance test squeezed.
-double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
-                                      int64_t* literal_tests) {
+namespace {
+
+// The uniforms of the walk from the ring, which the product runs also read.
+struct ring_source {
+  uniform_ring* ring;
+  const double* U;
+  int64_t mask;
+  int64_t p;
+  void start_attempt() { ring->ensure(p + 3); }
+  double next() { return U[++p & mask]; }
+};
+
+// The uniforms of a walk that only takes the rejection deviates, straight
+// from the generator: one 64-bit step each, nothing stored.
+struct stream_source {
+  uint64_t X;
+  void start_attempt() {}
+  double next() {
+    X = rand48_next(X);
+    return rand48_uniform(X);
+  }
+};
+
+// gamadev's rejection loop, with u1, u2 and u3 from the source in gamadev's
+// order; the acceptance test goes to the polynomial squeeze, then the
+// log-domain squeeze, then the library.  The loop works on a local copy of
+// the source, written back on acceptance, so that its position stays in a
+// register instead of being stored at every attempt.
+template <class Source>
+double gamma_rejection(const rejection_cell& cell, Source& source, int64_t* literal_tests) {
+  const double am = cell.am, s = cell.s;
+  Source src = source;
   for (;;) {
-    ring_.ensure(p + 3);
-    double u1 = ring_.uniform(p + 1);
+    src.start_attempt();
+    double u1 = src.next();
     double vx = (u1 + u1) - 1;
-    double u2 = ring_.uniform(p + 2);
+    double u2 = src.next();
     double vy = (u2 + u2) - 1;
-    p += 2;
     if (vx * vx + vy * vy > 1) continue;
     double y = vy / vx;
-    double x = cell.s * y + cell.am;
+    double x = s * y + am;
     if (x <= 0) continue;
-    double u3 = ring_.uniform(++p);
-    int verdict = squeeze_acceptance(cell, x, y, u3);
+    double u3 = src.next();
+    int verdict = polynomial_acceptance(cell, x, y, u3);
+    if (verdict == 0) verdict = squeeze_acceptance(cell, x, y, u3);
     if (verdict == 0) {
       ++*literal_tests;
       verdict = literal_acceptance(cell, x, y, u3);
     }
-    if (verdict > 0) return x;
+    if (verdict > 0) {
+      source = src;
+      return x;
+    }
   }
 }
 
+}  // namespace
+
+double draw_walker::rejection_deviate(const rejection_cell& cell, int64_t& p,
+                                      int64_t* literal_tests) {
+  ring_source src{&ring_, ring_.uniforms(), static_cast<int64_t>(ring_.one_slot()) - 1, p};
+  double x = gamma_rejection(cell, src, literal_tests);
+  p = src.p;
+  return x;
+}
+
 void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests) {
-  const product_cell* cells = plan_.product_cells.data();
   const rejection_cell* rejection = plan_.rejection.data();
   double* P = G;
   double* R = G + plan_.np;
@@ -108,22 +158,15 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
       continue;
     }
     const product_run& run = plan_.runs[static_cast<size_t>(seg.run)];
-    ring_.ensure(p + run.uniforms + 4);
-    // Every cell multiplies five factors without a branch: those past its
-    // own uniforms read the slot that holds 1.0, and multiplying by 1.0 is
-    // exact, so the product is gamadev's (whose 1.0 * u1 is u1).
-    const double* U = ring_.uniforms();
-    const size_t one = ring_.one_slot();
-    for (int k = run.first; k < run.first + run.count; k++) {
-      int64_t b = p + cells[k].offset;
-      int n = cells[k].uniforms;
-      double x = U[ring_.slot(b + 1)];
-      x *= U[n >= 2 ? ring_.slot(b + 2) : one];
-      x *= U[n >= 3 ? ring_.slot(b + 3) : one];
-      x *= U[n >= 4 ? ring_.slot(b + 4) : one];
-      x *= U[n >= 5 ? ring_.slot(b + 5) : one];
-      *P++ = x;
+    ring_.ensure(p + run.uniforms);
+    // The run's uniforms straight from the ring, or copied out of it in
+    // order where they wrap round its end.
+    const double* W = ring_.uniforms() + ring_.slot(p);
+    if (ring_.slot(p) + static_cast<size_t>(run.uniforms) >= ring_.one_slot()) {
+      for (int j = 1; j <= run.uniforms; j++) scratch_[static_cast<size_t>(j)] = ring_.uniform(p + j);
+      W = scratch_.data();
     }
+    run_products(plan_, run, W, P);
     p += run.uniforms;
   }
   pos_ = p;
@@ -133,27 +176,25 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
 void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start,
                                   uint64_t* X_end, int64_t* literal_tests) {
   const rejection_cell* rejection = plan_.rejection.data();
-  *X_start = ring_.state(pos_);
-  int64_t p = pos_;
+  stream_source src{X_};
+  *X_start = src.X;
   for (const draw_segment& seg : plan_.segments) {
     if (seg.run < 0) {
-      *R++ = rejection_deviate(*rejection++, p, literal_tests);
+      *R++ = gamma_rejection(*rejection++, src, literal_tests);
       continue;
     }
-    *run_states++ = ring_.state(p);
-    p += plan_.runs[static_cast<size_t>(seg.run)].uniforms;
-    ring_.skip_to(p);
+    *run_states++ = src.X;
+    const rand48_jump& j = run_jumps_[static_cast<size_t>(seg.run)];
+    src.X = (j.a * src.X + j.c) & rand48_mask;
   }
-  pos_ = p;
-  *X_end = ring_.state(p);
+  X_ = src.X;
+  *X_end = src.X;
 }
 
 // Each run's uniforms regenerated from its start state into scratch[1..n]
-// on four interleaved chains, then scratch[n + 1] = 1.0 for the factors a
-// cell does not take.
+// on four interleaved chains, then multiplied as in walk.
 void products_from_states(const draw_plan& plan, const uint64_t* run_states, double* P,
                           double* scratch) {
-  const product_cell* cells = plan.product_cells.data();
   for (const product_run& run : plan.runs) {
     constexpr rand48_jump j4 = rand48_jump_of(4);
     uint64_t x1 = rand48_next(*run_states++);
@@ -168,18 +209,7 @@ void products_from_states(const draw_plan& plan, const uint64_t* run_states, dou
       x3 = (j4.a * x3 + j4.c) & rand48_mask;
       x4 = (j4.a * x4 + j4.c) & rand48_mask;
     }
-    const int one = run.uniforms + 1;
-    scratch[one] = 1.0;
-    for (int k = run.first; k < run.first + run.count; k++) {
-      int b = cells[k].offset;
-      int n = cells[k].uniforms;
-      double x = scratch[b + 1];  // as in walk: five factors, exact
-      x *= scratch[n >= 2 ? b + 2 : one];
-      x *= scratch[n >= 3 ? b + 3 : one];
-      x *= scratch[n >= 4 ? b + 4 : one];
-      x *= scratch[n >= 5 ? b + 5 : one];
-      *P++ = x;
-    }
+    run_products(plan, run, scratch, P);
   }
 }
 

@@ -50,14 +50,15 @@ class uniform_ring {
 };
 
 // `groups` groups of four states and uniforms from position q on, whose
-// predecessor is X_prev, into the ring's arrays (x86 with AVX2 only).
+// states first8[0..8) are X(q) .. X(q + 7), into the ring's arrays (x86
+// with AVX2 only).
 void ring_fill_avx2(uint64_t* states, double* uniforms, int64_t mask, int64_t q, int64_t groups,
-                    uint64_t X_prev);
+                    const uint64_t* first8);
 
 class draw_walker {
  public:
-  // rejections_only: the walker will only be asked for walk_rejections, and
-  // jumps over the product runs instead of generating them.
+  // rejections_only: the walker will only be asked for walk_rejections (the
+  // two are never mixed on one walker).
   draw_walker(const draw_plan& plan, uint64_t X, bool portable = false,
               bool rejections_only = false);
 
@@ -69,7 +70,9 @@ class draw_walker {
 
   // The same walk without the products: rejection deviates into R (one per
   // rejection-branch cell) and, for each product run, the state before its
-  // first uniform into run_states, for products_from_states.
+  // first uniform into run_states, for products_from_states.  It steps the
+  // generator itself, one uniform at a time, and jumps over each product run
+  // at once: nothing is stored for positions only the products read.
   void walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start, uint64_t* X_end,
                        int64_t* literal_tests);
 
@@ -78,7 +81,10 @@ class draw_walker {
 
   const draw_plan& plan_;
   uniform_ring ring_;
+  std::vector<double> scratch_;  // a run's uniforms where they wrap round the ring
   int64_t pos_ = 0;
+  uint64_t X_;                          // walk_rejections' place in the stream
+  std::vector<rand48_jump> run_jumps_;  // each product run's uniforms in one jump
 };
 
 // The products of the product-branch cells into P (draw order), from the

@@ -61,6 +61,7 @@ struct rejection_cell {
   double s;       // sqrt((am + am) + 1)
   double inv_am;  // 1 / am, rounded
   bool squeeze;   // false when the constants leave the range of the bound
+  bool polynomial;  // am <= 2^20: the range of polynomial_acceptance's bound
 };
 
 inline rejection_cell make_rejection_cell(double a) {
@@ -69,6 +70,7 @@ inline rejection_cell make_rejection_cell(double a) {
   cell.s = std::sqrt((cell.am + cell.am) + 1);
   cell.inv_am = 1 / cell.am;
   cell.squeeze = std::isfinite(cell.s) && cell.am < 0x1p900;
+  cell.polynomial = cell.am <= 0x1p20;
   return cell;
 }
 

@@ -60,8 +60,8 @@ std::vector<double> literal_kernels(const std::vector<double>& alpha, int n) {
 }
 
 // A random parameter vector mixing the two gamma branches: small whole
-// counts (shapes 1 to 5), fractional ones, shapes at and next to 6, and
-// counts up to a billion.
+// counts (shapes 1 to 5), fractional ones, shapes at and next to 6, shapes
+// either side of 2^20 + 1, and counts up to a billion.
 std::vector<double> random_alpha(std::mt19937_64& rng) {
   int k = 1 + static_cast<int>(rng() % 6);
   int c = k * (k + 1) / 2;
@@ -69,7 +69,7 @@ std::vector<double> random_alpha(std::mt19937_64& rng) {
   alpha[0] = c;
   std::uniform_real_distribution<double> unit(0, 1);
   for (int m = 1; m <= c; m++) {
-    switch (rng() % 8) {
+    switch (rng() % 9) {
       case 0: alpha[m] = 1.0001; break;
       case 1: alpha[m] = 1.0001 + static_cast<double>(rng() % 5); break;
       case 2: alpha[m] = 1 + 5 * unit(rng); break;
@@ -77,6 +77,9 @@ std::vector<double> random_alpha(std::mt19937_64& rng) {
       case 4: alpha[m] = std::nextafter(6.0, rng() % 2 ? 0.0 : 7.0); break;
       case 5: alpha[m] = 6 + 40 * unit(rng); break;
       case 6: alpha[m] = 1.0001 + std::floor(std::pow(10.0, 9 * unit(rng))); break;
+      case 7:  // the edge of the polynomial squeeze's range, am = 2^20
+        alpha[m] = std::nextafter(0x1p20 + 1, rng() % 2 ? 0.0 : 2e6);
+        break;
       default: alpha[m] = 1.0001 + static_cast<double>(rng() % 30); break;
     }
   }
