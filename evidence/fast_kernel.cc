@@ -1,39 +1,17 @@
 // Portable evaluation of the draw's log-kernel, and the choice of path.
 #include "evidence/fast_kernel.h"
 
-#include <cfloat>
-#include <cmath>
-
-#include "evidence/fast_math.h"
+#include "evidence/fast_kernel_scalar.h"
 
 namespace drevel {
 
 // The scalar counterpart of the AVX2 loop: every value is the one the vector
 // lanes produce; only the order of the sums differs.
 fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D) {
-  double minP = 1.0;
-  for (int i = 0; i < np; i++) {
-    double P = G[i];
-    minP = P < minP ? P : minP;
-    G[i] = -fast_log(P);
-  }
-  double sL = 0, sA = 0, S = 0, minG = 0x1p1000, maxG = 0;
-  for (int i = 0; i < n; i++) {
-    double g = G[i];
-    double lg = fast_log(g);
-    double t = d[i] * lg;
-    sL = sL + t;
-    sA = sA + std::fabs(t);
-    S = S + g;
-    minG = g < minG ? g : minG;
-    maxG = g > maxG ? g : maxG;
-  }
-  double lS = fast_log(S);
-  fast_kernel_result r;
-  r.L = sL - D * lS;
-  r.A = sA + std::fabs(D * lS);
-  r.ok = minP >= DBL_MIN && minG >= 0x1p-500 && maxG <= 0x1p450 && std::isfinite(r.L);
-  return r;
+  kernel_sums s;
+  scalar_products(G, 0, np, s);
+  scalar_cells(G, d, 0, n, s);
+  return close_kernel(s, D);
 }
 
 bool cpu_has_avx2() {

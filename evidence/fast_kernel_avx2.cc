@@ -4,12 +4,9 @@
 // fast_log does, so a lane's logarithm is bit-identical to the scalar one.
 #if defined(__x86_64__) || defined(__i386__)
 
-#include <cfloat>
-#include <cmath>
-
-#include "evidence/fast_kernel.h"
 #include "evidence/avx2_math.h"
-#include "evidence/fast_math.h"
+#include "evidence/fast_kernel.h"
+#include "evidence/fast_kernel_scalar.h"
 
 namespace drevel {
 
@@ -48,12 +45,9 @@ DREVEL_AVX2 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const 
     minP4 = _mm256_min_pd(P, minP4);
     _mm256_storeu_pd(G + i, _mm256_xor_pd(avx2::log(P), sign));
   }
-  double minP = hmin(minP4);
-  for (; i < np; i++) {
-    double P = G[i];
-    minP = P < minP ? P : minP;
-    G[i] = -fast_log(P);
-  }
+  kernel_sums s;
+  s.minP = hmin(minP4);
+  scalar_products(G, i, np, s);
 
   __m256d sL4 = _mm256_setzero_pd(), sA4 = _mm256_setzero_pd(), S4 = _mm256_setzero_pd();
   __m256d minG4 = _mm256_set1_pd(0x1p1000), maxG4 = _mm256_setzero_pd();
@@ -67,22 +61,13 @@ DREVEL_AVX2 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const 
     minG4 = _mm256_min_pd(g, minG4);
     maxG4 = _mm256_max_pd(g, maxG4);
   }
-  double sL = hsum(sL4), sA = hsum(sA4), S = hsum(S4), minG = hmin(minG4), maxG = hmax(maxG4);
-  for (; i < n; i++) {
-    double g = G[i];
-    double t = d[i] * fast_log(g);
-    sL = sL + t;
-    sA = sA + std::fabs(t);
-    S = S + g;
-    minG = g < minG ? g : minG;
-    maxG = g > maxG ? g : maxG;
-  }
-  double lS = fast_log(S);
-  fast_kernel_result r;
-  r.L = sL - D * lS;
-  r.A = sA + std::fabs(D * lS);
-  r.ok = minP >= DBL_MIN && minG >= 0x1p-500 && maxG <= 0x1p450 && std::isfinite(r.L);
-  return r;
+  s.sL = hsum(sL4);
+  s.sA = hsum(sA4);
+  s.S = hsum(S4);
+  s.minG = hmin(minG4);
+  s.maxG = hmax(maxG4);
+  scalar_cells(G, d, i, n, s);
+  return close_kernel(s, D);
 }
 
 }  // namespace drevel
