@@ -7,7 +7,8 @@
 
 #include <immintrin.h>
 
-#include "evidence/draw_walker.h"
+#include "evidence/rejection_table.h"
+#include "evidence/uniform_ring.h"
 
 namespace drevel {
 
@@ -78,6 +79,53 @@ __attribute__((target("avx2"))) void ring_fill_avx2(uint64_t* states, double* un
     B = step(B, a_lo, a_hi, c, m48);
   }
   if (g < groups) store_group(states, uniforms, mask, q, A);  // an odd last group
+}
+
+// attempt_bin eight positions at a time: the disc test on two groups of
+// four doubles, y in float on eight lanes, its bin from the float's bits
+// (sign, exponent clamped to the table's octaves, top mantissa bits).
+__attribute__((target("avx2"))) void attempt_bins_avx2(const double* U, uint16_t* bins,
+                                                        int64_t groups) {
+  using namespace rejection_table_detail;
+  const __m256d one = _mm256_set1_pd(1.0);
+  const __m256i lane_bits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+  for (int64_t g = 0; g < groups; g++, U += 8, bins += 8) {
+    __m256d u1a = _mm256_loadu_pd(U), u1b = _mm256_loadu_pd(U + 4);
+    __m256d u2a = _mm256_loadu_pd(U + 1), u2b = _mm256_loadu_pd(U + 5);
+    __m256d vxa = _mm256_sub_pd(_mm256_add_pd(u1a, u1a), one);
+    __m256d vxb = _mm256_sub_pd(_mm256_add_pd(u1b, u1b), one);
+    __m256d vya = _mm256_sub_pd(_mm256_add_pd(u2a, u2a), one);
+    __m256d vyb = _mm256_sub_pd(_mm256_add_pd(u2b, u2b), one);
+    __m256d ra = _mm256_add_pd(_mm256_mul_pd(vxa, vxa), _mm256_mul_pd(vya, vya));
+    __m256d rb = _mm256_add_pd(_mm256_mul_pd(vxb, vxb), _mm256_mul_pd(vyb, vyb));
+    int outside = _mm256_movemask_pd(_mm256_cmp_pd(ra, one, _CMP_GT_OQ)) |
+                  _mm256_movemask_pd(_mm256_cmp_pd(rb, one, _CMP_GT_OQ)) << 4;
+    __m256i disc = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(outside), lane_bits),
+                                      lane_bits);
+    __m256 vx = _mm256_set_m128(_mm256_cvtpd_ps(vxb), _mm256_cvtpd_ps(vxa));
+    __m256 vy = _mm256_set_m128(_mm256_cvtpd_ps(vyb), _mm256_cvtpd_ps(vya));
+    __m256i b = _mm256_castps_si256(_mm256_div_ps(vy, vx));
+    __m256i ex = _mm256_sub_epi32(_mm256_and_si256(_mm256_srli_epi32(b, 23), _mm256_set1_epi32(0xff)),
+                                  _mm256_set1_epi32(127));
+    __m256i mant = _mm256_and_si256(_mm256_srli_epi32(b, 23 - octave_bits),
+                                    _mm256_set1_epi32((1 << octave_bits) - 1));
+    __m256i k = _mm256_add_epi32(
+        _mm256_or_si256(_mm256_slli_epi32(_mm256_sub_epi32(ex, _mm256_set1_epi32(first_exponent)),
+                                          octave_bits),
+                        mant),
+        _mm256_set1_epi32(1));
+    k = _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(first_exponent), ex), k);
+    k = _mm256_blendv_epi8(k, _mm256_set1_epi32(side_bins - 1),
+                           _mm256_cmpgt_epi32(ex, _mm256_set1_epi32(last_exponent - 1)));
+    __m256i side = _mm256_and_si256(_mm256_srai_epi32(b, 31), _mm256_set1_epi32(side_bins));
+    __m256i bin = _mm256_add_epi32(_mm256_add_epi32(k, side), _mm256_set1_epi32(1));
+    __m256i nan = _mm256_cmpgt_epi32(_mm256_and_si256(b, _mm256_set1_epi32(0x7fffffff)),
+                                     _mm256_set1_epi32(0x7f800000));
+    bin = _mm256_andnot_si256(nan, bin);  // nan_bin is 0
+    bin = _mm256_blendv_epi8(bin, _mm256_set1_epi32(disc_bin), disc);
+    __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(bin, bin), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bins), _mm256_castsi256_si128(packed));
+  }
 }
 
 }  // namespace drevel

@@ -1,0 +1,106 @@
+// The uniform ring.
+#include "evidence/uniform_ring.h"
+
+#include <algorithm>
+
+#include "evidence/fast_kernel.h"
+#include "evidence/rejection_table.h"
+
+namespace drevel {
+
+uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahead, bool attempts)
+    : ahead_(ahead), avx2_(!portable && cpu_has_avx2()), attempts_(attempts) {
+  // Small enough to stay in the first-level cache for ordinary loci: a fill
+  // runs `ahead` positions ahead, a walk reads at most `span` behind.
+  int64_t size = 1 << 12;
+  while (size < span + ahead + 1024) size *= 2;
+  states_.resize(static_cast<size_t>(size));
+  uniforms_.resize(static_cast<size_t>(size) + 1);
+  mask_ = size - 1;
+  states_[0] = X;
+  uniforms_[0] = rand48_uniform(X);
+  uniforms_[static_cast<size_t>(size)] = 1.0;
+  if (attempts_) {
+    bin_.resize(static_cast<size_t>(size));
+  }
+  jumps_.resize(static_cast<size_t>(span < 8 ? 8 : span) + 1);  // the fill uses 1..8
+  jumps_[0] = {1, 0};
+  for (size_t n = 1; n < jumps_.size(); n++)
+    jumps_[n] = {(rand48_A * jumps_[n - 1].a) & rand48_mask,
+                 (rand48_A * jumps_[n - 1].c + rand48_C) & rand48_mask};
+}
+
+void uniform_ring::skip_to(int64_t p) {
+  if (p <= end_) return;
+  const rand48_jump& j = jumps_[static_cast<size_t>(p - end_)];
+  uint64_t X = (j.a * state(end_) + j.c) & rand48_mask;
+  states_[slot(p)] = X;
+  uniforms_[slot(p)] = rand48_uniform(X);
+  end_ = p;
+}
+
+// Four interleaved chains, each jumping four steps, so that consecutive
+// multiplies do not wait on each other.
+void uniform_ring::fill(int64_t p) { advance((std::max(p, end_) + ahead_ - end_ + 7) / 8 * 8); }
+
+void uniform_ring::advance(int64_t n) {
+  constexpr rand48_jump j4 = rand48_jump_of(4);
+  int64_t target = end_ + n;
+#if defined(__x86_64__) || defined(__i386__)
+  if (avx2_) {
+    int64_t groups = (target - end_) / 4;
+    // The eight lanes' first states by independent jumps, not a chain of
+    // steps: a short fill (the rejection walker's) then starts at once.
+    uint64_t X = state(end_), first8[8];
+    for (int i = 0; i < 8; i++) first8[i] = (jumps_[i + 1].a * X + jumps_[i + 1].c) & rand48_mask;
+    ring_fill_avx2(states_.data(), uniforms_.data(), mask_, end_ + 1, groups, first8);
+    end_ += 4 * groups;
+    if (attempts_) bin_attempts();
+    return;
+  }
+#endif
+  uint64_t x1 = rand48_next(state(end_));
+  uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
+  int64_t q = end_ + 1;
+  for (; q + 3 <= target; q += 4) {
+    states_[slot(q)] = x1;
+    states_[slot(q + 1)] = x2;
+    states_[slot(q + 2)] = x3;
+    states_[slot(q + 3)] = x4;
+    uniforms_[slot(q)] = rand48_uniform(x1);
+    uniforms_[slot(q + 1)] = rand48_uniform(x2);
+    uniforms_[slot(q + 2)] = rand48_uniform(x3);
+    uniforms_[slot(q + 3)] = rand48_uniform(x4);
+    x1 = (j4.a * x1 + j4.c) & rand48_mask;
+    x2 = (j4.a * x2 + j4.c) & rand48_mask;
+    x3 = (j4.a * x3 + j4.c) & rand48_mask;
+    x4 = (j4.a * x4 + j4.c) & rand48_mask;
+  }
+  end_ = q - 1;
+  if (attempts_) bin_attempts();
+}
+
+// The bins of the new positions, eight at a time where they lie
+// contiguously in the ring (with AVX2), one at a time elsewhere.
+void uniform_ring::bin_attempts() {
+  const double* U = uniforms_.data();
+  int64_t p = binned_end_ + 1, last = end_ - 3;
+  while (p <= last) {
+    int64_t s = static_cast<int64_t>(slot(p));
+    int64_t groups = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    // Positions s .. mask_ - 2 read U[s + 1 ..] without wrapping.
+    if (avx2_) groups = std::min(last - p + 1, mask_ - 1 - s) / 8;
+#endif
+    if (groups > 0) {
+      attempt_bins_avx2(U + s + 1, bin_.data() + s, groups);
+      p += 8 * groups;
+      continue;
+    }
+    bin_[slot(p)] = attempt_bin(U[slot(p + 1)], U[slot(p + 2)]);
+    p++;
+  }
+  binned_end_ = last;
+}
+
+}  // namespace drevel

@@ -1,0 +1,83 @@
+// The 48-bit uniform stream by position, generated ahead in blocks, with
+// what the rejection-branch gamma attempts need from each position computed
+// in bulk as it is generated.
+#ifndef DREVEL_EVIDENCE_UNIFORM_RING_H
+#define DREVEL_EVIDENCE_UNIFORM_RING_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "random/rand48_access.h"
+
+namespace drevel {
+
+// Position 0 is the state the ring starts from, position p the state after
+// the p-th uniform.  Positions stay readable for the ring's size - 2048
+// further ones.  One slot past the ring holds 1.0, for factors a cell does
+// not take.
+//
+// With attempts on, each position p also has the rejection bin of an
+// attempt of gamadev's rejection branch starting there (u1 = U(p+1),
+// u2 = U(p+2), vx = 2 u1 - 1, vy = 2 u2 - 1): disc_bin when (vx, vy) lies
+// outside the unit disc, else the bin of y = vy/vx (attempt_bin).
+class uniform_ring {
+ public:
+  // A ring that keeps at least `span` positions readable behind the newest
+  // and generates `ahead` positions past each request; it fills with AVX2
+  // where the processor has it, unless portable.
+  uniform_ring(uint64_t X, int64_t span, bool portable = false, int64_t ahead = 1024,
+               bool attempts = false);
+  uint64_t state(int64_t p) const { return states_[slot(p)]; }
+  double uniform(int64_t p) const { return uniforms_[slot(p)]; }
+  size_t slot(int64_t p) const { return static_cast<size_t>(p & mask_); }
+  size_t one_slot() const { return static_cast<size_t>(mask_ + 1); }
+  int64_t mask() const { return mask_; }
+  const double* uniforms() const { return uniforms_.data(); }
+  const uint64_t* states() const { return states_.data(); }
+  const uint16_t* attempt_bins() const { return bin_.data(); }
+  // Makes positions up to p readable.
+  void ensure(int64_t p) {
+    if (p > end_) fill(p);
+  }
+  // Makes the bin of position p readable, and the uniforms up to p + 3 (an
+  // attempt's three).  Needs attempts on.
+  void ensure_attempt(int64_t p) {
+    if (p > binned_end_) fill(p);
+  }
+  // Makes position p readable without generating the positions before it
+  // that are not yet there (they stay unreadable): one jump of the
+  // generator, for stretches nobody reads.  p - end at most `span`.  Not
+  // with attempts on.
+  void skip_to(int64_t p);
+
+ private:
+  void fill(int64_t p);
+  void advance(int64_t n);  // about n more positions
+  void bin_attempts();
+  std::vector<uint64_t> states_;
+  std::vector<double> uniforms_;
+  std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= span
+  std::vector<uint16_t> bin_;
+  int64_t mask_;
+  int64_t end_ = 0;
+  int64_t binned_end_ = -1;  // bins known up to here (end_ - 3)
+  int64_t ahead_;
+  bool avx2_;
+  bool attempts_;
+};
+
+// `groups` groups of four states and uniforms from position q on, whose
+// states first8[0..8) are X(q) .. X(q + 7), into the ring's arrays (x86
+// with AVX2 only).
+void ring_fill_avx2(uint64_t* states, double* uniforms, int64_t mask, int64_t q, int64_t groups,
+                    const uint64_t* first8);
+
+// The bins of positions p .. p + 8 groups - 1 into bins[p ...], from
+// uniforms U[p + 1 ...] stored contiguously (x86 with AVX2 only); the same
+// values as attempt_bin.
+void attempt_bins_avx2(const double* U, uint16_t* bins, int64_t groups);
+
+}  // namespace drevel
+
+#endif
