@@ -11,10 +11,21 @@ draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool 
     : plan_(plan),
       ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 8 : 1024,
             !rejections_only && !plan.rejection.empty()),
+      tables_(rejections_only ? std::vector<rejection_cell>() : plan.rejection),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1),
       X_(X) {
-  if (!rejections_only)
-    for (const rejection_cell& cell : plan.rejection) tables_.emplace_back(cell);
+  int cell = 0;
+  for (const draw_segment& seg : plan.segments) {
+    if (seg.run >= 0) {
+      steps_.push_back({seg.run, 0, 0});
+    } else if (!steps_.empty() && steps_.back().run < 0) {
+      steps_.back().count++;
+      cell++;
+    } else {
+      steps_.push_back({-1, cell++, 1});
+    }
+  }
+  accepted_.resize(plan.rejection.size() + 1);
   for (const product_run& run : plan.runs) run_jumps_.push_back(rand48_jump_of(run.uniforms));
 }
 
@@ -74,61 +85,78 @@ double gamma_rejection(const rejection_cell& cell, Source& source, int64_t* lite
 
 }  // namespace
 
-// gamadev's rejection loop on the ring's attempt bins: the cell's table
-// decides most attempts from the bin and u3 alone (discarded attempts
-// included), so that an attempt's critical path is two loads and a
-// comparison; the squeezes decide the others (the first of them in a bin
-// fills the bin's bounds).  y itself is computed only for the deviate and
-// for the attempts the table leaves open.  p is the position before the
-// deviate's first uniform, and after its last on return.
-double draw_walker::rejection_deviate(const rejection_cell& cell, rejection_table& table,
-                                      int64_t& p, int64_t* literal_tests) {
+// gamadev's rejection loops of `count` consecutive cells from `first`, on
+// the ring's attempt bins.  The cells' tables decide most attempts from the
+// bin and u3 alone (discarded attempts included), and the walk moves on
+// without a branch: the position advances by 2 or 3 and the cell by 0 or 1
+// through arithmetic, so that each attempt costs two dependent loads and no
+// misprediction, and only the cluster's end is a branch that the processor
+// cannot foresee.  The squeezes decide the rest (the first of them in a bin
+// fills the bin's bounds).  The deviates x = s y + am are computed at the
+// end from the accepted positions.  p is the position before the cluster's
+// first uniform, and after its last on return.
+void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
+                                    int64_t* literal_tests) {
+  using rejection_table_detail::bins;
   const double* U = ring_.uniforms();
-  const uint64_t* X = ring_.states();
-  const uint16_t* bins = ring_.attempt_bins();
-  const rejection_bounds* bounds = table.entries();
+  const uint16_t* attempt_bins = ring_.attempt_bins();
   const int64_t mask = ring_.mask();
+  const rejection_bounds* table = tables_.entries(first);
+  int64_t* accepted = accepted_.data();
   int64_t q = p;
-  for (;;) {
+  int j = 0;
+  while (j < count) {
     ring_.ensure_attempt(q);
-    int bin = bins[q & mask];
-    const rejection_bounds b = bounds[bin];
-    uint64_t t = X[(q + 3) & mask] >> 33;  // floor(u3 2^15)
-    if (t < b.lo) break;
-    if (t >= b.hi) {
-      q += b.hi == 0 ? 2 : 3;
+    int bin = attempt_bins[q & mask];
+    const rejection_bounds b = table[bin];
+    // floor(u3 2^15): exact, and off the critical path (u3 is loaded
+    // while the bin's bounds are).
+    uint64_t t = static_cast<uint64_t>(static_cast<int64_t>(U[(q + 3) & mask] * 0x1p15));
+    int accept = t < b.lo;
+    int decided = accept | (t >= b.hi);
+    if (__builtin_expect(!decided, 0)) {
+      const rejection_cell& cell = plan_.rejection[static_cast<size_t>(first + j)];
+      if (!tables_.filled(first + j, bin)) tables_.fill(first + j, bin);
+      double u1 = U[(q + 1) & mask], u2 = U[(q + 2) & mask];
+      double y = ((u2 + u2) - 1) / ((u1 + u1) - 1);
+      double x = cell.s * y + cell.am;
+      if (x <= 0) {
+        q += 2;
+        continue;
+      }
+      accept = accepts(cell, x, y, U[(q + 3) & mask], literal_tests);
+      accepted[j] = q;
+      q += 3;
+      j += accept;
+      table += accept ? bins : 0;
       continue;
     }
-    double u3 = U[(q + 3) & mask];
-    if (!table.filled(bin)) table.fill(bin);
-    double u1 = U[(q + 1) & mask], u2 = U[(q + 2) & mask];
-    double y = ((u2 + u2) - 1) / ((u1 + u1) - 1);
-    double x = cell.s * y + cell.am;
-    if (x <= 0) {
-      q += 2;
-      continue;
-    }
-    if (accepts(cell, x, y, u3, literal_tests)) break;
-    q += 3;
+    accepted[j] = q;  // kept only once the cell moves on
+    q += 2 + (accept | (b.hi != 0));
+    j += accept;
+    table += -static_cast<int64_t>(accept) & bins;
   }
-  double u1 = U[(q + 1) & mask], u2 = U[(q + 2) & mask];
-  p = q + 3;
-  return cell.s * (((u2 + u2) - 1) / ((u1 + u1) - 1)) + cell.am;
+  for (int i = 0; i < count; i++) {
+    const rejection_cell& cell = plan_.rejection[static_cast<size_t>(first + i)];
+    int64_t a = accepted[i];
+    double u1 = U[(a + 1) & mask], u2 = U[(a + 2) & mask];
+    R[i] = cell.s * (((u2 + u2) - 1) / ((u1 + u1) - 1)) + cell.am;
+  }
+  p = q;
 }
 
 void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests) {
-  const rejection_cell* rejection = plan_.rejection.data();
   double* P = G;
   double* R = G + plan_.np;
   *X_start = ring_.state(pos_);
   int64_t p = pos_;
-  for (const draw_segment& seg : plan_.segments) {
-    if (seg.run < 0) {
-      size_t i = static_cast<size_t>(rejection - plan_.rejection.data());
-      *R++ = rejection_deviate(*rejection++, tables_[i], p, literal_tests);
+  for (const walk_step& step : steps_) {
+    if (step.run < 0) {
+      rejection_cluster(step.first, step.count, R, p, literal_tests);
+      R += step.count;
       continue;
     }
-    const product_run& run = plan_.runs[static_cast<size_t>(seg.run)];
+    const product_run& run = plan_.runs[static_cast<size_t>(step.run)];
     ring_.ensure(p + run.uniforms);
     // The run's uniforms straight from the ring, or copied out of it in
     // order where they wrap round its end.

@@ -37,12 +37,18 @@ class draw_walker {
                        int64_t* literal_tests);
 
  private:
-  double rejection_deviate(const rejection_cell& cell, rejection_table& table, int64_t& p,
-                           int64_t* literal_tests);
+  void rejection_cluster(int first, int count, double* R, int64_t& p, int64_t* literal_tests);
 
   const draw_plan& plan_;
   uniform_ring ring_;
-  std::vector<rejection_table> tables_;  // one per rejection-branch cell
+  rejection_tables tables_;
+  // The draw as walk steps: a product run (run >= 0), or `count`
+  // consecutive rejection-branch cells from `first` (run < 0).
+  struct walk_step {
+    int run, first, count;
+  };
+  std::vector<walk_step> steps_;
+  std::vector<int64_t> accepted_;  // a cluster's accepted attempt positions
   std::vector<double> scratch_;  // a run's uniforms where they wrap round the ring
   int64_t pos_ = 0;
   uint64_t X_;                          // walk_rejections' place in the stream

@@ -42,12 +42,14 @@ bool rejection_bin_range(int bin, double* inner, double* outer, bool* negative) 
   return true;
 }
 
-rejection_table::rejection_table(const rejection_cell& cell)
-    : cell_(cell),
-      entries_(static_cast<size_t>(bins), squeezes_only),
-      filled_(static_cast<size_t>(bins), 0) {
-  entries_[disc_bin] = discarded;
-  filled_[disc_bin] = 1;
+rejection_tables::rejection_tables(const std::vector<rejection_cell>& cells)
+    : cells_(cells),
+      entries_(cells.size() * bins, squeezes_only),
+      filled_(cells.size() * bins, 0) {
+  for (size_t i = 0; i < cells.size(); i++) {
+    entries_[i * bins + disc_bin] = discarded;
+    filled_[i * bins + disc_bin] = 1;
+  }
 }
 
 // gamadev's acceptance value, in exact arithmetic, is
@@ -63,18 +65,19 @@ rejection_table::rejection_table(const rejection_cell& cell)
 // on each side.  Tiny bounds leave the relative-error model (subnormal
 // results): lo is lowered to 0 there, and hi below 2^-15 needs no care
 // (the entry rounds it up to 2^-15).
-void rejection_table::fill(int bin) {
-  rejection_bounds& entry = entries_[static_cast<size_t>(bin)];
-  if (filled(bin)) return;
-  filled_[static_cast<size_t>(bin)] = 1;
+void rejection_tables::fill(int i, int bin) {
+  rejection_bounds& entry = entries_[index(i, bin)];
+  if (filled(i, bin)) return;
+  filled_[index(i, bin)] = 1;
   entry = squeezes_only;
+  const rejection_cell& cell = cells_[static_cast<size_t>(i)];
   double inner, outer;
   bool negative;
-  if (!cell_.squeeze || !rejection_bin_range(bin, &inner, &outer, &negative)) return;
+  if (!cell.squeeze || !rejection_bin_range(bin, &inner, &outer, &negative)) return;
   // The bin holds yf; y itself lies within the widening.
   inner *= 1 - float_widening;
   outer *= 1 + float_widening;
-  const double am = cell_.am, s = cell_.s;
+  const double am = cell.am, s = cell.s;
   if (negative) {
     // fl(s t) >= fl(am (1 + 2^-48)) for t = inner means s t (1 - u) >= am
     // for every t >= inner: fl(fl(-s t) + am) <= 0, and gamadev rejects.

@@ -81,16 +81,25 @@ struct rejection_bounds {
   uint16_t lo, hi;
 };
 
-class rejection_table {
+// The tables of a draw's rejection-branch cells, cell after cell, each
+// `bins` entries long, so that a walk through consecutive cells moves from
+// one table to the next by a fixed stride.
+class rejection_tables {
  public:
-  explicit rejection_table(const rejection_cell& cell);
-  const rejection_bounds* entries() const { return entries_.data(); }
-  bool filled(int bin) const { return filled_[static_cast<size_t>(bin)] != 0; }
-  // Computes the bounds of one bin (idempotent).
-  void fill(int bin);
+  explicit rejection_tables(const std::vector<rejection_cell>& cells);
+  // Cell i's table; cell i + 1's starts rejection_table_detail::bins further.
+  const rejection_bounds* entries(int i) const {
+    return entries_.data() + static_cast<size_t>(i) * rejection_table_detail::bins;
+  }
+  bool filled(int i, int bin) const { return filled_[index(i, bin)] != 0; }
+  // Computes the bounds of one bin of cell i (idempotent).
+  void fill(int i, int bin);
 
  private:
-  rejection_cell cell_;
+  static size_t index(int i, int bin) {
+    return static_cast<size_t>(i) * rejection_table_detail::bins + static_cast<size_t>(bin);
+  }
+  std::vector<rejection_cell> cells_;
   std::vector<rejection_bounds> entries_;
   std::vector<uint8_t> filled_;
 };

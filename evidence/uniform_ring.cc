@@ -14,10 +14,8 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahea
   // runs `ahead` positions ahead, a walk reads at most `span` behind.
   int64_t size = 1 << 12;
   while (size < span + ahead + 1024) size *= 2;
-  states_.resize(static_cast<size_t>(size));
   uniforms_.resize(static_cast<size_t>(size) + 1);
   mask_ = size - 1;
-  states_[0] = X;
   uniforms_[0] = rand48_uniform(X);
   uniforms_[static_cast<size_t>(size)] = 1.0;
   if (attempts_) {
@@ -34,7 +32,6 @@ void uniform_ring::skip_to(int64_t p) {
   if (p <= end_) return;
   const rand48_jump& j = jumps_[static_cast<size_t>(p - end_)];
   uint64_t X = (j.a * state(end_) + j.c) & rand48_mask;
-  states_[slot(p)] = X;
   uniforms_[slot(p)] = rand48_uniform(X);
   end_ = p;
 }
@@ -53,9 +50,8 @@ void uniform_ring::advance(int64_t n) {
     // steps: a short fill (the rejection walker's) then starts at once.
     uint64_t X = state(end_), first8[8];
     for (int i = 0; i < 8; i++) first8[i] = (jumps_[i + 1].a * X + jumps_[i + 1].c) & rand48_mask;
-    ring_fill_avx2(states_.data(), uniforms_.data(), mask_, end_ + 1, groups, first8);
+    ring_fill_avx2(uniforms_.data(), mask_, end_ + 1, groups, first8);
     end_ += 4 * groups;
-    if (attempts_) bin_attempts();
     return;
   }
 #endif
@@ -63,10 +59,6 @@ void uniform_ring::advance(int64_t n) {
   uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
   int64_t q = end_ + 1;
   for (; q + 3 <= target; q += 4) {
-    states_[slot(q)] = x1;
-    states_[slot(q + 1)] = x2;
-    states_[slot(q + 2)] = x3;
-    states_[slot(q + 3)] = x4;
     uniforms_[slot(q)] = rand48_uniform(x1);
     uniforms_[slot(q + 1)] = rand48_uniform(x2);
     uniforms_[slot(q + 2)] = rand48_uniform(x3);
@@ -77,28 +69,31 @@ void uniform_ring::advance(int64_t n) {
     x4 = (j4.a * x4 + j4.c) & rand48_mask;
   }
   end_ = q - 1;
-  if (attempts_) bin_attempts();
 }
 
-// The bins of the new positions, eight at a time where they lie
-// contiguously in the ring (with AVX2), one at a time elsewhere.
-void uniform_ring::bin_attempts() {
+// Bins for a stretch of positions: on from binned_end_ + 1 when p follows
+// it, else from p (the positions between are product uniforms).  Eight at a
+// time where the stretch's uniforms lie contiguously in the ring (with
+// AVX2), one at a time elsewhere.
+void uniform_ring::bin_stretch(int64_t p) {
+  constexpr int64_t stretch = 64;
+  int64_t from = p, last = p + stretch - 1;
+  ensure(last + 3);
   const double* U = uniforms_.data();
-  int64_t p = binned_end_ + 1, last = end_ - 3;
-  while (p <= last) {
-    int64_t s = static_cast<int64_t>(slot(p));
+  for (int64_t q = from; q <= last;) {
+    int64_t s = static_cast<int64_t>(slot(q));
     int64_t groups = 0;
 #if defined(__x86_64__) || defined(__i386__)
     // Positions s .. mask_ - 2 read U[s + 1 ..] without wrapping.
-    if (avx2_) groups = std::min(last - p + 1, mask_ - 1 - s) / 8;
+    if (avx2_) groups = std::min(last - q + 1, mask_ - 1 - s) / 8;
 #endif
     if (groups > 0) {
       attempt_bins_avx2(U + s + 1, bin_.data() + s, groups);
-      p += 8 * groups;
+      q += 8 * groups;
       continue;
     }
-    bin_[slot(p)] = attempt_bin(U[slot(p + 1)], U[slot(p + 2)]);
-    p++;
+    bin_[slot(q)] = attempt_bin(U[slot(q + 1)], U[slot(q + 2)]);
+    q++;
   }
   binned_end_ = last;
 }

@@ -28,22 +28,26 @@ class uniform_ring {
   // where the processor has it, unless portable.
   uniform_ring(uint64_t X, int64_t span, bool portable = false, int64_t ahead = 1024,
                bool attempts = false);
-  uint64_t state(int64_t p) const { return states_[slot(p)]; }
+  // The state is the uniform times 2^48, exactly (both hold 48 bits).
+  uint64_t state(int64_t p) const {
+    return static_cast<uint64_t>(static_cast<int64_t>(uniforms_[slot(p)] * 0x1p48));
+  }
   double uniform(int64_t p) const { return uniforms_[slot(p)]; }
   size_t slot(int64_t p) const { return static_cast<size_t>(p & mask_); }
   size_t one_slot() const { return static_cast<size_t>(mask_ + 1); }
   int64_t mask() const { return mask_; }
   const double* uniforms() const { return uniforms_.data(); }
-  const uint64_t* states() const { return states_.data(); }
   const uint16_t* attempt_bins() const { return bin_.data(); }
   // Makes positions up to p readable.
   void ensure(int64_t p) {
     if (p > end_) fill(p);
   }
   // Makes the bin of position p readable, and the uniforms up to p + 3 (an
-  // attempt's three).  Needs attempts on.
+  // attempt's three).  Bins are computed in short stretches from the first
+  // position asked for, so positions only the product cells read are never
+  // binned; p must not decrease from call to call.  Needs attempts on.
   void ensure_attempt(int64_t p) {
-    if (p > binned_end_) fill(p);
+    if (p > binned_end_) bin_stretch(p);
   }
   // Makes position p readable without generating the positions before it
   // that are not yet there (they stay unreadable): one jump of the
@@ -54,23 +58,21 @@ class uniform_ring {
  private:
   void fill(int64_t p);
   void advance(int64_t n);  // about n more positions
-  void bin_attempts();
-  std::vector<uint64_t> states_;
+  void bin_stretch(int64_t p);
   std::vector<double> uniforms_;
   std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= span
   std::vector<uint16_t> bin_;
   int64_t mask_;
   int64_t end_ = 0;
-  int64_t binned_end_ = -1;  // bins known up to here (end_ - 3)
+  int64_t binned_end_ = -1;  // bins known from the last stretch's start up to here
   int64_t ahead_;
   bool avx2_;
   bool attempts_;
 };
 
-// `groups` groups of four states and uniforms from position q on, whose
-// states first8[0..8) are X(q) .. X(q + 7), into the ring's arrays (x86
-// with AVX2 only).
-void ring_fill_avx2(uint64_t* states, double* uniforms, int64_t mask, int64_t q, int64_t groups,
+// `groups` groups of four uniforms from position q on, whose states
+// first8[0..8) are X(q) .. X(q + 7), into the ring (x86 with AVX2 only).
+void ring_fill_avx2(double* uniforms, int64_t mask, int64_t q, int64_t groups,
                     const uint64_t* first8);
 
 // The bins of positions p .. p + 8 groups - 1 into bins[p ...], from

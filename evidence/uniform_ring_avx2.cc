@@ -35,32 +35,25 @@ __attribute__((target("avx2"))) inline __m256d uniforms_of(__m256i X) {
       _mm256_set1_pd(0x1p-48));
 }
 
-__attribute__((target("avx2"))) inline void store_group(uint64_t* states, double* uniforms,
-                                                         int64_t mask, int64_t q, __m256i X) {
+__attribute__((target("avx2"))) inline void store_group(double* uniforms, int64_t mask,
+                                                         int64_t q, __m256i X) {
   __m256d u = uniforms_of(X);
   size_t s = static_cast<size_t>(q & mask);
   if (static_cast<int64_t>(s) + 3 <= mask) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(states + s), X);
     _mm256_storeu_pd(uniforms + s, u);
     return;
   }
-  alignas(32) uint64_t xs[4];  // the group wraps round the ring's end
-  alignas(32) double us[4];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(xs), X);
+  alignas(32) double us[4];  // the group wraps round the ring's end
   _mm256_store_pd(us, u);
-  for (int i = 0; i < 4; i++) {
-    states[static_cast<size_t>((q + i) & mask)] = xs[i];
-    uniforms[static_cast<size_t>((q + i) & mask)] = us[i];
-  }
+  for (int i = 0; i < 4; i++) uniforms[static_cast<size_t>((q + i) & mask)] = us[i];
 }
 
 }  // namespace
 
 // Two groups of four lanes, each lane jumping eight steps per round, so that
 // the two multiply chains overlap instead of waiting on each other.
-__attribute__((target("avx2"))) void ring_fill_avx2(uint64_t* states, double* uniforms,
-                                                     int64_t mask, int64_t q, int64_t groups,
-                                                     const uint64_t* first8) {
+__attribute__((target("avx2"))) void ring_fill_avx2(double* uniforms, int64_t mask, int64_t q,
+                                                     int64_t groups, const uint64_t* first8) {
   constexpr rand48_jump j8 = rand48_jump_of(8);
   const uint64_t* x = first8;
   __m256i A = _mm256_set_epi64x(static_cast<long long>(x[3]), static_cast<long long>(x[2]),
@@ -73,12 +66,12 @@ __attribute__((target("avx2"))) void ring_fill_avx2(uint64_t* states, double* un
   const __m256i m48 = _mm256_set1_epi64x(static_cast<long long>(rand48_mask));
   int64_t g = 0;
   for (; g + 2 <= groups; g += 2, q += 8) {
-    store_group(states, uniforms, mask, q, A);
-    store_group(states, uniforms, mask, q + 4, B);
+    store_group(uniforms, mask, q, A);
+    store_group(uniforms, mask, q + 4, B);
     A = step(A, a_lo, a_hi, c, m48);
     B = step(B, a_lo, a_hi, c, m48);
   }
-  if (g < groups) store_group(states, uniforms, mask, q, A);  // an odd last group
+  if (g < groups) store_group(uniforms, mask, q, A);  // an odd last group
 }
 
 // attempt_bin eight positions at a time: the disc test on two groups of
