@@ -44,6 +44,9 @@ draw_plan make_draw_plan(const double* alpha, int c) {
     }
   }
   plan.np = static_cast<int>(dp.size());
+  plan.integer_d = true;
+  for (double d : dp)
+    if (!(d == 0 || d == 1 || d == 2 || d == 3 || d == 4)) plan.integer_d = false;
   plan.d = dp;
   plan.d.insert(plan.d.end(), dr.begin(), dr.end());
   double nu = (static_cast<double>(c) + 2) * 0x1p-53;

@@ -52,6 +52,7 @@ struct draw_plan {
   std::vector<double> d;                    // alpha - 1 in kernel layout
   double D = 0;                             // sum of |d|
   double bound_scale = 0;                   // 8 (eps + gamma_{c+2})
+  bool integer_d = false;                   // every product cell's d is 0, 1, 2, 3 or 4
   int max_run_uniforms = 0;
 };
 
@@ -86,9 +87,10 @@ __attribute__((always_inline)) inline void run_products(const draw_plan& plan,
   }
 }
 
-// The error bound on |L_fast - L_literal| for a draw with magnitude A.
-inline double kernel_bound(const draw_plan& plan, double A) {
-  return plan.bound_scale * (plan.D + A);
+// The error bound on |L_fast - L_literal| for a draw with magnitude A and
+// a further absolute error `extra` (fast_kernel_result).
+inline double kernel_bound(const draw_plan& plan, double A, double extra = 0) {
+  return plan.bound_scale * (plan.D + A) + extra;
 }
 
 }  // namespace drevel

@@ -6,14 +6,14 @@
 
 namespace drevel {
 
-// A walker that only takes the rejection deviates does not read its ring.
-draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool rejections_only)
+// Both kinds of walk read the ring: the split one only where the rejection
+// cells are, jumping over the product runs.
+draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable)
     : plan_(plan),
-      ring_(X, plan.max_run_uniforms + 8, portable, rejections_only ? 8 : 1024,
-            !rejections_only && !plan.rejection.empty()),
-      tables_(rejections_only ? std::vector<rejection_cell>() : plan.rejection),
-      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1),
-      X_(X) {
+      ring_(X, plan.max_run_uniforms + 8, portable, 1024,
+            !plan.rejection.empty()),
+      tables_(plan.rejection),
+      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {
   int cell = 0;
   for (const draw_segment& seg : plan.segments) {
     if (seg.run >= 0) {
@@ -26,21 +26,9 @@ draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable, bool 
     }
   }
   accepted_.resize(plan.rejection.size() + 1);
-  for (const product_run& run : plan.runs) run_jumps_.push_back(rand48_jump_of(run.uniforms));
 }
 
 namespace {
-
-// The uniforms of a walk that only takes the rejection deviates, straight
-// from the generator: one 64-bit step each, nothing stored.
-struct stream_source {
-  uint64_t X;
-  void start_attempt() {}
-  double next() {
-    X = rand48_next(X);
-    return rand48_uniform(X);
-  }
-};
 
 // gamadev's acceptance test u3 <= e of an attempt with x > 0: the
 // polynomial squeeze, then the log-domain squeeze, then the library.
@@ -56,31 +44,22 @@ __attribute__((always_inline)) inline bool accepts(const rejection_cell& cell, d
   return verdict > 0;
 }
 
-// gamadev's rejection loop, with u1, u2 and u3 from the source in gamadev's
-// order; the acceptance test goes to the polynomial squeeze, then the
-// log-domain squeeze, then the library.  The loop works on a local copy of
-// the source, written back on acceptance, so that its position stays in a
-// register instead of being stored at every attempt.
-template <class Source>
-double gamma_rejection(const rejection_cell& cell, Source& source, int64_t* literal_tests) {
-  const double am = cell.am, s = cell.s;
-  Source src = source;
-  for (;;) {
-    src.start_attempt();
-    double u1 = src.next();
-    double vx = (u1 + u1) - 1;
-    double u2 = src.next();
-    double vy = (u2 + u2) - 1;
-    if (vx * vx + vy * vy > 1) continue;
-    double y = vy / vx;
-    double x = s * y + am;
-    if (x <= 0) continue;
-    double u3 = src.next();
-    if (accepts(cell, x, y, u3, literal_tests)) {
-      source = src;
-      return x;
-    }
-  }
+
+// The table's verdict on one attempt: t = floor(u3 2^15) against the bin's
+// bounds.  accept, decided (accepted or rejected) and the uniforms taken
+// when rejected (2: discarded before u3, 3: rejected on u3).
+struct table_verdict {
+  int accept, decided, step;
+};
+__attribute__((always_inline)) inline table_verdict verdict_of(rejection_bounds b, uint64_t t) {
+  int accept = t < b.lo;
+  return {accept, accept | (t >= b.hi), 2 + (accept | (b.hi != 0))};
+}
+
+// floor(u3 2^15): exact, and off the critical path (u3 is loaded while the
+// bins' bounds are).
+__attribute__((always_inline)) inline uint64_t top_bits(double u3) {
+  return static_cast<uint64_t>(static_cast<int64_t>(u3 * 0x1p15));
 }
 
 }  // namespace
@@ -89,34 +68,40 @@ double gamma_rejection(const rejection_cell& cell, Source& source, int64_t* lite
 // the ring's attempt bins.  The cells' tables decide most attempts from the
 // bin and u3 alone (discarded attempts included), and the walk moves on
 // without a branch: the position advances by 2 or 3 and the cell by 0 or 1
-// through arithmetic, so that each attempt costs two dependent loads and no
-// misprediction, and only the cluster's end is a branch that the processor
-// cannot foresee.  The squeezes decide the rest (the first of them in a bin
-// fills the bin's bounds).  The deviates x = s y + am are computed at the
-// end from the accepted positions.  p is the position before the cluster's
-// first uniform, and after its last on return.
+// through arithmetic, so that no attempt costs a misprediction and only the
+// cluster's end is a branch that the processor cannot foresee.  Each step
+// takes two attempts: the second's bounds are loaded for all three places
+// it can be (after a discard, a rejection on u3, or an acceptance, which
+// moves to the next cell's table) while the first is decided, so that two
+// attempts cost one chain of two dependent loads.  The squeezes decide what
+// the tables leave open (the first of them in a bin fills the bin's
+// bounds).  The deviates x = s y + am are computed at the end from the
+// accepted positions.  p is the position before the cluster's first
+// uniform, and after its last on return.
 void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
                                     int64_t* literal_tests) {
   using rejection_table_detail::bins;
   const double* U = ring_.uniforms();
   const uint16_t* attempt_bins = ring_.attempt_bins();
   const int64_t mask = ring_.mask();
-  const rejection_bounds* table = tables_.entries(first);
+  const rejection_bounds* table = tables_.entries(first);  // cell j's
   int64_t* accepted = accepted_.data();
   int64_t q = p;
   int j = 0;
+  // About 6.5 uniforms per deviate; a longer walk bins more as it goes.
+  ring_.ensure_attempts(q, 8 * count + 8);
   while (j < count) {
-    ring_.ensure_attempt(q);
-    int bin = attempt_bins[q & mask];
-    const rejection_bounds b = table[bin];
-    // floor(u3 2^15): exact, and off the critical path (u3 is loaded
-    // while the bin's bounds are).
-    uint64_t t = static_cast<uint64_t>(static_cast<int64_t>(U[(q + 3) & mask] * 0x1p15));
-    int accept = t < b.lo;
-    int decided = accept | (t >= b.hi);
-    if (__builtin_expect(!decided, 0)) {
+    ring_.ensure_attempt_pair(q);
+    int b0 = attempt_bins[q & mask], b2 = attempt_bins[(q + 2) & mask];
+    int b3 = attempt_bins[(q + 3) & mask];
+    // The next cell's table exists for every cell (one spare at the end).
+    rejection_bounds e0 = table[b0], e2 = table[b2], e3 = table[b3], e3next = table[bins + b3];
+    uint64_t t0 = top_bits(U[(q + 3) & mask]), t2 = top_bits(U[(q + 5) & mask]);
+    uint64_t t3 = top_bits(U[(q + 6) & mask]);
+    table_verdict v0 = verdict_of(e0, t0);
+    if (__builtin_expect(!v0.decided, 0)) {
       const rejection_cell& cell = plan_.rejection[static_cast<size_t>(first + j)];
-      if (!tables_.filled(first + j, bin)) tables_.fill(first + j, bin);
+      if (!tables_.filled(first + j, b0)) tables_.fill(first + j, b0);
       double u1 = U[(q + 1) & mask], u2 = U[(q + 2) & mask];
       double y = ((u2 + u2) - 1) / ((u1 + u1) - 1);
       double x = cell.s * y + cell.am;
@@ -124,7 +109,7 @@ void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
         q += 2;
         continue;
       }
-      accept = accepts(cell, x, y, U[(q + 3) & mask], literal_tests);
+      int accept = accepts(cell, x, y, U[(q + 3) & mask], literal_tests);
       accepted[j] = q;
       q += 3;
       j += accept;
@@ -132,9 +117,27 @@ void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
       continue;
     }
     accepted[j] = q;  // kept only once the cell moves on
-    q += 2 + (accept | (b.hi != 0));
-    j += accept;
-    table += -static_cast<int64_t>(accept) & bins;
+    if (j + v0.accept == count) {  // the cluster's last deviate
+      q += 3;
+      j++;
+      break;
+    }
+    // The second attempt, at q1 = q + step, of cell j + accept.
+    int64_t q1 = q + v0.step;
+    rejection_bounds e1 = v0.step == 2 ? e2 : e3;
+    e1 = v0.accept ? e3next : e1;
+    uint64_t t1 = v0.step == 2 ? t2 : t3;
+    table_verdict v1 = verdict_of(e1, t1);
+    j += v0.accept;
+    table += -static_cast<int64_t>(v0.accept) & bins;
+    if (__builtin_expect(!v1.decided, 0)) {  // the next step starts there
+      q = q1;
+      continue;
+    }
+    accepted[j] = q1;
+    q = q1 + v1.step;
+    j += v1.accept;
+    table += -static_cast<int64_t>(v1.accept) & bins;
   }
   for (int i = 0; i < count; i++) {
     const rejection_cell& cell = plan_.rejection[static_cast<size_t>(first + i)];
@@ -174,20 +177,20 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
 
 void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start,
                                   uint64_t* X_end, int64_t* literal_tests) {
-  const rejection_cell* rejection = plan_.rejection.data();
-  stream_source src{X_};
-  *X_start = src.X;
-  for (const draw_segment& seg : plan_.segments) {
-    if (seg.run < 0) {
-      *R++ = gamma_rejection(*rejection++, src, literal_tests);
+  *X_start = ring_.state(pos_);
+  int64_t p = pos_;
+  for (const walk_step& step : steps_) {
+    if (step.run < 0) {
+      rejection_cluster(step.first, step.count, R, p, literal_tests);
+      R += step.count;
       continue;
     }
-    *run_states++ = src.X;
-    const rand48_jump& j = run_jumps_[static_cast<size_t>(seg.run)];
-    src.X = (j.a * src.X + j.c) & rand48_mask;
+    *run_states++ = ring_.state(p);
+    p += plan_.runs[static_cast<size_t>(step.run)].uniforms;
+    ring_.skip_to(p);
   }
-  X_ = src.X;
-  *X_end = src.X;
+  pos_ = p;
+  *X_end = ring_.state(p);
 }
 
 // Each run's uniforms regenerated from its start state into scratch[1..n]

@@ -17,10 +17,9 @@ namespace drevel {
 
 class draw_walker {
  public:
-  // rejections_only: the walker will only be asked for walk_rejections (the
-  // two are never mixed on one walker).
-  draw_walker(const draw_plan& plan, uint64_t X, bool portable = false,
-              bool rejections_only = false);
+  // A walker from state X; one walker is asked either for walk or for
+  // walk_rejections, never both.
+  draw_walker(const draw_plan& plan, uint64_t X, bool portable = false);
 
   // Walks the next draw: products into G[0..np), deviates into G[np..c);
   // *X_start and *X_end are the states before its first and after its last
@@ -30,9 +29,9 @@ class draw_walker {
 
   // The same walk without the products: rejection deviates into R (one per
   // rejection-branch cell) and, for each product run, the state before its
-  // first uniform into run_states, for products_from_states.  It steps the
-  // generator itself, one uniform at a time, and jumps over each product run
-  // at once: nothing is stored for positions only the products read.
+  // first uniform into run_states, for products_from_states.  Its ring
+  // generates only what the rejection cells read and jumps over each
+  // product run at once.
   void walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start, uint64_t* X_end,
                        int64_t* literal_tests);
 
@@ -51,8 +50,6 @@ class draw_walker {
   std::vector<int64_t> accepted_;  // a cluster's accepted attempt positions
   std::vector<double> scratch_;  // a run's uniforms where they wrap round the ring
   int64_t pos_ = 0;
-  uint64_t X_;                          // walk_rejections' place in the stream
-  std::vector<rand48_jump> run_jumps_;  // each product run's uniforms in one jump
 };
 
 // The products of the product-branch cells into P (draw order), from the

@@ -7,7 +7,8 @@ namespace drevel {
 
 // The scalar counterpart of the AVX2 loop: every value is the one the vector
 // lanes produce; only the order of the sums differs.
-fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D) {
+fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D,
+                                        bool /*integer_d: logarithms cell by cell here*/) {
   kernel_sums s;
   scalar_products(G, 0, np, s);
   scalar_cells(G, d, 0, n, s);

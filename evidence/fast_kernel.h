@@ -10,7 +10,8 @@ namespace drevel {
 
 struct fast_kernel_result {
   double L;   // the log-kernel, within the bound of the literal LogDNFunc value
-  double A;   // sum |d ln G| + |D ln S|, the magnitude the bound scales with
+  double A;   // at least sum |d ln G| + |D ln S|, the magnitude the bound scales with
+  double extra = 0;  // a further absolute error, added to the bound
   bool ok;    // false when an input lies outside the range the bound covers
 };
 
@@ -19,14 +20,19 @@ struct fast_kernel_result {
 // the cells' alpha - 1 in the same order and D their sum.  ok is false when
 // some P is below DBL_MIN (a zero uniform), some G is outside [2^-500, 2^450]
 // or the result is not finite: the draw must then be evaluated literally.
+// integer_d: every product cell's d is one of 0, 1, 2, 3, 4 (integer
+// counts), which lets the AVX2 path take their sum d ln G as the logarithm
+// of a product of powers, one logarithm per lane instead of one per cell.
 using fast_kernel_fn = fast_kernel_result (*)(double* G, int np, int n, const double* d,
-                                              double D);
+                                              double D, bool integer_d);
 
-fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D);
+fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D,
+                                        bool integer_d);
 
 // The same formulas four lanes at a time with AVX2 (no FMA), for processors
-// that have it; identical values lane by lane, sums in another order.
-fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const double* d, double D);
+// that have it; identical G lane by lane, sums in another order.
+fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const double* d, double D,
+                                    bool integer_d);
 
 // True when the processor can run fast_kernel_avx2.
 bool cpu_has_avx2();

@@ -43,7 +43,7 @@ struct draw_ring {
 
 void walker_thread(const draw_plan& plan, uint64_t X, bool portable, draw_ring& ring,
                    int64_t* literal_tests) {
-  draw_walker walker(plan, X, portable, true);
+  draw_walker walker(plan, X, portable);
   for (int64_t n = 0;; n++) {
     int spins = 0;
     while (n - ring.consumed.load(std::memory_order_acquire) >= slots) {

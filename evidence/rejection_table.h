@@ -87,7 +87,8 @@ struct rejection_bounds {
 class rejection_tables {
  public:
   explicit rejection_tables(const std::vector<rejection_cell>& cells);
-  // Cell i's table; cell i + 1's starts rejection_table_detail::bins further.
+  // Cell i's table; cell i + 1's starts rejection_table_detail::bins further
+  // (after the last cell's comes a spare that leaves everything open).
   const rejection_bounds* entries(int i) const {
     return entries_.data() + static_cast<size_t>(i) * rejection_table_detail::bins;
   }

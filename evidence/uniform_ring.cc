@@ -71,13 +71,13 @@ void uniform_ring::advance(int64_t n) {
   end_ = q - 1;
 }
 
-// Bins for a stretch of positions: on from binned_end_ + 1 when p follows
-// it, else from p (the positions between are product uniforms).  Eight at a
-// time where the stretch's uniforms lie contiguously in the ring (with
+// Bins for positions p .. p + n - 1 (and up to 7 more, for whole groups),
+// from binned_end_ + 1 where the stretch continues the last one.  Eight at
+// a time where the stretch's uniforms lie contiguously in the ring (with
 // AVX2), one at a time elsewhere.
-void uniform_ring::bin_stretch(int64_t p) {
-  constexpr int64_t stretch = 64;
-  int64_t from = p, last = p + stretch - 1;
+void uniform_ring::bin_stretch(int64_t p, int64_t n) {
+  int64_t from = p > binned_end_ ? p : binned_end_ + 1;
+  int64_t last = from + (p + n - from + 7) / 8 * 8 - 1;
   ensure(last + 3);
   const double* U = uniforms_.data();
   for (int64_t q = from; q <= last;) {

@@ -42,23 +42,28 @@ class uniform_ring {
   void ensure(int64_t p) {
     if (p > end_) fill(p);
   }
-  // Makes the bin of position p readable, and the uniforms up to p + 3 (an
-  // attempt's three).  Bins are computed in short stretches from the first
-  // position asked for, so positions only the product cells read are never
-  // binned; p must not decrease from call to call.  Needs attempts on.
-  void ensure_attempt(int64_t p) {
-    if (p > binned_end_) bin_stretch(p);
+  // Makes the bins of positions p .. p + n - 1 readable, and the uniforms
+  // up to p + n + 2 (an attempt's three): a walk about to take a few
+  // rejection-branch deviates asks for what it will likely read, so that
+  // positions only the product cells read are never binned.  p must not
+  // decrease from call to call.  Needs attempts on.
+  void ensure_attempts(int64_t p, int64_t n) {
+    if (p + n - 1 > binned_end_) bin_stretch(p, n);
+  }
+  // The same for positions p .. p + 3 (two attempts' worth), binning a
+  // further stretch when needed.
+  void ensure_attempt_pair(int64_t p) {
+    if (p + 3 > binned_end_) bin_stretch(p, 32);
   }
   // Makes position p readable without generating the positions before it
   // that are not yet there (they stay unreadable): one jump of the
-  // generator, for stretches nobody reads.  p - end at most `span`.  Not
-  // with attempts on.
+  // generator, for stretches nobody reads.  p - end at most `span`.
   void skip_to(int64_t p);
 
  private:
   void fill(int64_t p);
   void advance(int64_t n);  // about n more positions
-  void bin_stretch(int64_t p);
+  void bin_stretch(int64_t p, int64_t n);
   std::vector<double> uniforms_;
   std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= span
   std::vector<uint16_t> bin_;

@@ -68,7 +68,7 @@ TEST(draw_walker, split_walk_gives_the_whole_walk) {
   for (bool portable : {false, true}) {
     rand48_state g;
     draw_walker whole(plan, rand48_access::get(g), portable);
-    draw_walker split(plan, rand48_access::get(g), portable, true);
+    draw_walker split(plan, rand48_access::get(g), portable);
     std::vector<double> G(c), R(c - plan.np), P(plan.np);
     std::vector<double> scratch(plan.max_run_uniforms + 5);
     std::vector<uint64_t> runs(plan.runs.size());
