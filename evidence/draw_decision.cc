@@ -32,7 +32,8 @@ int replay_draw(const double* alpha, double L_hyp, int c, uint64_t X_start, uint
 }  // namespace
 
 int draw_decider::decide(double* G, uint64_t X_start, uint64_t X_end, fast_stats& stats) const {
-  fast_kernel_result k = kernel(G, plan.np, plan.c, plan.d.data(), plan.D, plan.integer_d);
+  fast_kernel_result k = kernel(G, plan.np, plan.c, plan.d.data(), plan.D, plan.groups.data(),
+                                static_cast<int>(plan.groups.size()));
   if (k.ok) {
     double B = kernel_bound(plan, k.A, k.extra);
     if (k.L - B >= L_hyp) return 1;

@@ -26,6 +26,7 @@ struct product_run {
 struct product_cell {
   int offset;     // of its first uniform from the run's start
   int uniforms;   // 1..5
+  int slot;       // its index in the kernel layout
 };
 
 // A product cell as the grouped loops see it: where its uniforms start in
@@ -34,6 +35,13 @@ struct product_slot {
   int offset;
   int out;
 };
+
+// Product cells with one d = alpha - 1, at kernel slots first..end-1.
+struct product_group {
+  int first, end;
+  double d;
+};
+constexpr int max_product_groups = 8;
 
 // The draw in order: a product run (run >= 0) or one rejection-branch
 // cell (run < 0).
@@ -52,7 +60,10 @@ struct draw_plan {
   std::vector<double> d;                    // alpha - 1 in kernel layout
   double D = 0;                             // sum of |d|
   double bound_scale = 0;                   // 8 (eps + gamma_{c+2})
-  bool integer_d = false;                   // every product cell's d is 0, 1, 2, 3 or 4
+  // The product cells sharing one d, contiguous in the kernel layout (the
+  // layout orders product cells by d); empty when there are more than
+  // max_product_groups distinct d.
+  std::vector<product_group> groups;
   int max_run_uniforms = 0;
 };
 

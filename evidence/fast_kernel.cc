@@ -7,8 +7,9 @@ namespace drevel {
 
 // The scalar counterpart of the AVX2 loop: every value is the one the vector
 // lanes produce; only the order of the sums differs.
+// Logarithms cell by cell: the groups are an optimisation of the AVX2 path.
 fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D,
-                                        bool /*integer_d: logarithms cell by cell here*/) {
+                                        const product_group*, int) {
   kernel_sums s;
   scalar_products(G, 0, np, s);
   scalar_cells(G, d, 0, n, s);

@@ -8,6 +8,8 @@
 
 namespace drevel {
 
+struct product_group;
+
 struct fast_kernel_result {
   double L;   // the log-kernel, within the bound of the literal LogDNFunc value
   double A;   // at least sum |d ln G| + |D ln S|, the magnitude the bound scales with
@@ -20,19 +22,21 @@ struct fast_kernel_result {
 // the cells' alpha - 1 in the same order and D their sum.  ok is false when
 // some P is below DBL_MIN (a zero uniform), some G is outside [2^-500, 2^450]
 // or the result is not finite: the draw must then be evaluated literally.
-// integer_d: every product cell's d is one of 0, 1, 2, 3, 4 (integer
-// counts), which lets the AVX2 path take their sum d ln G as the logarithm
-// of a product of powers, one logarithm per lane instead of one per cell.
+// groups[0..ngroups): the product cells sharing one d, contiguous (see
+// draw_plan); the AVX2 path then takes each group's sum d ln G as d times
+// the logarithm of the group's product, a few logarithms per group instead
+// of one per cell.  ngroups = 0 takes every cell's logarithm.
 using fast_kernel_fn = fast_kernel_result (*)(double* G, int np, int n, const double* d,
-                                              double D, bool integer_d);
+                                              double D, const product_group* groups,
+                                              int ngroups);
 
 fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D,
-                                        bool integer_d);
+                                        const product_group* groups, int ngroups);
 
 // The same formulas four lanes at a time with AVX2 (no FMA), for processors
 // that have it; identical G lane by lane, sums in another order.
 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const double* d, double D,
-                                    bool integer_d);
+                                    const product_group* groups, int ngroups);
 
 // True when the processor can run fast_kernel_avx2.
 bool cpu_has_avx2();

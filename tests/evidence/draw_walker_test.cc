@@ -32,7 +32,7 @@ TEST(draw_walker, walks_the_stream_exactly_as_gamadev_draws) {
     for (int m = 1; m <= c; m++) {
       double g = gamadev(alpha[m], literal);
       if (alpha[m] < 6) {
-        ASSERT_EQ(-std::log(G[ip++]), g) << "draw " << n << " cell " << m;
+        ASSERT_EQ(-std::log(G[plan.product_cells[ip++].slot]), g) << "draw " << n << " cell " << m;
       } else {
         ASSERT_EQ(G[ir++], g) << "draw " << n << " cell " << m;
       }

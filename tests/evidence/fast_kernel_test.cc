@@ -60,8 +60,8 @@ TEST(fast_kernel, log_kernel_is_within_the_bound_on_both_paths) {
     for (int rep = 0; rep < 200; rep++) {
       draw d = make_draw(rng, alpha, np);
       std::vector<double> g1 = d.G, g2 = d.G;
-      fast_kernel_result a = fast_kernel_portable(g1.data(), np, n, plan.d.data(), plan.D, false);
-      fast_kernel_result b = select_fast_kernel(false)(g2.data(), np, n, plan.d.data(), plan.D, false);
+      fast_kernel_result a = fast_kernel_portable(g1.data(), np, n, plan.d.data(), plan.D, nullptr, 0);
+      fast_kernel_result b = select_fast_kernel(false)(g2.data(), np, n, plan.d.data(), plan.D, nullptr, 0);
       ASSERT_TRUE(a.ok && b.ok);
       EXPECT_EQ(g1, g2);  // lane for lane the same logarithms
       double bound = kernel_bound(plan, a.A);
@@ -77,12 +77,12 @@ TEST(fast_kernel, a_zero_product_or_an_extreme_deviate_is_not_ok) {
   for (bool portable : {true, false}) {
     fast_kernel_fn kernel = select_fast_kernel(portable);
     std::vector<double> G = {0.5, 0.0, 0.25, 0.5, 3.0};  // a zero uniform
-    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5, false).ok);
+    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5, nullptr, 0).ok);
     G = {0.5, 0.5, 0.25, 0.5, 0x1p600};
-    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5, false).ok);
+    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5, nullptr, 0).ok);
     G = {0.5, 0.5, 0.25, 0.5, 0x1p-600};
-    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5, false).ok);
+    EXPECT_FALSE(kernel(G.data(), 4, 5, d.data(), 5, nullptr, 0).ok);
     G = {0.5, 0.5, 0.25, 0.5, 3.0};
-    EXPECT_TRUE(kernel(G.data(), 4, 5, d.data(), 5, false).ok);
+    EXPECT_TRUE(kernel(G.data(), 4, 5, d.data(), 5, nullptr, 0).ok);
   }
 }
