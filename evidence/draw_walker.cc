@@ -44,24 +44,6 @@ __attribute__((always_inline)) inline bool accepts(const rejection_cell& cell, d
   return verdict > 0;
 }
 
-
-// The table's verdict on one attempt: t = floor(u3 2^15) against the bin's
-// bounds.  accept, decided (accepted or rejected) and the uniforms taken
-// when rejected (2: discarded before u3, 3: rejected on u3).
-struct table_verdict {
-  int accept, decided, step;
-};
-__attribute__((always_inline)) inline table_verdict verdict_of(rejection_bounds b, uint64_t t) {
-  int accept = t < b.lo;
-  return {accept, accept | (t >= b.hi), 2 + (accept | (b.hi != 0))};
-}
-
-// floor(u3 2^15): exact, and off the critical path (u3 is loaded while the
-// bins' bounds are).
-__attribute__((always_inline)) inline uint64_t top_bits(double u3) {
-  return static_cast<uint64_t>(static_cast<int64_t>(u3 * 0x1p15));
-}
-
 }  // namespace
 
 // gamadev's rejection loops of `count` consecutive cells from `first`, on
@@ -69,20 +51,17 @@ __attribute__((always_inline)) inline uint64_t top_bits(double u3) {
 // bin and u3 alone (discarded attempts included), and the walk moves on
 // without a branch: the position advances by 2 or 3 and the cell by 0 or 1
 // through arithmetic, so that no attempt costs a misprediction and only the
-// cluster's end is a branch that the processor cannot foresee.  Each step
-// takes two attempts: the second's bounds are loaded for all three places
-// it can be (after a discard, a rejection on u3, or an acceptance, which
-// moves to the next cell's table) while the first is decided, so that two
-// attempts cost one chain of two dependent loads.  The squeezes decide what
-// the tables leave open (the first of them in a bin fills the bin's
-// bounds).  The deviates x = s y + am are computed at the end from the
+// cluster's end is a branch that the processor cannot foresee.  An attempt
+// costs a chain of two dependent loads (its word, the bin's bounds).  The
+// squeezes decide what the tables leave open (the first of them in a bin
+// fills the bin's bounds).  The deviates x = s y + am are computed at the end from the
 // accepted positions.  p is the position before the cluster's first
 // uniform, and after its last on return.
 void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
                                     int64_t* literal_tests) {
   using rejection_table_detail::bins;
   const double* U = ring_.uniforms();
-  const uint16_t* attempt_bins = ring_.attempt_bins();
+  const uint32_t* words = ring_.attempt_words();
   const int64_t mask = ring_.mask();
   const rejection_bounds* table = tables_.entries(first);  // cell j's
   int64_t* accepted = accepted_.data();
@@ -91,17 +70,15 @@ void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
   // About 6.5 uniforms per deviate; a longer walk bins more as it goes.
   ring_.ensure_attempts(q, 8 * count + 8);
   while (j < count) {
-    ring_.ensure_attempt_pair(q);
-    int b0 = attempt_bins[q & mask], b2 = attempt_bins[(q + 2) & mask];
-    int b3 = attempt_bins[(q + 3) & mask];
-    // The next cell's table exists for every cell (one spare at the end).
-    rejection_bounds e0 = table[b0], e2 = table[b2], e3 = table[b3], e3next = table[bins + b3];
-    uint64_t t0 = top_bits(U[(q + 3) & mask]), t2 = top_bits(U[(q + 5) & mask]);
-    uint64_t t3 = top_bits(U[(q + 6) & mask]);
-    table_verdict v0 = verdict_of(e0, t0);
-    if (__builtin_expect(!v0.decided, 0)) {
+    ring_.ensure_attempt(q);
+    uint32_t word = words[q & mask];
+    uint32_t bin = word & 0xffff, t = word >> 16;
+    const rejection_bounds b = table[bin];
+    int accept = t < b.lo;
+    int decided = accept | (t >= b.hi);
+    if (__builtin_expect(!decided, 0)) {
       const rejection_cell& cell = plan_.rejection[static_cast<size_t>(first + j)];
-      if (!tables_.filled(first + j, b0)) tables_.fill(first + j, b0);
+      if (!tables_.filled(first + j, static_cast<int>(bin))) tables_.fill(first + j, static_cast<int>(bin));
       double u1 = U[(q + 1) & mask], u2 = U[(q + 2) & mask];
       double y = ((u2 + u2) - 1) / ((u1 + u1) - 1);
       double x = cell.s * y + cell.am;
@@ -109,7 +86,7 @@ void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
         q += 2;
         continue;
       }
-      int accept = accepts(cell, x, y, U[(q + 3) & mask], literal_tests);
+      accept = accepts(cell, x, y, U[(q + 3) & mask], literal_tests);
       accepted[j] = q;
       q += 3;
       j += accept;
@@ -117,27 +94,9 @@ void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
       continue;
     }
     accepted[j] = q;  // kept only once the cell moves on
-    if (j + v0.accept == count) {  // the cluster's last deviate
-      q += 3;
-      j++;
-      break;
-    }
-    // The second attempt, at q1 = q + step, of cell j + accept.
-    int64_t q1 = q + v0.step;
-    rejection_bounds e1 = v0.step == 2 ? e2 : e3;
-    e1 = v0.accept ? e3next : e1;
-    uint64_t t1 = v0.step == 2 ? t2 : t3;
-    table_verdict v1 = verdict_of(e1, t1);
-    j += v0.accept;
-    table += -static_cast<int64_t>(v0.accept) & bins;
-    if (__builtin_expect(!v1.decided, 0)) {  // the next step starts there
-      q = q1;
-      continue;
-    }
-    accepted[j] = q1;
-    q = q1 + v1.step;
-    j += v1.accept;
-    table += -static_cast<int64_t>(v1.accept) & bins;
+    q += 2 + (accept | (b.hi != 0));
+    j += accept;
+    table += -static_cast<int64_t>(accept) & bins;
   }
   for (int i = 0; i < count; i++) {
     const rejection_cell& cell = plan_.rejection[static_cast<size_t>(first + i)];

@@ -44,8 +44,8 @@ bool rejection_bin_range(int bin, double* inner, double* outer, bool* negative) 
 
 rejection_tables::rejection_tables(const std::vector<rejection_cell>& cells)
     : cells_(cells),
-      entries_((cells.size() + 1) * bins, squeezes_only),  // a spare after the last
-      filled_((cells.size() + 1) * bins, 0) {
+      entries_(cells.size() * bins, squeezes_only),
+      filled_(cells.size() * bins, 0) {
   for (size_t i = 0; i < cells.size(); i++) {
     entries_[i * bins + disc_bin] = discarded;
     filled_[i * bins + disc_bin] = 1;

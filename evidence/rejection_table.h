@@ -70,6 +70,16 @@ inline uint16_t attempt_bin(double u1, double u2) {
   return rejection_bin_of_float(static_cast<float>(vy) / static_cast<float>(vx));
 }
 
+// floor(u3 2^15), exact: u3 is a multiple of 2^-48 in [0, 1).
+inline uint32_t top_bits(double u3) {
+  return static_cast<uint32_t>(static_cast<int32_t>(u3 * 0x1p15));
+}
+
+// An attempt's bin and floor(u3 2^15) in one word: bin | t << 16.
+inline uint32_t attempt_word(double u1, double u2, double u3) {
+  return attempt_bin(u1, u2) | top_bits(u3) << 16;
+}
+
 // The bounds of a bin against t = floor(u3 2^15), the top fifteen bits of
 // u3's 48-bit state: t < lo accepts (u3 < lo 2^-15 <= e), t >= hi rejects
 // (u3 >= hi 2^-15 > e); integers keep the comparison off the floating-point
@@ -87,8 +97,7 @@ struct rejection_bounds {
 class rejection_tables {
  public:
   explicit rejection_tables(const std::vector<rejection_cell>& cells);
-  // Cell i's table; cell i + 1's starts rejection_table_detail::bins further
-  // (after the last cell's comes a spare that leaves everything open).
+  // Cell i's table; cell i + 1's starts rejection_table_detail::bins further.
   const rejection_bounds* entries(int i) const {
     return entries_.data() + static_cast<size_t>(i) * rejection_table_detail::bins;
   }

@@ -19,7 +19,7 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahea
   uniforms_[0] = rand48_uniform(X);
   uniforms_[static_cast<size_t>(size)] = 1.0;
   if (attempts_) {
-    bin_.resize(static_cast<size_t>(size));
+    word_.resize(static_cast<size_t>(size));
   }
   jumps_.resize(static_cast<size_t>(span < 8 ? 8 : span) + 1);  // the fill uses 1..8
   jumps_[0] = {1, 0};
@@ -71,7 +71,7 @@ void uniform_ring::advance(int64_t n) {
   end_ = q - 1;
 }
 
-// Bins for positions p .. p + n - 1 (and up to 7 more, for whole groups),
+// Attempt words for positions p .. p + n - 1 (and up to 7 more, for whole groups),
 // from binned_end_ + 1 where the stretch continues the last one.  Eight at
 // a time where the stretch's uniforms lie contiguously in the ring (with
 // AVX2), one at a time elsewhere.
@@ -84,15 +84,15 @@ void uniform_ring::bin_stretch(int64_t p, int64_t n) {
     int64_t s = static_cast<int64_t>(slot(q));
     int64_t groups = 0;
 #if defined(__x86_64__) || defined(__i386__)
-    // Positions s .. mask_ - 2 read U[s + 1 ..] without wrapping.
-    if (avx2_) groups = std::min(last - q + 1, mask_ - 1 - s) / 8;
+    // Positions s .. mask_ - 3 read U[s + 1 .. s + 3] without wrapping.
+    if (avx2_) groups = std::min(last - q + 1, mask_ - 2 - s) / 8;
 #endif
     if (groups > 0) {
-      attempt_bins_avx2(U + s + 1, bin_.data() + s, groups);
+      attempt_words_avx2(U + s + 1, word_.data() + s, groups);
       q += 8 * groups;
       continue;
     }
-    bin_[slot(q)] = attempt_bin(U[slot(q + 1)], U[slot(q + 2)]);
+    word_[slot(q)] = attempt_word(U[slot(q + 1)], U[slot(q + 2)], U[slot(q + 3)]);
     q++;
   }
   binned_end_ = last;

@@ -17,10 +17,11 @@ namespace drevel {
 // further ones.  One slot past the ring holds 1.0, for factors a cell does
 // not take.
 //
-// With attempts on, each position p also has the rejection bin of an
-// attempt of gamadev's rejection branch starting there (u1 = U(p+1),
-// u2 = U(p+2), vx = 2 u1 - 1, vy = 2 u2 - 1): disc_bin when (vx, vy) lies
-// outside the unit disc, else the bin of y = vy/vx (attempt_bin).
+// With attempts on, each position p also has an attempt word for an attempt
+// of gamadev's rejection branch starting there (u1 = U(p+1), u2 = U(p+2),
+// u3 = U(p+3)): its rejection bin in the low 16 bits (attempt_bin) and
+// floor(u3 2^15) in the high 16 (attempt_word), so that one load gives an
+// attempt all it needs for the table.
 class uniform_ring {
  public:
   // A ring that keeps at least `span` positions readable behind the newest
@@ -37,7 +38,7 @@ class uniform_ring {
   size_t one_slot() const { return static_cast<size_t>(mask_ + 1); }
   int64_t mask() const { return mask_; }
   const double* uniforms() const { return uniforms_.data(); }
-  const uint16_t* attempt_bins() const { return bin_.data(); }
+  const uint32_t* attempt_words() const { return word_.data(); }
   // Makes positions up to p readable.
   void ensure(int64_t p) {
     if (p > end_) fill(p);
@@ -50,10 +51,9 @@ class uniform_ring {
   void ensure_attempts(int64_t p, int64_t n) {
     if (p + n - 1 > binned_end_) bin_stretch(p, n);
   }
-  // The same for positions p .. p + 3 (two attempts' worth), binning a
-  // further stretch when needed.
-  void ensure_attempt_pair(int64_t p) {
-    if (p + 3 > binned_end_) bin_stretch(p, 32);
+  // The same for position p, binning a further stretch when needed.
+  void ensure_attempt(int64_t p) {
+    if (p > binned_end_) bin_stretch(p, 32);
   }
   // Makes position p readable without generating the positions before it
   // that are not yet there (they stay unreadable): one jump of the
@@ -66,7 +66,7 @@ class uniform_ring {
   void bin_stretch(int64_t p, int64_t n);
   std::vector<double> uniforms_;
   std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= span
-  std::vector<uint16_t> bin_;
+  std::vector<uint32_t> word_;
   int64_t mask_;
   int64_t end_ = 0;
   int64_t binned_end_ = -1;  // bins known from the last stretch's start up to here
@@ -80,10 +80,10 @@ class uniform_ring {
 void ring_fill_avx2(double* uniforms, int64_t mask, int64_t q, int64_t groups,
                     const uint64_t* first8);
 
-// The bins of positions p .. p + 8 groups - 1 into bins[p ...], from
-// uniforms U[p + 1 ...] stored contiguously (x86 with AVX2 only); the same
-// values as attempt_bin.
-void attempt_bins_avx2(const double* U, uint16_t* bins, int64_t groups);
+// The attempt words of positions p .. p + 8 groups - 1 into words[p ...],
+// from uniforms U[p + 1 ...] stored contiguously (x86 with AVX2 only); the
+// same values as attempt_word.
+void attempt_words_avx2(const double* U, uint32_t* words, int64_t groups);
 
 }  // namespace drevel
 

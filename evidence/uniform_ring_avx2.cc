@@ -74,15 +74,16 @@ __attribute__((target("avx2"))) void ring_fill_avx2(double* uniforms, int64_t ma
   if (g < groups) store_group(uniforms, mask, q, A);  // an odd last group
 }
 
-// attempt_bin eight positions at a time: the disc test on two groups of
+// attempt_word eight positions at a time: the disc test on two groups of
 // four doubles, y in float on eight lanes, its bin from the float's bits
-// (sign, exponent clamped to the table's octaves, top mantissa bits).
-__attribute__((target("avx2"))) void attempt_bins_avx2(const double* U, uint16_t* bins,
-                                                        int64_t groups) {
+// (sign, exponent clamped to the table's octaves, top mantissa bits), and
+// u3's top bits beside it.
+__attribute__((target("avx2"))) void attempt_words_avx2(const double* U, uint32_t* words,
+                                                         int64_t groups) {
   using namespace rejection_table_detail;
   const __m256d one = _mm256_set1_pd(1.0);
   const __m256i lane_bits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
-  for (int64_t g = 0; g < groups; g++, U += 8, bins += 8) {
+  for (int64_t g = 0; g < groups; g++, U += 8, words += 8) {
     __m256d u1a = _mm256_loadu_pd(U), u1b = _mm256_loadu_pd(U + 4);
     __m256d u2a = _mm256_loadu_pd(U + 1), u2b = _mm256_loadu_pd(U + 5);
     __m256d vxa = _mm256_sub_pd(_mm256_add_pd(u1a, u1a), one);
@@ -116,8 +117,11 @@ __attribute__((target("avx2"))) void attempt_bins_avx2(const double* U, uint16_t
                                      _mm256_set1_epi32(0x7f800000));
     bin = _mm256_andnot_si256(nan, bin);  // nan_bin is 0
     bin = _mm256_blendv_epi8(bin, _mm256_set1_epi32(disc_bin), disc);
-    __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(bin, bin), 0x08);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(bins), _mm256_castsi256_si128(packed));
+    const __m256d scale = _mm256_set1_pd(0x1p15);
+    __m256i t = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_loadu_pd(U + 6), scale)),
+                                 _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_loadu_pd(U + 2), scale)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(words),
+                        _mm256_or_si256(bin, _mm256_slli_epi32(t, 16)));
   }
 }
 
