@@ -32,7 +32,8 @@ double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t min
   std::vector<double> G(c), theta(c + 1);
   theta[0] = c;
   draw_decider decider{plan, select_fast_kernel(options.portable), alpha, L_hyp, theta.data()};
-  if (options.threads >= 2 && c >= options.pipeline_min_cells)
+  if (options.threads >= 2 && c >= options.pipeline_min_cells &&
+      plan.np >= options.pipeline_min_product_share * c)
     return evidag_fast_pipeline(decider, options.portable, maxmc, minmc, precision, state,
                                 draws, stats_out);
   fast_stats stats;

@@ -24,6 +24,10 @@ struct fast_options {
   // Loci with fewer cells run on one thread whatever `threads` says: their
   // draws are too short to pay for the hand-over between cores.
   int pipeline_min_cells = 36;
+  // Nor do loci whose draws are mostly rejection-branch cells: the walker
+  // thread would have nearly all the work.  The share of product-branch
+  // cells a locus needs for the split.
+  double pipeline_min_product_share = 0.5;
 };
 
 // What the engine did besides the result, for tests, benchmarks and reports.

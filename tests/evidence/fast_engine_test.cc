@@ -119,6 +119,7 @@ TEST(fast_engine, matches_the_literal_engine_on_random_inputs) {
     options.portable = i % 2 == 1;
     options.threads = i % 3 == 2 ? 2 : 1;
     options.pipeline_min_cells = 1;
+    options.pipeline_min_product_share = 0;
     outcome a = literal(alpha, threshold, 300, 100, 0.0);
     outcome b = fast(alpha, threshold, 300, 100, 0.0, options);
     SCOPED_TRACE(i);
@@ -162,6 +163,7 @@ TEST(fast_engine, reproduces_the_reference_runs) {
       options.portable = variant == 1;
       options.threads = variant == 2 ? 2 : 1;
       options.pipeline_min_cells = 1;
+      options.pipeline_min_product_share = 0;
       outcome o = fast(alpha, L_hyp, 10000 * c, 500 * c, 0.005, options);
       EXPECT_EQ(o.draws, ref.draws);
       EXPECT_EQ(o.r, ref.r);
@@ -213,6 +215,7 @@ TEST(fast_engine, two_threads_stop_where_one_thread_does) {
   std::sort(L.begin(), L.end());
   fast_options two;
   two.threads = 2;
+  two.pipeline_min_product_share = 0;
   for (int32_t maxmc : {100, 1000, 3000}) {
     for (double precision : {0.0, 0.05}) {
       outcome a = literal(alpha, L[200], maxmc, 100, precision);

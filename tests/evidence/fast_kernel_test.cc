@@ -86,3 +86,44 @@ TEST(fast_kernel, a_zero_product_or_an_extreme_deviate_is_not_ok) {
     EXPECT_TRUE(kernel(G.data(), 4, 5, d.data(), 5, nullptr, 0).ok);
   }
 }
+
+// Product cells grouped by their d (integer counts, as the reader forms
+// alpha = count + 1.0001): the AVX2 path's group products stay within the
+// bound, with the groups' extra term, of the literal log-kernel, and give
+// the same G as the portable path's cell-by-cell logarithms.
+TEST(fast_kernel, grouped_products_are_within_the_bound) {
+  std::mt19937_64 rng(9);
+  for (int n : {3, 7, 21, 55, 210}) {
+    std::vector<double> alpha(n + 1, 0);
+    alpha[0] = n;
+    for (int i = 1; i <= n; i++) alpha[i] = static_cast<double>(rng() % (i % 3 ? 5 : 40)) + 1.0001;
+    draw_plan plan = make_draw_plan(alpha.data(), n);
+    ASSERT_FALSE(plan.groups.empty());
+    // The draw in kernel layout: a product cell's slot holds its product.
+    std::vector<double> cell_alpha(n + 1, 0);
+    cell_alpha[0] = n;
+    std::vector<double> layout_alpha;
+    for (int i = 1; i <= n; i++)
+      if (alpha[i] >= 6) layout_alpha.push_back(alpha[i]);
+    std::vector<double> product_alpha(static_cast<size_t>(plan.np));
+    int k = 0;
+    for (int i = 1; i <= n; i++)
+      if (alpha[i] < 6) product_alpha[static_cast<size_t>(plan.product_cells[k++].slot)] = alpha[i];
+    layout_alpha.insert(layout_alpha.begin(), product_alpha.begin(), product_alpha.end());
+    for (int i = 1; i <= n; i++) cell_alpha[i] = layout_alpha[static_cast<size_t>(i - 1)];
+    for (int rep = 0; rep < 200; rep++) {
+      draw d = make_draw(rng, cell_alpha, plan.np);
+      std::vector<double> g1 = d.G, g2 = d.G;
+      fast_kernel_result a =
+          fast_kernel_portable(g1.data(), plan.np, n, plan.d.data(), plan.D, nullptr, 0);
+      fast_kernel_result b = select_fast_kernel(false)(
+          g2.data(), plan.np, n, plan.d.data(), plan.D, plan.groups.data(),
+          static_cast<int>(plan.groups.size()));
+      ASSERT_TRUE(a.ok && b.ok);
+      EXPECT_EQ(g1, g2);
+      EXPECT_LE(std::fabs(a.L - d.L_literal), kernel_bound(plan, a.A, a.extra));
+      EXPECT_LE(std::fabs(b.L - d.L_literal), kernel_bound(plan, b.A, b.extra));
+      EXPECT_LT(kernel_bound(plan, b.A, b.extra), 1e-6);
+    }
+  }
+}
