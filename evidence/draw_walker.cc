@@ -94,7 +94,10 @@ void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
       continue;
     }
     accepted[j] = q;  // kept only once the cell moves on
-    q += 2 + (accept | (b.hi != 0));
+    // An attempt that reaches u3 takes three uniforms whether accepted or
+    // not, a discarded one two (and is never accepted), so the position
+    // does not wait for the comparison.
+    q += 3 - (b.hi == 0);
     j += accept;
     table += -static_cast<int64_t>(accept) & bins;
   }
