@@ -25,6 +25,22 @@ draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable)
       steps_.push_back({-1, cell++, 1});
     }
   }
+  // The next cluster of each, round the end of the draw into the next one.
+  size_t steps = steps_.size();
+  for (size_t i = 0; i < steps; i++) {
+    if (steps_[i].run >= 0) continue;
+    int gap = 0;
+    for (size_t k = (i + 1) % steps;; k = (k + 1) % steps) {
+      if (steps_[k].run < 0) {
+        if (gap + 8 * steps_[k].count + 8 <= 1024) {
+          steps_[i].gap = gap;
+          steps_[i].next_count = steps_[k].count;
+        }
+        break;
+      }
+      gap += plan.runs[static_cast<size_t>(steps_[k].run)].uniforms;
+    }
+  }
   accepted_.resize(plan.rejection.size() + 1);
 }
 
@@ -57,8 +73,9 @@ __attribute__((always_inline)) inline bool accepts(const rejection_cell& cell, d
 // fills the bin's bounds).  The deviates x = s y + am are computed at the end from the
 // accepted positions.  p is the position before the cluster's first
 // uniform, and after its last on return.
-void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
+void draw_walker::rejection_cluster(const walk_step& step, double* R, int64_t& p,
                                     int64_t* literal_tests) {
+  const int first = step.first, count = step.count;
   using rejection_table_detail::bins;
   const double* U = ring_.uniforms();
   const uint32_t* words = ring_.attempt_words();
@@ -101,6 +118,9 @@ void draw_walker::rejection_cluster(int first, int count, double* R, int64_t& p,
     j += accept;
     table += -static_cast<int64_t>(accept) & bins;
   }
+  // The next cluster's words, while the deviates below and the product
+  // run between are computed: their latency then costs nothing.
+  if (step.gap >= 0) ring_.ensure_attempts(q + step.gap, 8 * step.next_count + 8);
   for (int i = 0; i < count; i++) {
     const rejection_cell& cell = plan_.rejection[static_cast<size_t>(first + i)];
     int64_t a = accepted[i];
@@ -117,7 +137,7 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
   int64_t p = pos_;
   for (const walk_step& step : steps_) {
     if (step.run < 0) {
-      rejection_cluster(step.first, step.count, R, p, literal_tests);
+      rejection_cluster(step, R, p, literal_tests);
       R += step.count;
       continue;
     }
@@ -143,7 +163,7 @@ void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_s
   int64_t p = pos_;
   for (const walk_step& step : steps_) {
     if (step.run < 0) {
-      rejection_cluster(step.first, step.count, R, p, literal_tests);
+      rejection_cluster(step, R, p, literal_tests);
       R += step.count;
       continue;
     }

@@ -36,16 +36,20 @@ class draw_walker {
                        int64_t* literal_tests);
 
  private:
-  void rejection_cluster(int first, int count, double* R, int64_t& p, int64_t* literal_tests);
+  // The draw as walk steps: a product run (run >= 0), or `count`
+  // consecutive rejection-branch cells from `first` (run < 0).  A cluster
+  // also knows where the next one starts, `gap` uniforms after its end (-1:
+  // too far to bother), and its cells, so that it can have the next
+  // cluster's attempt words computed while it finishes.
+  struct walk_step {
+    int run, first, count;
+    int gap = -1, next_count = 0;
+  };
+  void rejection_cluster(const walk_step& step, double* R, int64_t& p, int64_t* literal_tests);
 
   const draw_plan& plan_;
   uniform_ring ring_;
   rejection_tables tables_;
-  // The draw as walk steps: a product run (run >= 0), or `count`
-  // consecutive rejection-branch cells from `first` (run < 0).
-  struct walk_step {
-    int run, first, count;
-  };
   std::vector<walk_step> steps_;
   std::vector<int64_t> accepted_;  // a cluster's accepted attempt positions
   std::vector<double> scratch_;  // a run's uniforms where they wrap round the ring
