@@ -6,14 +6,24 @@
 
 namespace drevel {
 
-// Both kinds of walk read the ring: the split one only where the rejection
-// cells are, jumping over the product runs.
 draw_walker::draw_walker(const draw_plan& plan, uint64_t X, bool portable)
     : plan_(plan),
-      ring_(X, plan.max_run_uniforms + 8, portable, 1024,
-            !plan.rejection.empty()),
+      ring_(X, plan.max_run_uniforms + 8, portable, 1024, !plan.rejection.empty()),
       tables_(plan.rejection),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {
+  make_steps();
+}
+
+draw_walker::draw_walker(const draw_plan& plan, const shared_stream& stream, bool portable)
+    : plan_(plan),
+      ring_(stream, portable, !plan.rejection.empty()),
+      tables_(plan.rejection),
+      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {
+  make_steps();
+}
+
+void draw_walker::make_steps() {
+  const draw_plan& plan = plan_;
   int cell = 0;
   for (const draw_segment& seg : plan.segments) {
     if (seg.run >= 0) {
@@ -157,8 +167,9 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
   *X_end = ring_.state(p);
 }
 
-void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start,
-                                  uint64_t* X_end, int64_t* literal_tests) {
+void draw_walker::walk_rejections(double* R, int64_t* run_positions, int64_t* start,
+                                  uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests) {
+  *start = pos_;
   *X_start = ring_.state(pos_);
   int64_t p = pos_;
   for (const walk_step& step : steps_) {
@@ -167,33 +178,26 @@ void draw_walker::walk_rejections(double* R, uint64_t* run_states, uint64_t* X_s
       R += step.count;
       continue;
     }
-    *run_states++ = ring_.state(p);
+    *run_positions++ = p;
     p += plan_.runs[static_cast<size_t>(step.run)].uniforms;
-    ring_.skip_to(p);
   }
+  ring_.ensure(p);
   pos_ = p;
   *X_end = ring_.state(p);
 }
 
-// Each run's uniforms regenerated from its start state into scratch[1..n]
-// on four interleaved chains, then multiplied as in walk.
-void products_from_states(const draw_plan& plan, const uint64_t* run_states, double* P,
-                          double* scratch) {
+void products_at(const draw_plan& plan, const double* U, int64_t mask,
+                 const int64_t* run_positions, double* P, double* scratch) {
   for (const product_run& run : plan.runs) {
-    constexpr rand48_jump j4 = rand48_jump_of(4);
-    uint64_t x1 = rand48_next(*run_states++);
-    uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
-    for (int j = 1; j <= run.uniforms; j += 4) {  // may write up to 3 past the run
-      scratch[j] = rand48_uniform(x1);
-      scratch[j + 1] = rand48_uniform(x2);
-      scratch[j + 2] = rand48_uniform(x3);
-      scratch[j + 3] = rand48_uniform(x4);
-      x1 = (j4.a * x1 + j4.c) & rand48_mask;
-      x2 = (j4.a * x2 + j4.c) & rand48_mask;
-      x3 = (j4.a * x3 + j4.c) & rand48_mask;
-      x4 = (j4.a * x4 + j4.c) & rand48_mask;
+    int64_t p = *run_positions++;
+    size_t s = static_cast<size_t>(p & mask);
+    const double* W = U + s;
+    if (s + static_cast<size_t>(run.uniforms) > static_cast<size_t>(mask)) {
+      for (int j = 1; j <= run.uniforms; j++)
+        scratch[j] = U[static_cast<size_t>((p + j) & mask)];
+      W = scratch;
     }
-    run_products(plan, run, scratch, P);
+    run_products(plan, run, W, P);
   }
 }
 

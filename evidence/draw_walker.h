@@ -27,13 +27,20 @@ class draw_walker {
   // to the library's log and exp.
   void walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests);
 
-  // The same walk without the products: rejection deviates into R (one per
-  // rejection-branch cell) and, for each product run, the state before its
-  // first uniform into run_states, for products_from_states.  Its ring
-  // generates only what the rejection cells read and jumps over each
-  // product run at once.
-  void walk_rejections(double* R, uint64_t* run_states, uint64_t* X_start, uint64_t* X_end,
-                       int64_t* literal_tests);
+  // The same walk without the products, for the two-thread engine:
+  // rejection deviates into R (one per rejection-branch cell) and, for each
+  // product run, the position before its first uniform into run_positions,
+  // for products_at; *start is the draw's first position.
+  void walk_rejections(double* R, int64_t* run_positions, int64_t* start, uint64_t* X_start,
+                       uint64_t* X_end, int64_t* literal_tests);
+
+  // A walker on a stream that another thread generates (walk_rejections
+  // only); throws stream_stopped when the stream stops.
+  draw_walker(const draw_plan& plan, const shared_stream& stream, bool portable);
+
+  // The position the next draw starts from.
+  int64_t position() const { return pos_; }
+  const uniform_ring& ring() const { return ring_; }
 
  private:
   // The draw as walk steps: a product run (run >= 0), or `count`
@@ -46,6 +53,7 @@ class draw_walker {
     int gap = -1, next_count = 0;
   };
   void rejection_cluster(const walk_step& step, double* R, int64_t& p, int64_t* literal_tests);
+  void make_steps();
 
   const draw_plan& plan_;
   uniform_ring ring_;
@@ -56,11 +64,12 @@ class draw_walker {
   int64_t pos_ = 0;
 };
 
-// The products of the product-branch cells into P (draw order), from the
-// state before each product run; scratch holds at least
-// plan.max_run_uniforms + 5 values.
-void products_from_states(const draw_plan& plan, const uint64_t* run_states, double* P,
-                          double* scratch);
+// The products of the product-branch cells into P (kernel layout), from
+// the uniforms U (a ring with the given mask and one slot of 1.0 after it)
+// and the position before each product run; scratch holds at least
+// plan.max_run_uniforms + 1 values, for runs that wrap round the ring.
+void products_at(const draw_plan& plan, const double* U, int64_t mask,
+                 const int64_t* run_positions, double* P, double* scratch);
 
 }  // namespace drevel
 

@@ -18,6 +18,7 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahea
   mask_ = size - 1;
   uniforms_[0] = rand48_uniform(X);
   uniforms_[static_cast<size_t>(size)] = 1.0;
+  U_ = uniforms_.data();
   if (attempts_) {
     word_.resize(static_cast<size_t>(size));
   }
@@ -28,8 +29,22 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahea
                  (rand48_A * jumps_[n - 1].c + rand48_C) & rand48_mask};
 }
 
+uniform_ring::uniform_ring(const shared_stream& stream, bool portable, bool attempts)
+    : U_(stream.uniforms()),
+      shared_(&stream),
+      mask_(stream.mask()),
+      ahead_(0),
+      avx2_(!portable && cpu_has_avx2()),
+      attempts_(attempts) {
+  if (attempts_) word_.resize(static_cast<size_t>(mask_ + 1));
+}
+
 void uniform_ring::skip_to(int64_t p) {
   if (p <= end_) return;
+  if (shared_) {
+    fill(p);
+    return;
+  }
   const rand48_jump& j = jumps_[static_cast<size_t>(p - end_)];
   uint64_t X = (j.a * state(end_) + j.c) & rand48_mask;
   uniforms_[slot(p)] = rand48_uniform(X);
@@ -38,7 +53,13 @@ void uniform_ring::skip_to(int64_t p) {
 
 // Four interleaved chains, each jumping four steps, so that consecutive
 // multiplies do not wait on each other.
-void uniform_ring::fill(int64_t p) { advance((std::max(p, end_) + ahead_ - end_ + 7) / 8 * 8); }
+void uniform_ring::fill(int64_t p) {
+  if (shared_) {
+    end_ = shared_->wait_for(p);
+    return;
+  }
+  advance((std::max(p, end_) + ahead_ - end_ + 7) / 8 * 8);
+}
 
 void uniform_ring::advance(int64_t n) {
   constexpr rand48_jump j4 = rand48_jump_of(4);
@@ -79,7 +100,7 @@ void uniform_ring::bin_stretch(int64_t p, int64_t n) {
   int64_t from = p > binned_end_ ? p : binned_end_ + 1;
   int64_t last = from + (p + n - from + 7) / 8 * 8 - 1;
   ensure(last + 3);
-  const double* U = uniforms_.data();
+  const double* U = U_;
   for (int64_t q = from; q <= last;) {
     int64_t s = static_cast<int64_t>(slot(q));
     int64_t groups = 0;

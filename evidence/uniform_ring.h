@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "evidence/shared_stream.h"
 #include "random/rand48_access.h"
 
 namespace drevel {
@@ -29,15 +30,19 @@ class uniform_ring {
   // where the processor has it, unless portable.
   uniform_ring(uint64_t X, int64_t span, bool portable = false, int64_t ahead = 1024,
                bool attempts = false);
+  // A ring that reads the uniforms of a stream another thread generates
+  // (waiting for them, and throwing stream_stopped once it stops) and keeps
+  // its own attempt words.
+  uniform_ring(const shared_stream& stream, bool portable, bool attempts);
   // The state is the uniform times 2^48, exactly (both hold 48 bits).
   uint64_t state(int64_t p) const {
-    return static_cast<uint64_t>(static_cast<int64_t>(uniforms_[slot(p)] * 0x1p48));
+    return static_cast<uint64_t>(static_cast<int64_t>(U_[slot(p)] * 0x1p48));
   }
-  double uniform(int64_t p) const { return uniforms_[slot(p)]; }
+  double uniform(int64_t p) const { return U_[slot(p)]; }
   size_t slot(int64_t p) const { return static_cast<size_t>(p & mask_); }
   size_t one_slot() const { return static_cast<size_t>(mask_ + 1); }
   int64_t mask() const { return mask_; }
-  const double* uniforms() const { return uniforms_.data(); }
+  const double* uniforms() const { return U_; }
   const uint32_t* attempt_words() const { return word_.data(); }
   // Makes positions up to p readable.
   void ensure(int64_t p) {
@@ -57,14 +62,17 @@ class uniform_ring {
   }
   // Makes position p readable without generating the positions before it
   // that are not yet there (they stay unreadable): one jump of the
-  // generator, for stretches nobody reads.  p - end at most `span`.
+  // generator, for stretches nobody reads.  p - end at most `span`.  On a
+  // shared stream, the same as ensure.
   void skip_to(int64_t p);
 
  private:
   void fill(int64_t p);
   void advance(int64_t n);  // about n more positions
   void bin_stretch(int64_t p, int64_t n);
-  std::vector<double> uniforms_;
+  std::vector<double> uniforms_;    // own uniforms (empty on a shared stream)
+  const double* U_;                 // the uniforms read
+  const shared_stream* shared_ = nullptr;
   std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= span
   std::vector<uint32_t> word_;
   int64_t mask_;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "evidence/shared_stream.h"
 #include "random/rand48_access.h"
 #include "random/randomic.h"
 
@@ -55,9 +56,10 @@ TEST(draw_walker, ring_returns_the_generator_sequence) {
   }
 }
 
-// The two-thread split: rejection deviates and run states from a walker
-// that jumps over the product runs, products regenerated from those states;
-// together the same draws as the whole walk, on both fill paths.
+// The two-thread split: rejection deviates and run positions from a walker,
+// products read at those positions; together the same draws as the whole
+// walk, on both fill paths, with the walker on its own ring and on a stream
+// that is generated for it (here by the same thread, ahead of each draw).
 TEST(draw_walker, split_walk_gives_the_whole_walk) {
   std::vector<double> alpha = {0, 7.5, 6.0};
   for (int i = 0; i < 300; i++) alpha.push_back(1.0001 + i % 5);
@@ -66,22 +68,30 @@ TEST(draw_walker, split_walk_gives_the_whole_walk) {
   alpha[0] = c;
   draw_plan plan = make_draw_plan(alpha.data(), c);
   for (bool portable : {false, true}) {
-    rand48_state g;
-    draw_walker whole(plan, rand48_access::get(g), portable);
-    draw_walker split(plan, rand48_access::get(g), portable);
-    std::vector<double> G(c), R(c - plan.np), P(plan.np);
-    std::vector<double> scratch(plan.max_run_uniforms + 5);
-    std::vector<uint64_t> runs(plan.runs.size());
-    int64_t tests = 0;
-    for (int n = 0; n < 200; n++) {
-      uint64_t a0, a1, b0, b1;
-      whole.walk(G.data(), &a0, &a1, &tests);
-      split.walk_rejections(R.data(), runs.data(), &b0, &b1, &tests);
-      products_from_states(plan, runs.data(), P.data(), scratch.data());
-      ASSERT_EQ(a0, b0);
-      ASSERT_EQ(a1, b1);
-      for (int i = 0; i < plan.np; i++) ASSERT_EQ(G[i], P[i]) << n << " " << i;
-      for (int i = plan.np; i < c; i++) ASSERT_EQ(G[i], R[i - plan.np]) << n << " " << i;
+    for (bool shared : {false, true}) {
+      rand48_state g;
+      draw_walker whole(plan, rand48_access::get(g), portable);
+      shared_stream stream(rand48_access::get(g), 12, portable);
+      draw_walker split = shared ? draw_walker(plan, stream, portable)
+                                 : draw_walker(plan, rand48_access::get(g), portable);
+      std::vector<double> G(c), R(c - plan.np), P(plan.np);
+      std::vector<double> scratch(plan.max_run_uniforms + 5);
+      std::vector<int64_t> runs(plan.runs.size());
+      int64_t tests = 0;
+      for (int n = 0; n < 200; n++) {
+        uint64_t a0, a1, b0, b1;
+        int64_t start;
+        whole.walk(G.data(), &a0, &a1, &tests);
+        if (shared) stream.generate(split.position(), split.position());
+        split.walk_rejections(R.data(), runs.data(), &start, &b0, &b1, &tests);
+        const double* U = shared ? stream.uniforms() : split.ring().uniforms();
+        products_at(plan, U, shared ? stream.mask() : split.ring().mask(), runs.data(), P.data(),
+                    scratch.data());
+        ASSERT_EQ(a0, b0);
+        ASSERT_EQ(a1, b1);
+        for (int i = 0; i < plan.np; i++) ASSERT_EQ(G[i], P[i]) << n << " " << i;
+        for (int i = plan.np; i < c; i++) ASSERT_EQ(G[i], R[i - plan.np]) << n << " " << i;
+      }
     }
   }
 }

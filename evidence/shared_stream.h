@@ -1,0 +1,49 @@
+// The uniform stream written by one thread and read by another: the
+// two-thread engine's caller generates positions ahead in chunks, the
+// walker waits for what it reads.  Positions are kept until both threads
+// are past them.
+#ifndef DREVEL_EVIDENCE_SHARED_STREAM_H
+#define DREVEL_EVIDENCE_SHARED_STREAM_H
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "random/rand48_access.h"
+
+namespace drevel {
+
+// Thrown to a reader waiting on a stream that has been stopped.
+struct stream_stopped {};
+
+class shared_stream {
+ public:
+  // A stream from state X (position 0), holding 2^size_log2 positions.
+  shared_stream(uint64_t X, int size_log2, bool portable);
+  const double* uniforms() const { return U_.data(); }
+  int64_t mask() const { return mask_; }
+
+  // Reader: returns once positions up to p are there; the position reached
+  // so far.  Throws stream_stopped once stop() has been called.
+  int64_t wait_for(int64_t p) const;
+
+  // Writer: generates chunks while fewer than 8192 positions (at most half
+  // the stream) lie ahead of the reader's position, overwriting only
+  // positions below `low`, which no thread needs any more.
+  void generate(int64_t reader_position, int64_t low);
+
+  void stop() { stopped_.store(true, std::memory_order_release); }
+
+ private:
+  std::vector<double> U_;
+  int64_t mask_;
+  uint64_t X_;       // the state at position end_ (writer's)
+  int64_t end_ = 0;  // the writer's copy of generated_
+  bool avx2_;
+  alignas(64) std::atomic<int64_t> generated_{0};
+  alignas(64) std::atomic<bool> stopped_{false};
+};
+
+}  // namespace drevel
+
+#endif
