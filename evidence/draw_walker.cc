@@ -170,6 +170,7 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
 void draw_walker::walk_rejections(double* R, int64_t* run_positions, int64_t* start,
                                   uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests) {
   *start = pos_;
+  ring_.set_oldest(pos_);
   *X_start = ring_.state(pos_);
   int64_t p = pos_;
   for (const walk_step& step : steps_) {

@@ -23,25 +23,12 @@ bool shapes_valid(const double* alpha, int c) {
 
 }  // namespace
 
-double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,
-                   double precision, int c, rand48_state& state, int64_t* draws,
-                   const fast_options& options, fast_stats* stats_out) {
-  if (c < 1 || !shapes_valid(alpha, c))
-    return evidag_mtcar(alpha, L_hyp, maxmc, minmc, precision, c, state, draws);
-  draw_plan plan = make_draw_plan(alpha, c);
-  std::vector<double> G(c), theta(c + 1);
-  theta[0] = c;
-  draw_decider decider{plan, select_fast_kernel(options.portable), alpha, L_hyp, theta.data()};
-  if (options.threads >= 2 && c >= options.pipeline_min_cells &&
-      plan.np >= options.pipeline_min_product_share * c)
-    return evidag_fast_pipeline(decider, options.portable, maxmc, minmc, precision, state,
-                                draws, stats_out);
-  fast_stats stats;
-  draw_walker walker(plan, rand48_access::get(state), options.portable);
-  uint64_t X0 = 0, X = rand48_access::get(state);
-  int64_t N = 0;
-  mc_sums sums;
-  mc_check check{0, 0, 0};
+double fast_loop(const draw_decider& decider, bool portable, int32_t maxmc, int32_t minmc,
+                 double precision, uint64_t& X, int64_t& N, mc_sums& sums, mc_check& check,
+                 fast_stats& stats) {
+  std::vector<double> G(static_cast<size_t>(decider.plan.c));
+  draw_walker walker(decider.plan, X, portable);
+  uint64_t X0 = 0;
   for (;;) {
     N = N + 1;
     walker.walk(G.data(), &X0, &X, &stats.literal_tests);
@@ -50,6 +37,28 @@ double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t min
     check = mc_check_sums(sums, N);
     if (mc_stop(N, minmc, maxmc, check, precision)) break;
   }
+  return check.r;
+}
+
+double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,
+                   double precision, int c, rand48_state& state, int64_t* draws,
+                   const fast_options& options, fast_stats* stats_out) {
+  if (c < 1 || !shapes_valid(alpha, c))
+    return evidag_mtcar(alpha, L_hyp, maxmc, minmc, precision, c, state, draws);
+  draw_plan plan = make_draw_plan(alpha, c);
+  std::vector<double> theta(c + 1);
+  theta[0] = c;
+  draw_decider decider{plan, select_fast_kernel(options.portable), alpha, L_hyp, theta.data()};
+  if (options.threads >= 2 && c >= options.pipeline_min_cells &&
+      plan.np >= options.pipeline_min_product_share * c)
+    return evidag_fast_pipeline(decider, options.portable, maxmc, minmc, precision, state,
+                                draws, stats_out, options.stream_log2);
+  fast_stats stats;
+  uint64_t X = rand48_access::get(state);
+  int64_t N = 0;
+  mc_sums sums;
+  mc_check check{0, 0, 0};
+  fast_loop(decider, options.portable, maxmc, minmc, precision, X, N, sums, check, stats);
   rand48_access::set(state, X);
   stats.draws = N;
   if (draws) *draws = N;

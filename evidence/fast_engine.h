@@ -28,6 +28,9 @@ struct fast_options {
   // thread would have nearly all the work.  The share of product-branch
   // cells a locus needs for the split.
   double pipeline_min_product_share = 0.5;
+  // The two-thread stream's size as a power of two; 0 chooses it from the
+  // locus (tests set it small to exercise draws too long for it).
+  int stream_log2 = 0;
 };
 
 // What the engine did besides the result, for tests, benchmarks and reports.

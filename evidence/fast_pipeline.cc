@@ -43,6 +43,7 @@ struct draw_ring {
   alignas(64) std::atomic<int64_t> consumed{0};  // draws the evaluator is done with
   alignas(64) std::atomic<int64_t> walker_at{0};  // the start of the draw the walker is on
   alignas(64) std::atomic<bool> stop{false};
+  alignas(64) std::atomic<bool> overrun{false};  // the walker met a draw too long
 };
 
 void walker_thread(const draw_plan& plan, const shared_stream& stream, bool portable,
@@ -64,6 +65,8 @@ void walker_thread(const draw_plan& plan, const shared_stream& stream, bool port
       ring.written.store(n + 1, std::memory_order_release);
     }
   } catch (const stream_stopped&) {
+  } catch (const stream_overrun&) {
+    ring.overrun.store(true, std::memory_order_release);
   }
 }
 
@@ -84,10 +87,11 @@ int stream_size_log2(const draw_plan& plan) {
 
 double evidag_fast_pipeline(const draw_decider& decider, bool portable, int32_t maxmc,
                             int32_t minmc, double precision, rand48_state& state, int64_t* draws,
-                            fast_stats* stats_out) {
+                            fast_stats* stats_out, int stream_log2) {
   const draw_plan& plan = decider.plan;
   draw_ring ring(plan);
-  shared_stream stream(rand48_access::get(state), stream_size_log2(plan), portable);
+  shared_stream stream(rand48_access::get(state),
+                       stream_log2 > 0 ? stream_log2 : stream_size_log2(plan), portable);
   int64_t walker_tests = 0;
   std::thread walker(walker_thread, std::cref(plan), std::cref(stream), portable,
                      std::ref(ring), &walker_tests);
@@ -110,14 +114,23 @@ double evidag_fast_pipeline(const draw_decider& decider, bool portable, int32_t 
     int64_t low = N < written ? ring.start[static_cast<size_t>(N % slots)] : walker_at;
     stream.generate(walker_at, low);
   };
+  bool split = true;
   for (;;) {
     int spins = 0;
     while (N >= available) {
+      // The overrun flag is read before the count: every draw the walker
+      // published before giving up is then seen.
+      bool overrun = ring.overrun.load(std::memory_order_acquire);
       available = ring.written.load(std::memory_order_acquire);
       if (N < available) break;
+      if (overrun) {
+        split = false;
+        break;
+      }
       generate();  // the walker may be waiting for uniforms
       wait_a_little(spins);
     }
+    if (!split) break;
     size_t s = static_cast<size_t>(N % slots);
     products_at(plan, stream.uniforms(), stream.mask(),
                 ring.run_positions.data() + s * ring.nruns, G.data(), scratch.data());
@@ -136,11 +149,13 @@ double evidag_fast_pipeline(const draw_decider& decider, bool portable, int32_t 
   ring.stop.store(true, std::memory_order_relaxed);
   stream.stop();
   walker.join();
-
-  rand48_access::set(state, X_end);
   // The walker's count includes draws past the stopping point; it is a
   // statistic only.
   stats.literal_tests = walker_tests;
+  // The rest of the run on this thread, from the last draw counted.
+  if (!split) fast_loop(decider, portable, maxmc, minmc, precision, X_end, N, sums, check, stats);
+
+  rand48_access::set(state, X_end);
   stats.draws = N;
   if (draws) *draws = N;
   if (stats_out) *stats_out = stats;

@@ -23,7 +23,12 @@ shared_stream::shared_stream(uint64_t X, int size_log2, bool portable)
   U_[static_cast<size_t>(mask_ + 1)] = 1.0;
 }
 
-int64_t shared_stream::wait_for(int64_t p) const {
+int64_t shared_stream::wait_for(int64_t p, int64_t oldest) const {
+  int64_t g = generated_.load(std::memory_order_acquire);
+  if (g >= p) return g;
+  // The writer keeps `oldest` and a chunk's room to write in.
+  if (p - oldest > mask_ + 1 - 2 * chunk) throw stream_overrun{};
+  wanted_.store(p, std::memory_order_release);
   int spins = 0;
   for (;;) {
     int64_t g = generated_.load(std::memory_order_acquire);
@@ -38,6 +43,8 @@ void shared_stream::generate(int64_t reader_position, int64_t low) {
   // Far enough ahead that the reader seldom waits, near enough that the
   // positions are still in cache when read.
   const int64_t lead = size / 2 < 8192 ? size / 2 : 8192;
+  int64_t wanted = wanted_.load(std::memory_order_acquire);
+  if (wanted > reader_position) reader_position = wanted;
   while (end_ < reader_position + lead && end_ + chunk - size < low) {
 #if defined(__x86_64__) || defined(__i386__)
     if (avx2_) {

@@ -15,6 +15,9 @@ namespace drevel {
 
 // Thrown to a reader waiting on a stream that has been stopped.
 struct stream_stopped {};
+// Thrown to a reader that asks for more positions past the oldest one it
+// still needs than the stream can hold.
+struct stream_overrun {};
 
 class shared_stream {
  public:
@@ -24,12 +27,15 @@ class shared_stream {
   int64_t mask() const { return mask_; }
 
   // Reader: returns once positions up to p are there; the position reached
-  // so far.  Throws stream_stopped once stop() has been called.
-  int64_t wait_for(int64_t p) const;
+  // so far.  `oldest` is the oldest position the reader still needs.
+  // Throws stream_stopped once stop() has been called, and stream_overrun
+  // when p lies too far past `oldest` for the stream to hold both.
+  int64_t wait_for(int64_t p, int64_t oldest) const;
 
   // Writer: generates chunks while fewer than 8192 positions (at most half
-  // the stream) lie ahead of the reader's position, overwriting only
-  // positions below `low`, which no thread needs any more.
+  // the stream) lie ahead of the reader's position or of the position it
+  // waits for, overwriting only positions below `low`, which no thread
+  // needs any more.
   void generate(int64_t reader_position, int64_t low);
 
   void stop() { stopped_.store(true, std::memory_order_release); }
@@ -42,6 +48,7 @@ class shared_stream {
   bool avx2_;
   alignas(64) std::atomic<int64_t> generated_{0};
   alignas(64) std::atomic<bool> stopped_{false};
+  alignas(64) mutable std::atomic<int64_t> wanted_{0};  // what the reader waits for
 };
 
 }  // namespace drevel

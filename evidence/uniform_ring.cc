@@ -55,7 +55,7 @@ void uniform_ring::skip_to(int64_t p) {
 // multiplies do not wait on each other.
 void uniform_ring::fill(int64_t p) {
   if (shared_) {
-    end_ = shared_->wait_for(p);
+    end_ = shared_->wait_for(p, oldest_);
     return;
   }
   advance((std::max(p, end_) + ahead_ - end_ + 7) / 8 * 8);

@@ -60,6 +60,8 @@ class uniform_ring {
   void ensure_attempt(int64_t p) {
     if (p > binned_end_) bin_stretch(p, 32);
   }
+  // On a shared stream: the oldest position the walk still reads.
+  void set_oldest(int64_t p) { oldest_ = p; }
   // Makes position p readable without generating the positions before it
   // that are not yet there (they stay unreadable): one jump of the
   // generator, for stretches nobody reads.  p - end at most `span`.  On a
@@ -73,6 +75,7 @@ class uniform_ring {
   std::vector<double> uniforms_;    // own uniforms (empty on a shared stream)
   const double* U_;                 // the uniforms read
   const shared_stream* shared_ = nullptr;
+  int64_t oldest_ = 0;
   std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= span
   std::vector<uint32_t> word_;
   int64_t mask_;

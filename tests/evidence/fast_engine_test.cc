@@ -185,7 +185,7 @@ TEST(fast_engine, stopping_rule_and_extreme_thresholds_match) {
 
 TEST(fast_engine, many_cells_with_huge_and_zero_counts_match) {
   std::mt19937_64 rng(7);
-  std::vector<double> counts(210);
+  std::vector<double> counts(530);
   for (double& x : counts) x = rng() % 3 == 0 ? static_cast<double>(rng() % 20) : 0.0;
   counts[0] = 1e12;
   counts[5] = 3e6;
@@ -208,7 +208,7 @@ TEST(fast_engine, many_cells_with_huge_and_zero_counts_match) {
 // The walker runs ahead of the stopping rule by up to a ring of draws; what
 // it walked past the stop must not leak into the draws or the final state.
 TEST(fast_engine, two_threads_stop_where_one_thread_does) {
-  std::vector<double> counts(45);
+  std::vector<double> counts(530);
   for (size_t n = 0; n < counts.size(); n++) counts[n] = static_cast<double>((n * 7) % 13);
   std::vector<double> alpha = alpha_of(counts);
   std::vector<double> L = literal_kernels(alpha, 400);
@@ -222,4 +222,24 @@ TEST(fast_engine, two_threads_stop_where_one_thread_does) {
       expect_same(a, fast(alpha, L[200], maxmc, 100, precision, two));
     }
   }
+}
+
+// Draws too long for the two-thread stream (forced small here) end the
+// split: the run goes on on one thread from the last draw counted, with the
+// same draws, estimate and final state.
+TEST(fast_engine, a_draw_too_long_for_the_stream_ends_the_split) {
+  // About 2050 uniforms a draw, now and then more than the 2048 that a
+  // stream of 4096 positions leaves the walker.
+  std::vector<double> counts(530);
+  for (size_t n = 0; n < counts.size(); n++) counts[n] = n % 4 == 0 ? 5 : 2;
+  std::vector<double> alpha = alpha_of(counts);
+  std::vector<double> L = literal_kernels(alpha, 200);
+  std::sort(L.begin(), L.end());
+  fast_options two;
+  two.threads = 2;
+  two.stream_log2 = 12;  // 4096 positions: most draws need more than half
+  outcome a = literal(alpha, L[100], 2000, 300, 0.0);
+  expect_same(a, fast(alpha, L[100], 2000, 300, 0.0, two));
+  two.stream_log2 = 11;  // every draw too long: the split ends at once
+  expect_same(a, fast(alpha, L[100], 2000, 300, 0.0, two));
 }
