@@ -237,7 +237,7 @@ TEST(fast_engine, a_draw_too_long_for_the_stream_ends_the_split) {
   std::sort(L.begin(), L.end());
   fast_options two;
   two.threads = 2;
-  two.stream_log2 = 12;  // 4096 positions: most draws need more than half
+  two.stream_log2 = 12;  // 4096 positions: the split ends some 50 draws in
   outcome a = literal(alpha, L[100], 2000, 300, 0.0);
   expect_same(a, fast(alpha, L[100], 2000, 300, 0.0, two));
   two.stream_log2 = 11;  // every draw too long: the split ends at once
