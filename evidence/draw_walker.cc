@@ -70,6 +70,16 @@ __attribute__((always_inline)) inline bool accepts(const rejection_cell& cell, d
   return verdict > 0;
 }
 
+// The uniforms p + 1 .. p + n as W[1..n]: straight from the ring, or copied
+// out of it in order into scratch where they wrap round its end.
+inline const double* run_window(const double* U, int64_t mask, int64_t p, int n,
+                                double* scratch) {
+  size_t s = static_cast<size_t>(p & mask);
+  if (s + static_cast<size_t>(n) <= static_cast<size_t>(mask)) return U + s;
+  for (int j = 1; j <= n; j++) scratch[j] = U[static_cast<size_t>((p + j) & mask)];
+  return scratch;
+}
+
 }  // namespace
 
 // gamadev's rejection loops of `count` consecutive cells from `first`, on
@@ -153,14 +163,9 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
     }
     const product_run& run = plan_.runs[static_cast<size_t>(step.run)];
     ring_.ensure(p + run.uniforms);
-    // The run's uniforms straight from the ring, or copied out of it in
-    // order where they wrap round its end.
-    const double* W = ring_.uniforms() + ring_.slot(p);
-    if (ring_.slot(p) + static_cast<size_t>(run.uniforms) >= ring_.one_slot()) {
-      for (int j = 1; j <= run.uniforms; j++) scratch_[static_cast<size_t>(j)] = ring_.uniform(p + j);
-      W = scratch_.data();
-    }
-    run_products(plan_, run, W, P);
+    run_products(plan_, run, run_window(ring_.uniforms(), ring_.mask(), p, run.uniforms,
+                                        scratch_.data()),
+                 P);
     p += run.uniforms;
   }
   pos_ = p;
@@ -191,14 +196,7 @@ void products_at(const draw_plan& plan, const double* U, int64_t mask,
                  const int64_t* run_positions, double* P, double* scratch) {
   for (const product_run& run : plan.runs) {
     int64_t p = *run_positions++;
-    size_t s = static_cast<size_t>(p & mask);
-    const double* W = U + s;
-    if (s + static_cast<size_t>(run.uniforms) > static_cast<size_t>(mask)) {
-      for (int j = 1; j <= run.uniforms; j++)
-        scratch[j] = U[static_cast<size_t>((p + j) & mask)];
-      W = scratch;
-    }
-    run_products(plan, run, W, P);
+    run_products(plan, run, run_window(U, mask, p, run.uniforms, scratch), P);
   }
 }
 
