@@ -62,6 +62,16 @@ DREVEL_AVX2 inline __m256d log(__m256d x) {
   return log_combine(s, z, p, k);
 }
 
+// fast_log_short.
+DREVEL_AVX2 inline __m256d log_short(__m256d x) {
+  __m256d k;
+  __m256d s = log_reduce(x, &k);
+  __m256d z = _mm256_mul_pd(s, s);
+  __m256d z2 = _mm256_mul_pd(z, z);
+  __m256d p = _mm256_add_pd(pair(z, 0), _mm256_mul_pd(z2, pair(z, 2)));
+  return log_combine(s, z, p, k);
+}
+
 }  // namespace avx2
 }  // namespace drevel
 

@@ -33,7 +33,7 @@ int replay_draw(const double* alpha, double L_hyp, int c, uint64_t X_start, uint
 
 int draw_decider::decide(double* G, uint64_t X_start, uint64_t X_end, fast_stats& stats) const {
   fast_kernel_result k = kernel(G, plan.np, plan.c, plan.d.data(), plan.D, plan.groups.data(),
-                                static_cast<int>(plan.groups.size()));
+                                static_cast<int>(plan.groups.size()), plan.short_log);
   if (k.ok) {
     double B = kernel_bound(plan, k.A, k.extra);
     if (k.L - B >= L_hyp) return 1;

@@ -70,6 +70,7 @@ draw_plan make_draw_plan(const double* alpha, int c) {
   plan.d.insert(plan.d.end(), dr.begin(), dr.end());
   double nu = (static_cast<double>(c) + 2) * 0x1p-53;
   plan.bound_scale = 8 * (fast_eps + nu / (1 - nu));
+  plan.short_log = 2.2 * fast_short_eps * plan.D <= 1e-5;
   return plan;
 }
 

@@ -64,6 +64,9 @@ struct draw_plan {
   // layout orders product cells by d); empty when there are more than
   // max_product_groups distinct d.
   std::vector<product_group> groups;
+  // The product cells' G by fast_log_short: while the error it adds to the
+  // bound, 2.2 fast_short_eps D, stays below 10^-5.
+  bool short_log = false;
   int max_run_uniforms = 0;
 };
 

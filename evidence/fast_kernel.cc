@@ -9,11 +9,11 @@ namespace drevel {
 // lanes produce; only the order of the sums differs.
 // Logarithms cell by cell: the groups are an optimisation of the AVX2 path.
 fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D,
-                                        const product_group*, int) {
+                                        const product_group*, int, bool short_log) {
   kernel_sums s;
-  scalar_products(G, 0, np, s);
+  scalar_products(G, 0, np, s, short_log);
   scalar_cells(G, d, 0, n, s);
-  return close_kernel(s, D);
+  return close_kernel(s, D, short_log);
 }
 
 bool cpu_has_avx2() {

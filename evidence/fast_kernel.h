@@ -25,18 +25,21 @@ struct fast_kernel_result {
 // groups[0..ngroups): the product cells sharing one d, contiguous (see
 // draw_plan); the AVX2 path then takes each group's sum d ln G as d times
 // the logarithm of the group's product, a few logarithms per group instead
-// of one per cell.  ngroups = 0 takes every cell's logarithm.
+// of one per cell.  ngroups = 0 takes every cell's logarithm.  short_log:
+// G = -ln P by fast_log_short, whose error the result's extra carries
+// (worth it while D is moderate; draw_plan decides).
 using fast_kernel_fn = fast_kernel_result (*)(double* G, int np, int n, const double* d,
                                               double D, const product_group* groups,
-                                              int ngroups);
+                                              int ngroups, bool short_log);
 
 fast_kernel_result fast_kernel_portable(double* G, int np, int n, const double* d, double D,
-                                        const product_group* groups, int ngroups);
+                                        const product_group* groups, int ngroups,
+                                        bool short_log);
 
 // The same formulas four lanes at a time with AVX2 (no FMA), for processors
 // that have it; identical G lane by lane, sums in another order.
 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const double* d, double D,
-                                    const product_group* groups, int ngroups);
+                                    const product_group* groups, int ngroups, bool short_log);
 
 // True when the processor can run fast_kernel_avx2.
 bool cpu_has_avx2();

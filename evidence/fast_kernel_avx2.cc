@@ -87,7 +87,7 @@ DREVEL_AVX2 double log_of_product(const double* G, int first, int end, __m256d& 
 
 DREVEL_AVX2 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const double* d,
                                                 double D, const product_group* groups,
-                                                int ngroups) {
+                                                int ngroups, bool short_log) {
   const __m256d sign = _mm256_set1_pd(-0.0);
   // Lanes of min and max start at values that never win; _mm256_min_pd
   // returns its second operand for a NaN lane, so a NaN is caught by the
@@ -97,11 +97,11 @@ DREVEL_AVX2 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const 
   for (; i + 4 <= np; i += 4) {
     __m256d P = _mm256_loadu_pd(G + i);
     minP4 = _mm256_min_pd(P, minP4);
-    _mm256_storeu_pd(G + i, _mm256_xor_pd(avx2::log(P), sign));
+    _mm256_storeu_pd(G + i, _mm256_xor_pd(short_log ? avx2::log_short(P) : avx2::log(P), sign));
   }
   kernel_sums s;
   s.minP = hmin(minP4);
-  scalar_products(G, i, np, s);
+  scalar_products(G, i, np, s, short_log);
 
   // The product cells by groups where the plan has them, the rest by
   // logarithms.
@@ -154,8 +154,8 @@ DREVEL_AVX2 fast_kernel_result fast_kernel_avx2(double* G, int np, int n, const 
   s.minG = lo < s.minG ? lo : s.minG;
   s.maxG = hi > s.maxG ? hi : s.maxG;
   scalar_cells(G, d, i, n, s);
-  fast_kernel_result r = close_kernel(s, D);
-  r.extra = extra;
+  fast_kernel_result r = close_kernel(s, D, short_log);
+  r.extra = r.extra + extra;
   r.ok = r.ok && groups_ok;
   return r;
 }

@@ -18,12 +18,13 @@ struct kernel_sums {
   double minP = 1.0, sL = 0, sA = 0, S = 0, minG = 0x1p1000, maxG = 0;
 };
 
-// G[i] = -ln P for the product cells from..np-1, tracking the smallest P.
-inline void scalar_products(double* G, int from, int np, kernel_sums& s) {
+// G[i] = -ln P for the product cells from..np-1 (by fast_log_short if
+// short_log), tracking the smallest P.
+inline void scalar_products(double* G, int from, int np, kernel_sums& s, bool short_log) {
   for (int i = from; i < np; i++) {
     double P = G[i];
     s.minP = P < s.minP ? P : s.minP;
-    G[i] = -fast_log(P);
+    G[i] = -(short_log ? fast_log_short(P) : fast_log(P));
   }
 }
 
@@ -42,11 +43,13 @@ inline void scalar_cells(const double* G, const double* d, int from, int n, kern
 
 // L = sum d ln G - D ln S, its magnitude for the bound, and whether every
 // input lay in the range the bound covers.
-inline fast_kernel_result close_kernel(const kernel_sums& s, double D) {
+inline fast_kernel_result close_kernel(const kernel_sums& s, double D, bool short_log) {
   double lS = fast_log(s.S);
   fast_kernel_result r;
   r.L = s.sL - D * lS;
   r.A = s.sA + std::fabs(D * lS);
+  // The product cells' G carry fast_log_short's error, in d ln G and in S.
+  r.extra = short_log ? 2.2 * fast_short_eps * D : 0;
   r.ok = s.minP >= DBL_MIN && s.minG >= 0x1p-500 && s.maxG <= 0x1p450 && std::isfinite(r.L);
   return r;
 }

@@ -67,6 +67,29 @@ inline double fast_log(double x) {
   return k * ln2_hi + (s2 + ((s2 * z) * p + k * ln2_lo));
 }
 
+// Relative error bound of fast_log_short against the exact logarithm
+// (truncation 2^-28.9, rounding far below; docs/fast-engine.md).
+constexpr double fast_short_eps = 0x1p-28;
+
+// fast_log with the series cut after z^4/9: ln m = 2s + 2s z (1/3 + z/5 +
+// z^2/7 + z^3/9), for the product cells' deviates G = -ln P, whose error
+// the kernel's bound carries separately.
+inline double fast_log_short(double x) {
+  using namespace fast_math_detail;
+  uint64_t ix = bits_of(x);
+  uint64_t kb = (ix - sqrt_half_bits + (1ULL << 62)) >> 52;  // k + 1024
+  double m = double_of(ix - (kb << 52) + bias_1024);
+  double k = double_of(kb | 0x4330000000000000ULL) - (0x1p52 + 1024.0);
+  double f = m - 1.0;
+  double s = f / (2.0 + f);
+  double z = s * s;
+  double z2 = z * z;
+  double p01 = atanh_c[0] + z * atanh_c[1], p23 = atanh_c[2] + z * atanh_c[3];
+  double p = p01 + z2 * p23;
+  double s2 = s + s;
+  return k * ln2_hi + (s2 + ((s2 * z) * p + k * ln2_lo));
+}
+
 }  // namespace drevel
 
 #endif
