@@ -41,6 +41,23 @@ inline double double_of(uint64_t b) {
   return x;
 }
 
+// x = 2^k m, m in [sqrt(1/2), sqrt(2)): returns s = f/(2+f), f = m - 1
+// (exact), and k.
+inline double log_reduce(double x, double* k) {
+  uint64_t ix = bits_of(x);
+  uint64_t kb = (ix - sqrt_half_bits + (1ULL << 62)) >> 52;  // k + 1024
+  double m = double_of(ix - (kb << 52) + bias_1024);
+  *k = double_of(kb | 0x4330000000000000ULL) - (0x1p52 + 1024.0);
+  double f = m - 1.0;
+  return f / (2.0 + f);
+}
+
+// k ln2_hi + (2s + (2s z p + k ln2_lo)).
+inline double log_combine(double s, double z, double p, double k) {
+  double s2 = s + s;
+  return k * ln2_hi + (s2 + ((s2 * z) * p + k * ln2_lo));
+}
+
 }  // namespace fast_math_detail
 
 // ln x for a positive normal finite x (anything else gives a meaningless
@@ -51,20 +68,15 @@ inline double double_of(uint64_t b) {
 // ln x = k ln2_hi + (2s + (2s z p + k ln2_lo)), k ln2_hi exact.
 inline double fast_log(double x) {
   using namespace fast_math_detail;
-  uint64_t ix = bits_of(x);
-  uint64_t kb = (ix - sqrt_half_bits + (1ULL << 62)) >> 52;  // k + 1024
-  double m = double_of(ix - (kb << 52) + bias_1024);
-  double k = double_of(kb | 0x4330000000000000ULL) - (0x1p52 + 1024.0);
-  double f = m - 1.0;
-  double s = f / (2.0 + f);
+  double k;
+  double s = log_reduce(x, &k);
   double z = s * s;
   // Estrin's scheme: four independent pairs, then two, then one.
   double z2 = z * z, z4 = z2 * z2;
   double p01 = atanh_c[0] + z * atanh_c[1], p23 = atanh_c[2] + z * atanh_c[3];
   double p45 = atanh_c[4] + z * atanh_c[5], p67 = atanh_c[6] + z * atanh_c[7];
   double p = (p01 + z2 * p23) + z4 * (p45 + z2 * p67);
-  double s2 = s + s;
-  return k * ln2_hi + (s2 + ((s2 * z) * p + k * ln2_lo));
+  return log_combine(s, z, p, k);
 }
 
 // Relative error bound of fast_log_short against the exact logarithm
@@ -76,18 +88,12 @@ constexpr double fast_short_eps = 0x1p-28;
 // the kernel's bound carries separately.
 inline double fast_log_short(double x) {
   using namespace fast_math_detail;
-  uint64_t ix = bits_of(x);
-  uint64_t kb = (ix - sqrt_half_bits + (1ULL << 62)) >> 52;  // k + 1024
-  double m = double_of(ix - (kb << 52) + bias_1024);
-  double k = double_of(kb | 0x4330000000000000ULL) - (0x1p52 + 1024.0);
-  double f = m - 1.0;
-  double s = f / (2.0 + f);
+  double k;
+  double s = log_reduce(x, &k);
   double z = s * s;
   double z2 = z * z;
-  double p01 = atanh_c[0] + z * atanh_c[1], p23 = atanh_c[2] + z * atanh_c[3];
-  double p = p01 + z2 * p23;
-  double s2 = s + s;
-  return k * ln2_hi + (s2 + ((s2 * z) * p + k * ln2_lo));
+  double p = (atanh_c[0] + z * atanh_c[1]) + z2 * (atanh_c[2] + z * atanh_c[3]);
+  return log_combine(s, z, p, k);
 }
 
 }  // namespace drevel
