@@ -22,7 +22,7 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, bool portable, int64_t ahea
   if (attempts_) {
     word_.resize(static_cast<size_t>(size));
   }
-  jumps_.resize(static_cast<size_t>(span < 8 ? 8 : span) + 1);  // the fill uses 1..8
+  jumps_.resize(9);  // the fill's first eight lanes
   jumps_[0] = {1, 0};
   for (size_t n = 1; n < jumps_.size(); n++)
     jumps_[n] = {(rand48_A * jumps_[n - 1].a) & rand48_mask,
@@ -37,18 +37,6 @@ uniform_ring::uniform_ring(const shared_stream& stream, bool portable, bool atte
       avx2_(!portable && cpu_has_avx2()),
       attempts_(attempts) {
   if (attempts_) word_.resize(static_cast<size_t>(mask_ + 1));
-}
-
-void uniform_ring::skip_to(int64_t p) {
-  if (p <= end_) return;
-  if (shared_) {
-    fill(p);
-    return;
-  }
-  const rand48_jump& j = jumps_[static_cast<size_t>(p - end_)];
-  uint64_t X = (j.a * state(end_) + j.c) & rand48_mask;
-  uniforms_[slot(p)] = rand48_uniform(X);
-  end_ = p;
 }
 
 // Four interleaved chains, each jumping four steps, so that consecutive

@@ -40,7 +40,6 @@ class uniform_ring {
   }
   double uniform(int64_t p) const { return U_[slot(p)]; }
   size_t slot(int64_t p) const { return static_cast<size_t>(p & mask_); }
-  size_t one_slot() const { return static_cast<size_t>(mask_ + 1); }
   int64_t mask() const { return mask_; }
   const double* uniforms() const { return U_; }
   const uint32_t* attempt_words() const { return word_.data(); }
@@ -62,11 +61,6 @@ class uniform_ring {
   }
   // On a shared stream: the oldest position the walk still reads.
   void set_oldest(int64_t p) { oldest_ = p; }
-  // Makes position p readable without generating the positions before it
-  // that are not yet there (they stay unreadable): one jump of the
-  // generator, for stretches nobody reads.  p - end at most `span`.  On a
-  // shared stream, the same as ensure.
-  void skip_to(int64_t p);
 
  private:
   void fill(int64_t p);
@@ -76,7 +70,7 @@ class uniform_ring {
   const double* U_;                 // the uniforms read
   const shared_stream* shared_ = nullptr;
   int64_t oldest_ = 0;
-  std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= span
+  std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= 8
   std::vector<uint32_t> word_;
   int64_t mask_;
   int64_t end_ = 0;
