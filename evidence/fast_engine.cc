@@ -40,6 +40,14 @@ double fast_loop(const draw_decider& decider, bool portable, int32_t maxmc, int3
   return check.r;
 }
 
+void finish_fast_run(uint64_t X, int64_t N, fast_stats& stats, rand48_state& state,
+                     int64_t* draws, fast_stats* stats_out) {
+  rand48_access::set(state, X);
+  stats.draws = N;
+  if (draws) *draws = N;
+  if (stats_out) *stats_out = stats;
+}
+
 double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,
                    double precision, int c, rand48_state& state, int64_t* draws,
                    const fast_options& options, fast_stats* stats_out) {
@@ -59,10 +67,7 @@ double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t min
   mc_sums sums;
   mc_check check{0, 0, 0};
   fast_loop(decider, options.portable, maxmc, minmc, precision, X, N, sums, check, stats);
-  rand48_access::set(state, X);
-  stats.draws = N;
-  if (draws) *draws = N;
-  if (stats_out) *stats_out = stats;
+  finish_fast_run(X, N, stats, state, draws, stats_out);
   return check.r;
 }
 

@@ -155,10 +155,7 @@ double evidag_fast_pipeline(const draw_decider& decider, bool portable, int32_t 
   // The rest of the run on this thread, from the last draw counted.
   if (!split) fast_loop(decider, portable, maxmc, minmc, precision, X_end, N, sums, check, stats);
 
-  rand48_access::set(state, X_end);
-  stats.draws = N;
-  if (draws) *draws = N;
-  if (stats_out) *stats_out = stats;
+  finish_fast_run(X_end, N, stats, state, draws, stats_out);
   return check.r;
 }
 

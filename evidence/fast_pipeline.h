@@ -34,6 +34,11 @@ double fast_loop(const draw_decider& decider, bool portable, int32_t maxmc, int3
                  double precision, uint64_t& X, int64_t& N, mc_sums& sums, mc_check& check,
                  fast_stats& stats);
 
+// The end of a run: the final state into `state`, the draw count into
+// stats, *draws and *stats_out (either may be null).
+void finish_fast_run(uint64_t X, int64_t N, fast_stats& stats, rand48_state& state,
+                     int64_t* draws, fast_stats* stats_out);
+
 }  // namespace drevel
 
 #endif
