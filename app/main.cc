@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/result_file.h"
 #include "app/run.h"
-#include "app/run_options.h"
+#include "app/options.h"
 #include "app/vcf_main.h"
 #include "numeric/nrutil.h"
 
@@ -66,38 +67,45 @@ static const char* const help_text =
     "                    most 654); the work per site grows as k^4\n";
 
 int main(int argc, char** argv) {
-  for (int a = 1; a < argc; a++)
-    if (std::strcmp(argv[a], "--vcf") == 0) return vcf_main(argc, argv);
-  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+  command_line cl;
+  std::string error;
+  if (!parse_command_line(argc, argv, &cl, &error)) {
+    std::fprintf(stderr, "drevel: %s (see drevel --help)\n", error.c_str());
+    return 2;
+  }
+  if (cl.mode == run_mode::help) {
     std::fputs(help_text, stdout);
     return 0;
   }
-  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+  if (cl.mode == run_mode::version) {
     std::printf("drevel %s\n", DREVEL_VERSION);
     return 0;
   }
+  if (cl.mode == run_mode::vcf) return vcf_main(cl);
 
-  run_options options;
-  std::string bad_option = take_run_options(&argc, argv, &options);
-  if (!bad_option.empty()) {
-    std::fputs(bad_option.c_str(), stderr);
-    return 2;
-  }
-
+  // The two-file run reads its files as argv[1] and argv[2], the options
+  // taken out.
+  std::vector<char*> files{argv[0]};
+  for (std::string& f : cl.files) files.push_back(&f[0]);
+  files.push_back(nullptr);
   int k, c;
   double* alpha;
   double precision;
   int32_t minmc, maxmc;
-  Read_Data(argc, argv, &k, &c, &alpha, &precision, &minmc, &maxmc);
+  Read_Data(static_cast<int>(files.size()) - 1, files.data(), &k, &c, &alpha, &precision, &minmc,
+            &maxmc);
 
   double* m = vector(0, c);
   double* h = vector(0, c);
   m[0] = c;
   h[0] = c;
   double L_max, L_hyp, E;
-  CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision, options);
+  engine_choice engine;
+  engine.engine = cl.tuning.engine;
+  engine.threads = thread_count(cl);
+  CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision, engine);
 
-  int status = write_file_atomically(argv[2], format_result(E, L_max, L_hyp, m, h, c));
+  int status = write_file_atomically(files[2], format_result(E, L_max, L_hyp, m, h, c));
   free_vector(alpha, 0, c);
   free_vector(m, 0, c);
   free_vector(h, 0, c);

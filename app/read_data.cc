@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "app/run.h"
-#include "app/tuning.h"
+#include "sites/tuning.h"
 #include "numeric/nrutil.h"
 
 namespace drevel {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/atomic_output.h"
+#include "io/atomic_output.h"
 
 namespace drevel {
 

@@ -7,11 +7,10 @@
 
 #include <cstdint>
 
-#include "app/run_options.h"
+#include "random/rand48.h"
+#include "sites/locus_evidence.h"
 
 namespace drevel {
-
-class rand48_state;
 
 // Checks that argv names an input and a result file, reads the input file
 // argv[1] and validates it.  Fills k, c = k(k+1)/2, the parameter vector
@@ -24,17 +23,18 @@ int Read_Data(int argc, char** argv, int* k, int* c, double** alpha, double* pre
 
 // Fills the posterior mode m and L_max, the equilibrium maximum h and L_hyp
 // (m and h are genotype cell vectors of the caller's), and the evidence
-// E = 1 - the Monte Carlo estimate.  Returns 1.  The first form draws from
-// the process-wide generator, the second from the caller's stream.  The
-// estimate comes from the fast engine unless options choose the literal
-// evaluation; both give the same E, draws and final stream state.
+// E = 1 - the Monte Carlo estimate.  Returns 1.  The first form draws from a
+// stream at the generator's fixed start, as the run's only consumer of
+// uniforms; the second from the caller's stream, storing the number of
+// draws when draws is not null.  Every engine and thread count gives the
+// same E, draws and final stream state.
 int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
                  double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
-                 const run_options& options = run_options());
+                 const engine_choice& engine = engine_choice());
 int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
                  double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
                  rand48_state& state, int64_t* draws,
-                 const run_options& options = run_options());
+                 const engine_choice& engine = engine_choice());
 
 }  // namespace drevel
 

@@ -8,12 +8,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/atomic_output.h"
+#include "io/atomic_output.h"
 #include "app/progress.h"
-#include "app/site_pool.h"
-#include "app/vcf_options.h"
-#include "app/vcf_reader.h"
-#include "app/vcf_table.h"
+#include "app/sample_list.h"
+#include "sites/site_pool.h"
+#include "app/options.h"
+#include "vcf/vcf_reader.h"
+#include "sites/site_table.h"
 
 namespace drevel {
 
@@ -61,26 +62,24 @@ size_t sites_in_flight(int threads) { return 64 * static_cast<size_t>(threads); 
 
 }  // namespace
 
-int vcf_main(int argc, char** argv) {
-  vcf_options options;
+int vcf_main(const command_line& options) {
   std::string error;
-  if (!parse_vcf_options(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "drevel: %s (see drevel --help)\n", error.c_str());
-    return 2;
-  }
   std::vector<std::string> samples;
   if (options.have_samples && !read_sample_list(options.samples, &samples, &error))
     return fail(error);
+  const std::string& input = options.files[0];
+  const std::string& output = options.files[1];
+  const int threads = thread_count(options);
 
   vcf_reader reader;
-  if (!reader.open(options.input, options.regions, options.have_samples ? &samples : nullptr,
+  if (!reader.open(input, options.regions, options.have_samples ? &samples : nullptr,
                    options.max_alleles, &error))
     return fail(error);
 
   progress_line progress;
   table_output out;
-  if (!out.open(options.output))
-    return fail(options.output + ": cannot create the output file: " + std::strerror(errno));
+  if (!out.open(output))
+    return fail(output + ": cannot create the output file: " + std::strerror(errno));
   auto write_failed = [&out, &progress]() {
     int saved = errno;
     progress.finish();
@@ -88,16 +87,16 @@ int vcf_main(int argc, char** argv) {
     return fail(out.name() + ": cannot write the table" +
                 (saved ? std::string(": ") + std::strerror(saved) : std::string()));
   };
-  if (!out.write(vcf_table_header)) return write_failed();
+  if (!out.write(site_table_header)) return write_failed();
 
   const tuning_request tuning = options.tuning;
   const int max_alleles = options.max_alleles;
-  site_pool pool(options.threads, sites_in_flight(options.threads),
-                 [tuning, max_alleles](const vcf_site& site) {
+  site_pool pool(threads, sites_in_flight(threads),
+                 [tuning, max_alleles](const site_record& site) {
                    return compute_site_evidence(site, tuning, max_alleles);
                  });
   uint64_t done = 0, not_computed = 0;
-  vcf_site site;
+  site_record site;
   site_evidence evidence;
   const auto tick = std::chrono::milliseconds(200);
   // Takes back the oldest site when it is ready; false only on a write error.

@@ -3,14 +3,14 @@
 #ifndef DREVEL_APP_VCF_MAIN_H
 #define DREVEL_APP_VCF_MAIN_H
 
+#include "app/options.h"
+
 namespace drevel {
 
-// Runs the VCF mode on the whole command line (argv[0] the program name;
-// "--vcf" may stand anywhere).  Returns the exit status: 0 on success, 2 on
-// a usage error, 1 on any other failure, each failure with one line on
-// stderr; the output file is then left as it was.  In a build without
-// htslib it says so and returns 1.
-int vcf_main(int argc, char** argv);
+// Runs the VCF mode of a parsed command line.  Returns the exit status: 0
+// on success, 1 on any failure, with one line on stderr; the output file is
+// then left as it was.  In a build without htslib it says so and returns 1.
+int vcf_main(const command_line& cl);
 
 }  // namespace drevel
 

@@ -5,7 +5,7 @@
 
 namespace drevel {
 
-int vcf_main(int, char**) {
+int vcf_main(const command_line&) {
   std::fputs(
       "drevel was built without htslib; install libhts-dev and pkg-config and rebuild to read "
       "VCF and BCF files\n",

@@ -1,0 +1,196 @@
+#include "app/options.h"
+
+#include <sched.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+namespace drevel {
+
+namespace {
+
+// Which modes take an option.
+enum : unsigned { classic = 1, vcf = 2, batch = vcf, every_mode = classic | batch };
+
+bool parse_integer(const std::string& text, long long low, long long high, long long* value) {
+  if (text.empty()) return false;
+  char* end;
+  errno = 0;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+  *value = v;
+  return true;
+}
+
+bool parse_real(const std::string& text, double* value) {
+  if (text.empty()) return false;
+  char* end;
+  double v = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || !std::isfinite(v)) return false;
+  *value = v;
+  return true;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+using apply_fn = bool (*)(const std::string& value, command_line* cl, std::string* error);
+
+struct option_spec {
+  const char* name;
+  unsigned modes;
+  apply_fn apply;  // null: a flag without a value, handled by the parser
+};
+
+bool bad(std::string* error, const std::string& message) {
+  *error = message;
+  return false;
+}
+
+const option_spec options[] = {
+    {"--vcf", batch, nullptr},
+    {"--help", every_mode, nullptr},
+    {"--version", every_mode, nullptr},
+    {"--engine", every_mode,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       if (v != "fast" && v != "literal")
+         return bad(error, "--engine needs fast or literal, not '" + v + "'");
+       cl->tuning.engine = v == "fast" ? mc_engine::fast : mc_engine::literal;
+       return true;
+     }},
+    {"--threads", every_mode,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       long long n;
+       if (!parse_integer(v, 1, max_threads, &n))
+         return bad(error, "--threads needs a whole number from 1 to " +
+                               std::to_string(max_threads) + ", not '" + v + "'");
+       cl->threads = static_cast<int>(n);
+       return true;
+     }},
+    {"--regions", batch,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       cl->regions = split(v, ',');
+       for (const auto& r : cl->regions)
+         if (r.empty())
+           return bad(error, "--regions needs chr:begin-end items separated by commas, not '" +
+                                 v + "'");
+       return true;
+     }},
+    {"--samples", batch,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       if (v.empty() || v == "@") return bad(error, "--samples needs comma-separated names or @file");
+       cl->have_samples = true;
+       cl->samples = v;
+       return true;
+     }},
+    {"--precision", batch,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       if (!parse_real(v, &cl->tuning.precision))
+         return bad(error, "--precision needs a finite number, not '" + v + "'");
+       return true;
+     }},
+    {"--minmc", batch,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       long long n;
+       if (!parse_integer(v, INT32_MIN, INT32_MAX, &n))
+         return bad(error, "--minmc needs a whole number that fits in 32 bits, not '" + v + "'");
+       cl->tuning.minmc = static_cast<int32_t>(n);
+       return true;
+     }},
+    {"--maxmc", batch,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       long long n;
+       if (!parse_integer(v, INT32_MIN, INT32_MAX, &n))
+         return bad(error, "--maxmc needs a whole number that fits in 32 bits, not '" + v + "'");
+       cl->tuning.maxmc = static_cast<int32_t>(n);
+       return true;
+     }},
+    {"--max-alleles", batch,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       long long n;
+       if (!parse_integer(v, 1, largest_max_alleles, &n))
+         return bad(error, "--max-alleles needs a whole number from 1 to " +
+                               std::to_string(largest_max_alleles) + ", not '" + v + "'");
+       cl->max_alleles = static_cast<int>(n);
+       return true;
+     }},
+};
+
+const option_spec* find_option(const std::string& name) {
+  for (const option_spec& o : options)
+    if (name == o.name) return &o;
+  return nullptr;
+}
+
+}  // namespace
+
+bool parse_command_line(int argc, char** argv, command_line* out, std::string* error) {
+  // --help and --version anywhere, and the mode, first: what an option means
+  // and whether it applies depends on them.
+  command_line cl;
+  for (int a = 1; a < argc; a++) {
+    std::string arg = argv[a];
+    if (arg == "--help" || arg == "-h") {
+      out->mode = run_mode::help;
+      return true;
+    }
+    if (arg == "--version") {
+      out->mode = run_mode::version;
+      return true;
+    }
+    if (arg == "--vcf") cl.mode = run_mode::vcf;
+  }
+  unsigned mode = cl.mode == run_mode::classic ? classic : vcf;
+  for (int a = 1; a < argc; a++) {
+    std::string arg = argv[a];
+    if (arg.size() < 2 || arg[0] != '-') {  // a file name, or "-"
+      cl.files.push_back(arg);
+      continue;
+    }
+    size_t equals = arg.find('=');
+    std::string name = arg.substr(0, equals);
+    const option_spec* spec = arg.compare(0, 2, "--") == 0 ? find_option(name) : nullptr;
+    if (!spec) return bad(error, "unknown option '" + name + "'");
+    if (!spec->apply && equals != std::string::npos) return bad(error, name + " takes no value");
+    if (!(spec->modes & mode))
+      return bad(error, name + " applies only to " +
+                            (spec->modes & classic ? "the two-file run" : "--vcf"));
+    if (!spec->apply) continue;
+    std::string value;
+    if (equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+    } else {
+      if (a + 1 >= argc) return bad(error, name + " needs a value");
+      value = argv[++a];
+    }
+    if (!spec->apply(value, &cl, error)) return false;
+  }
+  if (cl.mode != run_mode::classic && cl.files.size() != 2)
+    return bad(error, "--vcf needs an input and an output file (use - for standard input or output)");
+  *out = cl;
+  return true;
+}
+
+int available_cores() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) {
+    int n = CPU_COUNT(&set);
+    if (n > 0) return n < max_threads ? n : max_threads;
+  }
+  unsigned n = std::thread::hardware_concurrency();
+  return n == 0 ? 1 : (n < max_threads ? static_cast<int>(n) : max_threads);
+}
+
+int thread_count(const command_line& cl) { return cl.threads > 0 ? cl.threads : available_cores(); }
+
+}  // namespace drevel

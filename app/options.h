@@ -1,0 +1,52 @@
+// The command line of every mode, parsed by one parser:
+//   drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>
+//   drevel --vcf [options] <input> <output>
+// Options may stand before, between or after the file names, as
+// "--name value" or "--name=value"; --help and --version anywhere win over
+// everything else.
+#ifndef DREVEL_APP_OPTIONS_H
+#define DREVEL_APP_OPTIONS_H
+
+#include <string>
+#include <vector>
+
+#include "sites/site_evidence.h"
+
+namespace drevel {
+
+enum class run_mode { classic, vcf, help, version };
+
+struct command_line {
+  run_mode mode = run_mode::classic;
+  // The arguments that are not options, in order.  The classic run reads
+  // the first two and ignores the rest; the batch modes need exactly two
+  // ("-" for standard input or output).
+  std::vector<std::string> files;
+  int threads = 0;  // 0: one per core this process may run on
+  // The batch modes.
+  std::vector<std::string> regions;  // empty: the whole file
+  bool have_samples = false;
+  std::string samples;  // as given: comma-separated names, or "@" and a file name
+  tuning_request tuning;  // tuning.engine is the engine of every mode
+  int max_alleles = default_max_alleles;
+};
+
+// Parses argv[1..argc).  Returns true and fills *cl, or false with a
+// one-line description of the usage error in *error (no line end): an
+// unknown option, a missing or bad value, an option the mode does not take,
+// or (batch modes) not exactly two file names.
+bool parse_command_line(int argc, char** argv, command_line* cl, std::string* error);
+
+// The largest --threads value.
+constexpr int max_threads = 1024;
+
+// The number of cores this process may run on (its affinity mask), at least
+// 1 and at most max_threads.
+int available_cores();
+
+// cl.threads, or available_cores() when it is 0.
+int thread_count(const command_line& cl);
+
+}  // namespace drevel
+
+#endif

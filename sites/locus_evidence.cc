@@ -1,0 +1,26 @@
+#include "sites/locus_evidence.h"
+
+#include "evidence/equilibrium.h"
+#include "evidence/fast_engine.h"
+#include "evidence/kernel.h"
+#include "evidence/monte_carlo.h"
+
+namespace drevel {
+
+void locus_evidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
+                    double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
+                    rand48_state& state, int64_t* draws, const engine_choice& engine) {
+  Find_Argmax(alpha, m, L_max, c);
+  Find_Argmax_Hyp(alpha, h, L_hyp, k, c);
+  double r;
+  if (engine.engine == mc_engine::literal) {
+    r = evidag_mtcar(alpha, *L_hyp, maxmc, minmc, precision, c, state, draws);
+  } else {
+    fast_options fast;
+    fast.threads = engine.threads < 1 ? 1 : engine.threads;
+    r = evidag_fast(alpha, *L_hyp, maxmc, minmc, precision, c, state, draws, fast);
+  }
+  *E = 1 - r;
+}
+
+}  // namespace drevel

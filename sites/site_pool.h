@@ -1,0 +1,70 @@
+// Worker threads that compute sites and hand them back in the order they were
+// submitted, with a bounded number of sites in flight so that memory stays
+// flat however long the input is.
+#ifndef DREVEL_SITES_SITE_POOL_H
+#define DREVEL_SITES_SITE_POOL_H
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "sites/site_evidence.h"
+
+namespace drevel {
+
+class site_pool {
+ public:
+  // Called on a worker thread, on one site at a time; must be safe to run on
+  // several threads at once.
+  using compute_fn = std::function<site_evidence(const site_record&)>;
+
+  // Starts `threads` workers (at least 1) that accept up to `window` sites
+  // in flight (at least 1).
+  site_pool(int threads, size_t window, compute_fn compute);
+  site_pool(const site_pool&) = delete;
+  site_pool& operator=(const site_pool&) = delete;
+  // Stops the workers after the sites they are computing; sites not taken
+  // back are dropped.
+  ~site_pool();
+
+  // True when `window` sites are in flight: take one back before submitting.
+  bool full() const;
+  bool empty() const;
+
+  // Queues a site.  Call only when the pool is not full.
+  void submit(site_record site);
+
+  // Waits up to `timeout` for the oldest site in flight to be computed, then
+  // moves it and its result out and returns true; false on a timeout or when
+  // nothing is in flight.
+  bool take_next(std::chrono::milliseconds timeout, site_record* site, site_evidence* evidence);
+
+ private:
+  struct slot {
+    site_record site;
+    site_evidence evidence;
+    bool ready = false;
+  };
+  void work();
+
+  const size_t window_;
+  compute_fn compute_;
+  mutable std::mutex mutex_;
+  std::condition_variable job_added_, job_done_;
+  // slots_[0] holds sequence number first_; a slot's address stays valid
+  // while other slots are added at the back or taken from the front, so a
+  // worker computes into it without holding the lock.
+  std::deque<slot> slots_;
+  size_t first_ = 0, next_job_ = 0;
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace drevel
+
+#endif

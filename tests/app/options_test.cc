@@ -1,0 +1,148 @@
+#include "app/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/run_drevel.h"
+
+using namespace drevel;
+
+namespace {
+
+struct parsed {
+  bool ok;
+  std::string error;
+  command_line cl;
+};
+
+parsed parse(std::vector<std::string> args) {
+  args.insert(args.begin(), "drevel");
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  argv.push_back(nullptr);
+  parsed p;
+  p.ok = parse_command_line(static_cast<int>(args.size()), argv.data(), &p.cl, &p.error);
+  return p;
+}
+
+}  // namespace
+
+TEST(options, classic_run_takes_its_options_anywhere_in_both_spellings) {
+  parsed p = parse({"--engine", "literal", "in.txt", "--threads=3", "out.txt"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.cl.mode, run_mode::classic);
+  EXPECT_EQ(p.cl.tuning.engine, mc_engine::literal);
+  EXPECT_EQ(p.cl.threads, 3);
+  EXPECT_EQ(p.cl.files, (std::vector<std::string>{"in.txt", "out.txt"}));
+
+  p = parse({"in.txt", "out.txt", "--engine=fast", "--threads", "2", "extra"});
+  EXPECT_EQ(p.cl.tuning.engine, mc_engine::fast);
+  EXPECT_EQ(p.cl.threads, 2);
+  EXPECT_EQ(p.cl.files, (std::vector<std::string>{"in.txt", "out.txt", "extra"}));
+
+  p = parse({"in.txt", "out.txt"});
+  EXPECT_EQ(p.cl.tuning.engine, mc_engine::fast);
+  EXPECT_EQ(thread_count(p.cl), available_cores());  // 0 means one per core
+}
+
+TEST(options, vcf_defaults_and_both_spellings) {
+  parsed r = parse({"--vcf", "in.vcf", "-"});
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.cl.mode, run_mode::vcf);
+  EXPECT_EQ(r.cl.files, (std::vector<std::string>{"in.vcf", "-"}));
+  EXPECT_EQ(thread_count(r.cl), available_cores());
+  EXPECT_TRUE(r.cl.regions.empty());
+  EXPECT_FALSE(r.cl.have_samples);
+  EXPECT_EQ(r.cl.tuning.precision, 0);
+  EXPECT_EQ(r.cl.tuning.minmc, 0);
+  EXPECT_EQ(r.cl.max_alleles, default_max_alleles);
+  EXPECT_EQ(r.cl.tuning.engine, mc_engine::fast);
+
+  r = parse({"--threads=3", "-", "--vcf", "--regions", "1:5-9,2", "out.tsv", "--samples=@s.txt",
+             "--precision", "1e-3", "--minmc=-7", "--maxmc", "2147483647", "--max-alleles=4",
+             "--engine", "literal"});
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.cl.files, (std::vector<std::string>{"-", "out.tsv"}));
+  EXPECT_EQ(r.cl.threads, 3);
+  EXPECT_EQ(r.cl.regions, (std::vector<std::string>{"1:5-9", "2"}));
+  EXPECT_TRUE(r.cl.have_samples);
+  EXPECT_EQ(r.cl.samples, "@s.txt");
+  EXPECT_EQ(r.cl.tuning.precision, 1e-3);
+  EXPECT_EQ(r.cl.tuning.minmc, -7);
+  EXPECT_EQ(r.cl.tuning.maxmc, 2147483647);
+  EXPECT_EQ(r.cl.max_alleles, 4);
+  EXPECT_EQ(r.cl.tuning.engine, mc_engine::literal);
+}
+
+TEST(options, help_and_version_anywhere) {
+  EXPECT_EQ(parse({"--vcf", "--help"}).cl.mode, run_mode::help);
+  EXPECT_EQ(parse({"in", "out", "-h"}).cl.mode, run_mode::help);
+  EXPECT_EQ(parse({"--threads", "0", "--version"}).cl.mode, run_mode::version);
+}
+
+TEST(options, usage_errors_name_the_problem) {
+  struct bad {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  for (const bad& b : std::vector<bad>{
+           {{"--vcf", "in.vcf"}, "needs an input and an output file"},
+           {{"--vcf", "a", "b", "c"}, "needs an input and an output file"},
+           {{"--vcf", "--threads", "0", "a", "b"}, "--threads needs a whole number from 1 to 1024"},
+           {{"--threads=1025", "a", "b"}, "--threads needs a whole number from 1 to 1024"},
+           {{"--vcf", "--threads", "2x", "a", "b"}, "not '2x'"},
+           {{"--vcf", "a", "b", "--threads"}, "--threads needs a value"},
+           {{"a", "b", "--threads"}, "--threads needs a value"},
+           {{"--vcf", "--regions", "1:1-5,,2", "a", "b"}, "--regions needs"},
+           {{"--vcf", "--samples=", "a", "b"}, "--samples needs"},
+           {{"--vcf", "--precision", "nan", "a", "b"}, "--precision needs a finite number"},
+           {{"--vcf", "--minmc", "2147483648", "a", "b"}, "--minmc needs a whole number"},
+           {{"--vcf", "--maxmc", "1.5", "a", "b"}, "--maxmc needs"},
+           {{"--vcf", "--max-alleles", "655", "a", "b"}, "from 1 to 654"},
+           {{"--vcf", "--engine=slow", "a", "b"}, "--engine needs fast or literal, not 'slow'"},
+           {{"--vcf", "--bogus", "a", "b"}, "unknown option '--bogus'"},
+           {{"--vcf", "-x", "a", "b"}, "unknown option '-x'"},
+           {{"--vcf=1", "a", "b"}, "--vcf takes no value"},
+           {{"--regions", "1", "a", "b"}, "--regions applies only to --vcf"},
+       }) {
+    parsed r = parse(b.args);
+    EXPECT_FALSE(r.ok) << b.message;
+    EXPECT_NE(r.error.find(b.message), std::string::npos) << r.error;
+  }
+}
+
+// The engine and the thread count never change the result file.
+TEST(options, every_engine_and_thread_count_writes_the_same_bytes) {
+  std::string dir = make_temp_dir();
+  std::string in = dir + "/in.txt";
+  // The benchmark's ten-allele locus (enough cells for the second thread),
+  // cut to 3000 draws.
+  std::string text = read_text(source_path("bench/locus10.txt"));
+  text = text.substr(0, text.rfind("0 0 0")) + "0 3000 3000\n";
+  write_text(in, text);
+  std::string reference;
+  std::vector<std::vector<std::string>> variants = {
+      {"--engine", "literal"}, {}, {"--threads", "1"}, {"--threads", "2"}, {"--threads=3"}};
+  for (const auto& v : variants) {
+    std::vector<std::string> args = v;
+    args.push_back(in);
+    args.push_back(dir + "/out.txt");
+    run_result r = run_drevel(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string out = read_text(dir + "/out.txt");
+    if (reference.empty()) reference = out;
+    EXPECT_EQ(out, reference);
+  }
+  EXPECT_EQ(reference.substr(0, 13), "4.293333e-01 ");  // 1712 hits in 3000
+}
+
+TEST(options, a_bad_option_is_a_usage_error_and_writes_nothing) {
+  std::string dir = make_temp_dir();
+  write_text(dir + "/in.txt", "2\n10 20 30\n0 0 0\n");
+  run_result r = run_drevel({"--engine", "slow", dir + "/in.txt", dir + "/out.txt"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "drevel: --engine needs fast or literal, not 'slow' (see drevel --help)\n");
+  EXPECT_FALSE(file_exists(dir + "/out.txt"));
+}

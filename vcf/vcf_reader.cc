@@ -1,0 +1,267 @@
+#include "vcf/vcf_reader.h"
+
+#include <htslib/bgzf.h>
+#include <htslib/hts.h>
+#include <htslib/kseq.h>
+#include <htslib/kstring.h>
+#include <htslib/tbx.h>
+#include <htslib/vcf.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "vcf/vcf_regions.h"
+#include "evidence/cells.h"
+
+namespace drevel {
+
+struct vcf_reader::impl {
+  std::string path;
+  htsFile* fp = nullptr;
+  bcf_hdr_t* hdr = nullptr;
+  bcf1_t* rec = nullptr;
+  hts_idx_t* idx = nullptr;  // BCF index
+  tbx_t* tbx = nullptr;      // bgzipped VCF index
+  hts_itr_t* itr = nullptr;
+  kstring_t line = {0, 0, nullptr};
+  int32_t* gt = nullptr;
+  int gt_size = 0;
+
+  std::vector<int> sample_index;  // the samples whose calls count
+  int max_alleles = default_max_alleles;
+  bool use_regions = false;
+  std::vector<region_interval> regions;
+  size_t region = 0;            // the next interval to query
+  std::string last_site;        // "chr:pos" of the last site read, for messages
+
+  ~impl() {
+    if (itr) hts_itr_destroy(itr);
+    if (tbx) tbx_destroy(tbx);
+    if (idx) hts_idx_destroy(idx);
+    free(line.s);
+    free(gt);
+    if (rec) bcf_destroy(rec);
+    if (hdr) bcf_hdr_destroy(hdr);
+    if (fp) hts_close(fp);
+  }
+
+  bool load_regions(const std::vector<std::string>& items, std::string* error);
+  bool text = false;  // a text VCF (plain or bgzipped), read line by line
+
+  std::string after_last_site() const {
+    return last_site.empty() ? "before the first site" : "after site " + last_site;
+  }
+  bool check_columns(std::string* error);
+  int read_record(std::string* error);
+  bool fill_site(site_record* site, std::string* error);
+};
+
+vcf_reader::vcf_reader() : impl_(new impl) {}
+vcf_reader::~vcf_reader() = default;
+
+bool vcf_reader::open(const std::string& path, const std::vector<std::string>& regions,
+                      const std::vector<std::string>* samples, int max_alleles,
+                      std::string* error) {
+  impl_.reset(new impl);
+  impl& d = *impl_;
+  d.path = path == "-" ? "standard input" : path;
+  d.max_alleles = max_alleles;
+  // Our own messages name the file and the site; htslib's would only add a
+  // second, less precise line.
+  hts_set_log_level(HTS_LOG_OFF);
+  if (!regions.empty() && path == "-") {
+    *error = "--regions needs an indexed file, not standard input";
+    return false;
+  }
+
+  d.fp = hts_open(path.c_str(), "r");
+  if (!d.fp) {
+    *error = d.path + ": cannot open the file";
+    return false;
+  }
+  const htsFormat* format = hts_get_format(d.fp);
+  if (format->category != variant_data || (format->format != vcf && format->format != bcf)) {
+    *error = d.path + ": not a VCF or BCF file";
+    return false;
+  }
+  d.text = format->format == vcf;
+  // A bgzipped file cut at a block boundary reads as if complete; only the
+  // missing end-of-file block tells.
+  if (format->compression == bgzf && bgzf_check_EOF(hts_get_bgzfp(d.fp)) == 0) {
+    *error = d.path + ": truncated file (the bgzip end-of-file block is missing)";
+    return false;
+  }
+  d.hdr = bcf_hdr_read(d.fp);
+  if (!d.hdr) {
+    *error = d.path + ": the VCF header is missing, truncated or corrupt";
+    return false;
+  }
+  d.rec = bcf_init();
+
+  int n = bcf_hdr_nsamples(d.hdr);
+  if (samples) {
+    for (const auto& name : *samples) {
+      int s = bcf_hdr_id2int(d.hdr, BCF_DT_SAMPLE, name.c_str());
+      if (s < 0) {
+        *error = d.path + ": unknown sample '" + name + "'";
+        return false;
+      }
+      d.sample_index.push_back(s);
+    }
+  } else {
+    for (int s = 0; s < n; s++) d.sample_index.push_back(s);
+  }
+
+  if (!regions.empty() && !d.load_regions(regions, error)) return false;
+  return true;
+}
+
+bool vcf_reader::impl::load_regions(const std::vector<std::string>& items, std::string* error) {
+  const htsFormat* format = hts_get_format(fp);
+  if (format->format == bcf)
+    idx = bcf_index_load3(path.c_str(), nullptr, HTS_IDX_SILENT_FAIL);
+  else if (format->compression == bgzf)
+    tbx = tbx_index_load3(path.c_str(), nullptr, HTS_IDX_SILENT_FAIL);
+  if (!idx && !tbx) {
+    *error = path + ": --regions needs an index next to the file (" +
+             (format->format == bcf ? "a .csi index" : "a bgzipped VCF with a .tbi or .csi index") +
+             "); none was found";
+    return false;
+  }
+  use_regions = true;
+  return parse_regions(items, path, hdr, tbx, &regions, error);
+}
+
+// htslib accepts text lines with too few columns; a line cut short is the
+// usual sign of a truncated file, so the columns are counted first.
+bool vcf_reader::impl::check_columns(std::string* error) {
+  size_t columns = 1;
+  for (size_t n = 0; n < line.l; n++)
+    if (line.s[n] == '\t') columns++;
+  int nsamples = bcf_hdr_nsamples(hdr);
+  size_t expected = nsamples > 0 ? 9 + static_cast<size_t>(nsamples) : 8;
+  if (columns == expected || (nsamples == 0 && columns == 9)) return true;
+  std::string text(line.s, line.l);
+  size_t tab1 = text.find('\t'), tab2 = text.find('\t', tab1 + 1);
+  std::string where =
+      tab1 == std::string::npos
+          ? after_last_site()
+          : "at site " + text.substr(0, tab1) + ":" +
+                text.substr(tab1 + 1, tab2 == std::string::npos ? tab2 : tab2 - tab1 - 1);
+  *error = path + ": truncated or corrupt input " + where + ": " + std::to_string(columns) +
+           " columns where the header makes " + std::to_string(expected);
+  return false;
+}
+
+// The next record, whole file or through the region intervals: 1 for a
+// record in rec, 0 at the end, -1 with *error.
+int vcf_reader::impl::read_record(std::string* error) {
+  for (;;) {
+    if (use_regions && !itr) {
+      if (region >= regions.size()) return 0;
+      const region_interval& r = regions[region++];
+      itr = tbx ? tbx_itr_queryi(tbx, r.tid, r.beg, r.end)
+                : bcf_itr_queryi(idx, r.tid, r.beg, r.end);
+      if (!itr) {
+        *error = path + ": the index does not match the file";
+        return -1;
+      }
+    }
+    int status;
+    rec->errcode = 0;
+    if (text) {
+      status = use_regions ? tbx_itr_next(fp, tbx, itr, &line) : hts_getline(fp, KS_SEP_LINE, &line);
+      if (status >= 0 && line.l == 0) continue;  // a blank line holds no site
+      if (status >= 0 && !check_columns(error)) return -1;
+      if (status >= 0 && vcf_parse(&line, hdr, rec) != 0) status = -2;
+    } else {
+      status = use_regions ? bcf_itr_next(fp, itr, rec) : bcf_read(fp, hdr, rec);
+    }
+    if (status == -1 && use_regions) {
+      hts_itr_destroy(itr);
+      itr = nullptr;
+      continue;
+    }
+    if (status == -1) return 0;
+    if (status < -1 || rec->errcode) {
+      // A parse error leaves the record's position; a read error does not.
+      const char* name = rec->errcode ? bcf_seqname(hdr, rec) : nullptr;
+      std::string where = name ? "at site " + std::string(name) + ":" + std::to_string(rec->pos + 1)
+                          : after_last_site();
+      *error = path + ": truncated or corrupt input " + where;
+      return -1;
+    }
+    // A long record that reaches into an earlier interval of the same
+    // sequence was already given there.
+    if (use_regions && region >= 2) {
+      const region_interval& current = regions[region - 1];
+      const region_interval& before = regions[region - 2];
+      if (before.tid == current.tid && rec->pos < before.end) continue;
+    }
+    return 1;
+  }
+}
+
+int vcf_reader::next(site_record* site, std::string* error) {
+  impl& d = *impl_;
+  int status = d.read_record(error);
+  if (status <= 0) return status;
+  return d.fill_site(site, error) ? 1 : -1;
+}
+
+bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
+  if (bcf_unpack(rec, BCF_UN_ALL) != 0) {
+    *error = path + ": corrupt record " + after_last_site();
+    return false;
+  }
+  const char* name = bcf_seqname(hdr, rec);
+  if (!name || rec->n_allele < 1) {
+    *error = path + ": corrupt record " + after_last_site();
+    return false;
+  }
+  site->chrom = name;
+  site->pos = rec->pos + 1;
+  last_site = site->chrom + ":" + std::to_string(site->pos);
+  site->id = rec->d.id ? rec->d.id : ".";
+  site->ref = rec->d.allele[0];
+  site->alt.clear();
+  for (int a = 1; a < rec->n_allele; a++) {
+    if (a > 1) site->alt += ',';
+    site->alt += rec->d.allele[a];
+  }
+  if (site->alt.empty()) site->alt = ".";
+  int k = rec->n_allele;
+  site->k = k;
+  bool counted = k <= max_alleles;
+  site->counts.assign(counted ? static_cast<size_t>(k) * (k + 1) / 2 : 0, 0.0);
+  site->called = site->skipped = 0;
+
+  int n = bcf_get_genotypes(hdr, rec, &gt, &gt_size);
+  int nsamples = bcf_hdr_nsamples(hdr);
+  if (n <= 0 || nsamples == 0) {  // no GT field: no sample has a call
+    site->skipped = static_cast<int64_t>(sample_index.size());
+    return true;
+  }
+  int ploidy = n / nsamples;
+  for (int s : sample_index) {
+    const int32_t* g = gt + static_cast<size_t>(s) * ploidy;
+    int p = 0;
+    while (p < ploidy && g[p] != bcf_int32_vector_end) p++;
+    if (p != 2 || bcf_gt_is_missing(g[0]) || bcf_gt_is_missing(g[1])) {
+      site->skipped++;
+      continue;
+    }
+    int a = bcf_gt_allele(g[0]), b = bcf_gt_allele(g[1]);
+    if (a < 0 || b < 0 || a >= k || b >= k) {
+      *error = path + ": site " + last_site + ": a genotype names allele " +
+               std::to_string(std::max(a, b)) + " but the site has only " + std::to_string(k) +
+               " alleles";
+      return false;
+    }
+    site->called++;
+    if (counted) site->counts[posvectinf(std::max(a, b) + 1, std::min(a, b) + 1) - 1] += 1;
+  }
+  return true;
+}
+
+}  // namespace drevel

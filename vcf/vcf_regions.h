@@ -1,0 +1,34 @@
+// The --regions items of the VCF mode as the intervals of an indexed file:
+// sorted and merged, so that one index query per interval visits every site
+// once and in file order.
+#ifndef DREVEL_VCF_VCF_REGIONS_H
+#define DREVEL_VCF_VCF_REGIONS_H
+
+#include <htslib/hts.h>
+#include <htslib/tbx.h>
+#include <htslib/vcf.h>
+
+#include <string>
+#include <vector>
+
+namespace drevel {
+
+struct region_interval {
+  int tid;             // sequence id of the index: tabix ids when tbx is used, else the header's
+  hts_pos_t beg, end;  // 0-based, half open
+};
+
+// Parses the "chr", "chr:pos" and "chr:begin-end" items (1-based, inclusive)
+// against the header hdr and, for a bgzipped VCF, its tabix index tbx (null
+// for BCF), and returns the intervals in file order with those that overlap
+// or touch joined.  A sequence the header declares but the index lacks holds
+// no sites and gives no interval.  Returns false with a one-line message in
+// *error (naming path where the file is at fault) for an item that cannot be
+// read or names a sequence the file does not have.
+bool parse_regions(const std::vector<std::string>& items, const std::string& path,
+                   bcf_hdr_t* hdr, tbx_t* tbx, std::vector<region_interval>* intervals,
+                   std::string* error);
+
+}  // namespace drevel
+
+#endif
