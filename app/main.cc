@@ -82,6 +82,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (cl.mode == run_mode::vcf) return vcf_main(cl);
+  if (cl.mode != run_mode::classic) {
+    std::fputs("drevel: this mode is not available in this build\n", stderr);
+    return 1;
+  }
 
   // The two-file run reads its files as argv[1] and argv[2], the options
   // taken out.

@@ -6,13 +6,22 @@
 #include <cmath>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 namespace drevel {
 
 namespace {
 
 // Which modes take an option.
-enum : unsigned { classic = 1, vcf = 2, batch = vcf, every_mode = classic | batch };
+enum : unsigned {
+  classic = 1,
+  vcf = 2,
+  genepop = 4,
+  plot = 8,
+  batch = vcf | genepop,
+  computing = classic | batch,
+  every_mode = computing | plot
+};
 
 bool parse_integer(const std::string& text, long long low, long long high, long long* value) {
   if (text.empty()) return false;
@@ -58,17 +67,20 @@ bool bad(std::string* error, const std::string& message) {
 }
 
 const option_spec options[] = {
-    {"--vcf", batch, nullptr},
+    {"--vcf", vcf, nullptr},
+    {"--genepop", genepop, nullptr},
+    {"--plot", plot, nullptr},
     {"--help", every_mode, nullptr},
     {"--version", every_mode, nullptr},
-    {"--engine", every_mode,
+    {"--verbose", every_mode, nullptr},
+    {"--engine", computing,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (v != "fast" && v != "literal")
          return bad(error, "--engine needs fast or literal, not '" + v + "'");
        cl->tuning.engine = v == "fast" ? mc_engine::fast : mc_engine::literal;
        return true;
      }},
-    {"--threads", every_mode,
+    {"--threads", computing,
      [](const std::string& v, command_line* cl, std::string* error) {
        long long n;
        if (!parse_integer(v, 1, max_threads, &n))
@@ -77,7 +89,7 @@ const option_spec options[] = {
        cl->threads = static_cast<int>(n);
        return true;
      }},
-    {"--regions", batch,
+    {"--regions", vcf,
      [](const std::string& v, command_line* cl, std::string* error) {
        cl->regions = split(v, ',');
        for (const auto& r : cl->regions)
@@ -86,7 +98,7 @@ const option_spec options[] = {
                                  v + "'");
        return true;
      }},
-    {"--samples", batch,
+    {"--samples", vcf,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (v.empty() || v == "@") return bad(error, "--samples needs comma-separated names or @file");
        cl->have_samples = true;
@@ -126,6 +138,28 @@ const option_spec options[] = {
      }},
 };
 
+unsigned mode_bit(run_mode m) {
+  switch (m) {
+    case run_mode::vcf: return vcf;
+    case run_mode::genepop: return genepop;
+    case run_mode::plot: return plot;
+    default: return classic;
+  }
+}
+
+// The mode an option is for, for the message when another mode is given it.
+std::string modes_of(unsigned modes) {
+  const std::pair<unsigned, const char*> names[] = {
+      {classic, "the two-file run"}, {vcf, "--vcf"}, {genepop, "--genepop"}, {plot, "--plot"}};
+  std::vector<std::string> taken;
+  for (const auto& n : names)
+    if (modes & n.first) taken.push_back(n.second);
+  std::string out;
+  for (size_t i = 0; i < taken.size(); i++)
+    out += (i == 0 ? "" : i + 1 == taken.size() ? " and " : ", ") + taken[i];
+  return out;
+}
+
 const option_spec* find_option(const std::string& name) {
   for (const option_spec& o : options)
     if (name == o.name) return &o;
@@ -148,9 +182,16 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
       out->mode = run_mode::version;
       return true;
     }
-    if (arg == "--vcf") cl.mode = run_mode::vcf;
+    run_mode chosen = arg == "--vcf"       ? run_mode::vcf
+                      : arg == "--genepop" ? run_mode::genepop
+                      : arg == "--plot"    ? run_mode::plot
+                                           : run_mode::classic;
+    if (chosen == run_mode::classic) continue;
+    if (cl.mode != run_mode::classic && cl.mode != chosen)
+      return bad(error, "--vcf, --genepop and --plot exclude each other");
+    cl.mode = chosen;
   }
-  unsigned mode = cl.mode == run_mode::classic ? classic : vcf;
+  const unsigned mode = mode_bit(cl.mode);
   for (int a = 1; a < argc; a++) {
     std::string arg = argv[a];
     if (arg.size() < 2 || arg[0] != '-') {  // a file name, or "-"
@@ -163,9 +204,11 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
     if (!spec) return bad(error, "unknown option '" + name + "'");
     if (!spec->apply && equals != std::string::npos) return bad(error, name + " takes no value");
     if (!(spec->modes & mode))
-      return bad(error, name + " applies only to " +
-                            (spec->modes & classic ? "the two-file run" : "--vcf"));
-    if (!spec->apply) continue;
+      return bad(error, name + " applies only to " + modes_of(spec->modes));
+    if (!spec->apply) {
+      if (name == "--verbose") cl.verbose = true;
+      continue;
+    }
     std::string value;
     if (equals != std::string::npos) {
       value = arg.substr(equals + 1);
@@ -175,8 +218,11 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
     }
     if (!spec->apply(value, &cl, error)) return false;
   }
+  if (cl.mode == run_mode::plot && cl.files.size() != 2)
+    return bad(error, "--plot needs a table and a picture file");
   if (cl.mode != run_mode::classic && cl.files.size() != 2)
-    return bad(error, "--vcf needs an input and an output file (use - for standard input or output)");
+    return bad(error, modes_of(mode) +
+                          " needs an input and an output file (use - for standard input or output)");
   *out = cl;
   return true;
 }

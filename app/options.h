@@ -1,6 +1,8 @@
 // The command line of every mode, parsed by one parser:
 //   drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>
 //   drevel --vcf [options] <input> <output>
+//   drevel --genepop [options] <input> <output>
+//   drevel --plot <table> <picture>
 // Options may stand before, between or after the file names, as
 // "--name value" or "--name=value"; --help and --version anywhere win over
 // everything else.
@@ -14,14 +16,15 @@
 
 namespace drevel {
 
-enum class run_mode { classic, vcf, help, version };
+enum class run_mode { classic, vcf, genepop, plot, help, version };
 
 struct command_line {
   run_mode mode = run_mode::classic;
   // The arguments that are not options, in order.  The classic run reads
   // the first two and ignores the rest; the batch modes need exactly two
-  // ("-" for standard input or output).
+  // ("-" for standard input or output), and so does --plot.
   std::vector<std::string> files;
+  bool verbose = false;  // --verbose: what the run chose, on stderr
   int threads = 0;  // 0: one per core this process may run on
   // The batch modes.
   std::vector<std::string> regions;  // empty: the whole file

@@ -76,6 +76,12 @@ TEST(options, vcf_defaults_and_both_spellings) {
   EXPECT_EQ(r.cl.tuning.engine, mc_engine::literal);
 }
 
+TEST(options, verbose_in_every_mode) {
+  EXPECT_TRUE(parse({"--verbose", "a", "b"}).cl.verbose);
+  EXPECT_TRUE(parse({"--vcf", "a", "b", "--verbose"}).cl.verbose);
+  EXPECT_FALSE(parse({"a", "b"}).cl.verbose);
+}
+
 TEST(options, help_and_version_anywhere) {
   EXPECT_EQ(parse({"--vcf", "--help"}).cl.mode, run_mode::help);
   EXPECT_EQ(parse({"in", "out", "-h"}).cl.mode, run_mode::help);
@@ -106,6 +112,10 @@ TEST(options, usage_errors_name_the_problem) {
            {{"--vcf", "-x", "a", "b"}, "unknown option '-x'"},
            {{"--vcf=1", "a", "b"}, "--vcf takes no value"},
            {{"--regions", "1", "a", "b"}, "--regions applies only to --vcf"},
+           {{"--plot", "--threads", "2", "a", "b"}, "--threads applies only to the two-file run, --vcf and --genepop"},
+           {{"--vcf", "--plot", "a", "b"}, "exclude each other"},
+           {{"--plot", "a"}, "--plot needs a table and a picture file"},
+           {{"--genepop", "a"}, "--genepop needs an input and an output file"},
        }) {
     parsed r = parse(b.args);
     EXPECT_FALSE(r.ok) << b.message;
