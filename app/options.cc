@@ -98,6 +98,13 @@ const option_spec options[] = {
                                  v + "'");
        return true;
      }},
+    {"--regions-overlap", vcf,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       if (v != "pos" && v != "record")
+         return bad(error, "--regions-overlap needs pos or record, not '" + v + "'");
+       cl->regions_by_pos = v == "pos";
+       return true;
+     }},
     {"--samples", vcf,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (v.empty() || v == "@") return bad(error, "--samples needs comma-separated names or @file");

@@ -28,6 +28,7 @@ struct command_line {
   int threads = 0;  // 0: one per core this process may run on
   // The batch modes.
   std::vector<std::string> regions;  // empty: the whole file
+  bool regions_by_pos = false;  // --regions-overlap pos: a site is in a region by its POS
   bool have_samples = false;
   std::string samples;  // as given: comma-separated names, or "@" and a file name
   tuning_request tuning;  // tuning.engine is the engine of every mode

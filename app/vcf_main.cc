@@ -72,6 +72,7 @@ int vcf_main(const command_line& options) {
   const int threads = thread_count(options);
 
   vcf_reader reader;
+  reader.set_region_overlap(options.regions_by_pos ? region_overlap::pos : region_overlap::record);
   if (!reader.open(input, options.regions, options.have_samples ? &samples : nullptr,
                    options.max_alleles, &error))
     return fail(error);

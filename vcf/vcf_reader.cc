@@ -30,6 +30,7 @@ struct vcf_reader::impl {
   std::vector<int> sample_index;  // the samples whose calls count
   int max_alleles = default_max_alleles;
   bool use_regions = false;
+  region_overlap overlap = region_overlap::record;
   std::vector<region_interval> regions;
   size_t region = 0;            // the next interval to query
   std::string last_site;        // "chr:pos" of the last site read, for messages
@@ -64,6 +65,7 @@ bool vcf_reader::open(const std::string& path, const std::vector<std::string>& r
                       std::string* error) {
   impl_.reset(new impl);
   impl& d = *impl_;
+  d.overlap = overlap_;
   d.path = path == "-" ? "standard input" : path;
   d.max_alleles = max_alleles;
   // Our own messages name the file and the site; htslib's would only add a
@@ -191,6 +193,14 @@ int vcf_reader::impl::read_record(std::string* error) {
       *error = path + ": truncated or corrupt input " + where;
       return -1;
     }
+    // By position, a record belongs to the interval that holds its POS
+    // (records before it reach in from outside, or belong to an earlier
+    // interval, where they were given).
+    if (use_regions && overlap == region_overlap::pos) {
+      const region_interval& current = regions[region - 1];
+      if (rec->pos < current.beg || rec->pos >= current.end) continue;
+      return 1;
+    }
     // A long record that reaches into an earlier interval of the same
     // sequence was already given there.
     if (use_regions && region >= 2) {
@@ -201,6 +211,8 @@ int vcf_reader::impl::read_record(std::string* error) {
     return 1;
   }
 }
+
+void vcf_reader::set_region_overlap(region_overlap overlap) { overlap_ = overlap; }
 
 int vcf_reader::next(site_record* site, std::string* error) {
   impl& d = *impl_;

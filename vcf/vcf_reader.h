@@ -11,6 +11,11 @@
 
 namespace drevel {
 
+// How --regions chooses sites: every record whose reference span overlaps a
+// region (bcftools' default), or only those whose POS lies in one, so that
+// regions that tile a genome give every record to exactly one of them.
+enum class region_overlap { record, pos };
+
 class vcf_reader {
  public:
   vcf_reader();
@@ -30,6 +35,10 @@ class vcf_reader {
   bool open(const std::string& path, const std::vector<std::string>& regions,
             const std::vector<std::string>* samples, int max_alleles, std::string* error);
 
+  // Chooses how the regions given to open select sites; record (the
+  // default) until changed.  Call before open.
+  void set_region_overlap(region_overlap overlap);
+
   // Reads the next site into *site.  Returns 1 for a site, 0 at the end of
   // the input, -1 with a one-line message in *error naming the file and,
   // where it applies, the site (chromosome:position) when the input is
@@ -39,6 +48,7 @@ class vcf_reader {
  private:
   struct impl;
   std::unique_ptr<impl> impl_;
+  region_overlap overlap_ = region_overlap::record;
 };
 
 }  // namespace drevel

@@ -59,6 +59,9 @@ TEST(options, vcf_defaults_and_both_spellings) {
   EXPECT_EQ(r.cl.tuning.minmc, 0);
   EXPECT_EQ(r.cl.max_alleles, default_max_alleles);
   EXPECT_EQ(r.cl.tuning.engine, mc_engine::fast);
+  EXPECT_FALSE(r.cl.regions_by_pos);
+  EXPECT_TRUE(parse({"--vcf", "--regions-overlap=pos", "a", "b"}).cl.regions_by_pos);
+  EXPECT_FALSE(parse({"--vcf", "--regions-overlap", "record", "a", "b"}).cl.regions_by_pos);
 
   r = parse({"--threads=3", "-", "--vcf", "--regions", "1:5-9,2", "out.tsv", "--samples=@s.txt",
              "--precision", "1e-3", "--minmc=-7", "--maxmc", "2147483647", "--max-alleles=4",
@@ -112,6 +115,7 @@ TEST(options, usage_errors_name_the_problem) {
            {{"--vcf", "-x", "a", "b"}, "unknown option '-x'"},
            {{"--vcf=1", "a", "b"}, "--vcf takes no value"},
            {{"--regions", "1", "a", "b"}, "--regions applies only to --vcf"},
+           {{"--vcf", "--regions-overlap", "variant", "a", "b"}, "--regions-overlap needs pos or record"},
            {{"--plot", "--threads", "2", "a", "b"}, "--threads applies only to the two-file run, --vcf and --genepop"},
            {{"--vcf", "--plot", "a", "b"}, "exclude each other"},
            {{"--plot", "a"}, "--plot needs a table and a picture file"},

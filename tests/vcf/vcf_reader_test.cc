@@ -23,9 +23,11 @@ struct read_all {
 };
 
 read_all read_file(const std::string& path, const std::vector<std::string>& regions = {},
-                   const std::vector<std::string>* samples = nullptr, int max_alleles = 20) {
+                   const std::vector<std::string>* samples = nullptr, int max_alleles = 20,
+                   region_overlap overlap = region_overlap::record) {
   read_all r;
   vcf_reader reader;
+  reader.set_region_overlap(overlap);
   r.opened = reader.open(path, regions, samples, max_alleles, &r.error);
   if (!r.opened) return r;
   site_record site;
@@ -147,6 +149,33 @@ TEST(vcf_reader, regions_through_tabix_and_csi_indexes) {
     r = read_file(path, {"1:20-10"});
     EXPECT_FALSE(r.opened);
     EXPECT_NE(r.error.find("cannot read the region '1:20-10'"), std::string::npos) << r.error;
+  }
+}
+
+// A deletion at 195 spans 195-204, across the boundary of 1:1-200 and
+// 1:201-400.  By record it is in both; by position only in the first, so
+// regions that tile the sequence give every site exactly once.
+TEST(vcf_reader, regions_by_position_give_a_spanning_deletion_once) {
+  std::string dir = make_temp_dir();
+  std::vector<vcf_test_site> sites = spread_sites();
+  sites.insert(sites.begin() + 1, {"1", 195, "ACGTACGTAC", "A", {"0/1", "0/0", "1/1", "0/0"}});
+  std::string text = write_vcf(dir, sites);
+  convert_vcf(text, dir + "/in.vcf.gz", "wz", true);
+  convert_vcf(text, dir + "/in.bcf", "wb", true);
+  for (const std::string& path : {dir + "/in.vcf.gz", dir + "/in.bcf"}) {
+    read_all first = read_file(path, {"1:1-200"}, nullptr, 20, region_overlap::pos);
+    read_all second = read_file(path, {"1:201-400"}, nullptr, 20, region_overlap::pos);
+    ASSERT_TRUE(first.opened && second.opened) << first.error << second.error;
+    EXPECT_EQ(positions(first), (std::vector<int64_t>{100, 195, 200})) << path;
+    EXPECT_EQ(positions(second), (std::vector<int64_t>{300, 400})) << path;
+    EXPECT_EQ(positions(read_file(path, {"1:201-400"})),
+              (std::vector<int64_t>{195, 300, 400}))
+        << path;
+    // Several intervals at once, by position: each site once, in file order.
+    EXPECT_EQ(positions(read_file(path, {"1:196-300", "1:1-195"}, nullptr, 20,
+                                  region_overlap::pos)),
+              (std::vector<int64_t>{100, 195, 200, 300}))
+        << path;
   }
 }
 
