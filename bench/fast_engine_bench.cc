@@ -12,8 +12,8 @@
 
 #include "app/run.h"
 #include "evidence/equilibrium.h"
-#include "evidence/fast_engine.h"
 #include "evidence/monte_carlo.h"
+#include "fast/fast_engine.h"
 #include "numeric/nrutil.h"
 
 using namespace drevel;

@@ -2,8 +2,6 @@
 // explicit carries, as in the classic portable drand48.
 #include "random/rand48.h"
 
-#include "random/process_rand48.h"
-
 namespace drevel {
 
 namespace {
@@ -38,11 +36,6 @@ void next(uint32_t x[3]) {
 
 }  // namespace
 
-rand48_state& process_rand48() {
-  static rand48_state state;
-  return state;
-}
-
 // Each word has at most 16 bits and each intermediate at most 48, so every
 // operation is exact and the result is X/2^48.
 double drand48(rand48_state& state) {
@@ -50,8 +43,6 @@ double drand48(rand48_state& state) {
   next(state.x);
   return ((state.x[0] * two16m + state.x[1]) * two16m + state.x[2]) * two16m;
 }
-
-double drand48() { return drand48(process_rand48()); }
 
 uint64_t rand48_step(uint64_t X) {
   uint32_t x[3] = {static_cast<uint32_t>(X & 0xFFFF), static_cast<uint32_t>((X >> 16) & 0xFFFF),

@@ -1,9 +1,9 @@
 #include "sites/locus_evidence.h"
 
 #include "evidence/equilibrium.h"
-#include "evidence/fast_engine.h"
 #include "evidence/kernel.h"
 #include "evidence/monte_carlo.h"
+#include "fast/fast_engine.h"
 
 namespace drevel {
 

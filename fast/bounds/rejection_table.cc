@@ -1,0 +1,107 @@
+// The bounds of the rejection tables.
+#include "fast/bounds/rejection_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace drevel {
+
+using namespace rejection_table_detail;
+
+namespace {
+
+constexpr rejection_bounds squeezes_only{0, 0xffff}, discarded{0, 0};
+
+// The entry of bounds lo <= e <= hi: t < floor(lo 2^15) means
+// u3 < (t + 1) 2^-15 <= lo, and t >= floor(hi 2^15) + 1 means u3 > hi.
+rejection_bounds bounds_entry(double lo, double hi) {
+  double l = std::floor(std::min(lo, 1.0) * 0x1p15);
+  double h = std::floor(std::min(hi, 2.0) * 0x1p15) + 1;
+  return {static_cast<uint16_t>(l > 0 ? l : 0), static_cast<uint16_t>(h < 0xffff ? h : 0xffff)};
+}
+
+}  // namespace
+
+bool rejection_bin_range(int bin, double* inner, double* outer, bool* negative) {
+  if (bin == nan_bin || bin < 1 || bin >= disc_bin) return false;
+  int k = (bin - 1) % side_bins;
+  *negative = (bin - 1) >= side_bins;
+  if (k == 0) {
+    *inner = 0;
+    *outer = std::ldexp(1.0, first_exponent);
+  } else if (k == side_bins - 1) {
+    *inner = std::ldexp(1.0, last_exponent);
+    *outer = std::numeric_limits<double>::infinity();
+  } else {
+    int octave = (k - 1) >> octave_bits, j = (k - 1) & ((1 << octave_bits) - 1);
+    int ex = first_exponent + octave;
+    *inner = std::ldexp(1.0 + std::ldexp(j, -octave_bits), ex);
+    *outer = std::ldexp(1.0 + std::ldexp(j + 1, -octave_bits), ex);
+  }
+  return true;
+}
+
+rejection_tables::rejection_tables(const std::vector<rejection_cell>& cells)
+    : cells_(cells),
+      entries_(cells.size() * bins, squeezes_only),
+      filled_(cells.size() * bins, 0) {
+  for (size_t i = 0; i < cells.size(); i++) {
+    entries_[i * bins + disc_bin] = discarded;
+    filled_[i * bins + disc_bin] = 1;
+  }
+}
+
+// gamadev's acceptance value, in exact arithmetic, is
+//   f(y) = (1 + y^2) exp(h(y)),  h(y) = am ln(1 + s y/am) - s y,
+// where x = s y + am > 0.  h' = -s^2 y/(am + s y): h falls away from y = 0
+// on both sides, and 1 + y^2 rises.  So over a bin of one sign, with
+// |y| from inner to outer,
+//   (1 + inner^2) exp(h(+-outer)) <= f <= (1 + outer^2) exp(h(+-inner)).
+// gamadev's computed e lies within a factor exp(+-E) of f(y), and the bounds
+// as computed here within the same factor of their exact values, where
+//   E <= 2^-39 (am (|s y|/x + 3) + 3 |am ln(x/am)| + 3 |s y| + 8)
+// at the bin's outer end (every term grows with |y|); hence the margin 2E
+// on each side.  Tiny bounds leave the relative-error model (subnormal
+// results): lo is lowered to 0 there, and hi below 2^-15 needs no care
+// (the entry rounds it up to 2^-15).
+void rejection_tables::fill(int i, int bin) {
+  rejection_bounds& entry = entries_[index(i, bin)];
+  if (filled(i, bin)) return;
+  filled_[index(i, bin)] = 1;
+  entry = squeezes_only;
+  const rejection_cell& cell = cells_[static_cast<size_t>(i)];
+  double inner, outer;
+  bool negative;
+  if (!cell.squeeze || !rejection_bin_range(bin, &inner, &outer, &negative)) return;
+  // The bin holds yf; y itself lies within the widening.
+  inner *= 1 - float_widening;
+  outer *= 1 + float_widening;
+  const double am = cell.am, s = cell.s;
+  if (negative) {
+    // fl(s t) >= fl(am (1 + 2^-48)) for t = inner means s t (1 - u) >= am
+    // for every t >= inner: fl(fl(-s t) + am) <= 0, and gamadev rejects.
+    if (s * inner >= am * (1 + 0x1p-48)) {
+      entry = discarded;
+      return;
+    }
+    // Bins that reach towards x = 0 are left to the squeezes.
+    if (!(s * outer <= am * (1 - 0x1p-10))) return;
+  }
+  if (!std::isfinite(outer)) return;
+  double sign = negative ? -1 : 1;
+  double sy_in = s * (sign * inner), sy_out = s * (sign * outer);
+  double x_in = sy_in + am, x_out = sy_out + am;
+  double A_in = am * std::log(x_in / am), A_out = am * std::log(x_out / am);
+  double h_in = A_in - sy_in, h_out = A_out - sy_out;
+  double E = 0x1p-39 * (am * (std::fabs(sy_out) / x_out + 3) + 3 * std::fabs(A_out) +
+                        3 * std::fabs(sy_out) + 8);
+  if (!(E <= 0x1p-10)) return;
+  double hi = (1 + outer * outer) * std::exp(h_in) * (1 + 2 * E) * (1 + 0x1p-40);
+  double lo = (1 + inner * inner) * std::exp(h_out) * (1 - 2 * E) * (1 - 0x1p-40);
+  if (!std::isfinite(hi) || !std::isfinite(lo)) return;
+  if (!(lo >= 0x1p-900)) lo = 0;
+  entry = bounds_entry(lo, hi);
+}
+
+}  // namespace drevel

@@ -1,0 +1,50 @@
+// The fast engine's run: the plan, the decider and the choice between one
+// and two threads, driving the shared draw loop.  Internal: the program
+// reaches it through fast/fast_engine.h; the options here include the knobs
+// that the tests turn.
+#ifndef DREVEL_FAST_DRAW_ENGINE_H
+#define DREVEL_FAST_DRAW_ENGINE_H
+
+#include <cstdint>
+
+#include "evidence/draw_loop.h"
+#include "random/rand48.h"
+
+namespace drevel {
+namespace fast_internal {
+
+struct engine_options {
+  // Threads: 1 runs everything on the caller's thread; 2 or more split each
+  // draw between a thread that walks the rejection-branch cells and the
+  // caller's, which does the rest (more than 2 are not used).
+  int threads = 1;
+  bool portable = false;  // true: never the AVX2 path, even where available
+  // Loci with fewer cells run on one thread whatever `threads` says: their
+  // draws are too short to pay for the hand-over between cores.
+  int pipeline_min_cells = 36;
+  // Nor do loci whose draws are mostly rejection-branch cells: the walker
+  // thread would have nearly all the work.  The share of product-branch
+  // cells a locus needs for the split.
+  double pipeline_min_product_share = 0.5;
+  // The two-thread stream's size as a power of two; 0 chooses it from the
+  // locus (tests set it small to exercise draws too long for it).
+  int stream_log2 = 0;
+};
+
+// What a run did besides the result.
+struct engine_counts {
+  int64_t kernel_replays = 0;  // draws evaluated literally (bound or range)
+  int64_t literal_tests = 0;   // rejection attempts decided by log and exp
+};
+
+// evidag_fast with the internal options: the same result, *draws and final
+// state as evidag_mtcar(alpha, L_hyp, rule..., c, state, draws).  counts
+// may be null.
+double run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, int c,
+                       rand48_state& state, int64_t* draws, const engine_options& options,
+                       engine_counts* counts);
+
+}  // namespace fast_internal
+}  // namespace drevel
+
+#endif

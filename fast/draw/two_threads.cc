@@ -1,0 +1,150 @@
+// Two threads joined by a single-producer single-consumer ring of draws.
+#include "fast/draw/two_threads.h"
+
+#include <atomic>
+
+#include "fast/draw/draw_walker.h"
+
+namespace drevel {
+
+namespace two_threads_detail {
+
+// Draw records in flight: enough to ride out a stall of either thread,
+// few enough to stay in cache.
+constexpr int64_t slots = 32;
+
+// Spinning costs a core that the other thread may need when the machine is
+// busy; after a short spin the waiter yields.
+inline void wait_a_little(int& spins) {
+  if (++spins < 64) return;
+  std::this_thread::yield();
+}
+
+struct draw_ring {
+  explicit draw_ring(const draw_plan& plan)
+      : nrej(static_cast<size_t>(plan.c - plan.np)),
+        nruns(plan.runs.size()),
+        X_start(slots),
+        X_end(slots),
+        start(slots),
+        R(slots * nrej),
+        run_positions(slots * nruns) {}
+  const size_t nrej, nruns;
+  std::vector<uint64_t> X_start, X_end;
+  std::vector<int64_t> start;  // each draw's first position
+  std::vector<double> R;
+  std::vector<int64_t> run_positions;
+  alignas(64) std::atomic<int64_t> written{0};   // draws the walker has published
+  alignas(64) std::atomic<int64_t> consumed{0};  // draws the evaluator is done with
+  alignas(64) std::atomic<int64_t> walker_at{0};  // the start of the draw the walker is on
+  alignas(64) std::atomic<bool> stop{false};
+  alignas(64) std::atomic<bool> overrun{false};  // the walker met a draw too long
+};
+
+namespace {
+
+void walker_thread(const draw_plan& plan, const shared_stream& stream, simd_path path,
+                   draw_ring& ring, int64_t* literal_tests) {
+  try {
+    draw_walker walker(plan, stream, path);
+    for (int64_t n = 0;; n++) {
+      int spins = 0;
+      while (n - ring.consumed.load(std::memory_order_acquire) >= slots) {
+        if (ring.stop.load(std::memory_order_relaxed)) return;
+        wait_a_little(spins);
+      }
+      if (ring.stop.load(std::memory_order_relaxed)) return;
+      ring.walker_at.store(walker.position(), std::memory_order_release);
+      size_t s = static_cast<size_t>(n % slots);
+      walker.walk_rejections(ring.R.data() + s * ring.nrej,
+                             ring.run_positions.data() + s * ring.nruns, &ring.start[s],
+                             &ring.X_start[s], &ring.X_end[s], literal_tests);
+      ring.written.store(n + 1, std::memory_order_release);
+    }
+  } catch (const stream_stopped&) {
+  } catch (const stream_overrun&) {
+    ring.overrun.store(true, std::memory_order_release);
+  }
+}
+
+// The smallest ring that holds 64 expected draws (twice the draws in
+// flight), and at least 2^15 positions: the walker never needs more than
+// one draw ahead of the oldest position still in use, so it can always be
+// generated.
+int stream_size_log2(const draw_plan& plan) {
+  double span = 16;
+  for (const product_run& run : plan.runs) span += run.uniforms;
+  span += 7.0 * static_cast<double>(plan.rejection.size());
+  int bits = 15;
+  while (bits < 40 && static_cast<double>(int64_t{1} << bits) < 64 * span) bits++;
+  return bits;
+}
+
+}  // namespace
+}  // namespace two_threads_detail
+
+using namespace two_threads_detail;
+
+two_thread_draws::two_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X,
+                                   simd_path path, int stream_log2)
+    : plan_(plan),
+      decider_(decider),
+      ring_(new draw_ring(plan)),
+      stream_(X, stream_log2 > 0 ? stream_log2 : stream_size_log2(plan), path),
+      G_(static_cast<size_t>(plan.c)),
+      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 5),
+      X_end_(X),
+      walker_(walker_thread, std::cref(plan), std::cref(stream_), path, std::ref(*ring_),
+              &walker_tests_) {}
+
+two_thread_draws::~two_thread_draws() { finish(); }
+
+int64_t two_thread_draws::finish() {
+  if (walker_.joinable()) {
+    ring_->stop.store(true, std::memory_order_relaxed);
+    stream_.stop();
+    walker_.join();
+  }
+  return walker_tests_;
+}
+
+// Positions below the oldest draw not yet evaluated (or, with none
+// published, the walker's current one) are no longer needed by either
+// thread.  The walker's position is read first: it announces a draw before
+// publishing the one before it, so a draw published after that read starts
+// at or after it.
+void two_thread_draws::generate() {
+  draw_ring& ring = *ring_;
+  int64_t walker_at = ring.walker_at.load(std::memory_order_acquire);
+  int64_t written = ring.written.load(std::memory_order_acquire);
+  int64_t low = N_ < written ? ring.start[static_cast<size_t>(N_ % slots)] : walker_at;
+  stream_.generate(walker_at, low);
+}
+
+int two_thread_draws::next_hit() {
+  draw_ring& ring = *ring_;
+  int spins = 0;
+  while (N_ >= available_) {
+    // The overrun flag is read before the count: every draw the walker
+    // published before giving up is then seen.
+    bool overrun = ring.overrun.load(std::memory_order_acquire);
+    available_ = ring.written.load(std::memory_order_acquire);
+    if (N_ < available_) break;
+    if (overrun) return -1;
+    generate();  // the walker may be waiting for uniforms
+    wait_a_little(spins);
+  }
+  size_t s = static_cast<size_t>(N_ % slots);
+  products_at(plan_, stream_.uniforms(), stream_.mask(), ring.run_positions.data() + s * ring.nruns,
+              G_.data(), scratch_.data());
+  const double* R = ring.R.data() + s * ring.nrej;
+  for (size_t i = 0; i < ring.nrej; i++) G_[static_cast<size_t>(plan_.np) + i] = R[i];
+  uint64_t X_start = ring.X_start[s];
+  X_end_ = ring.X_end[s];
+  N_ = N_ + 1;
+  ring.consumed.store(N_, std::memory_order_release);
+  generate();
+  return decider_.decide(G_.data(), X_start, X_end_);
+}
+
+}  // namespace drevel

@@ -1,0 +1,26 @@
+// The public face of the fast engine.
+#include "fast/fast_engine.h"
+
+#include "fast/draw/engine.h"
+
+namespace drevel {
+
+double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,
+                   double precision, int c, rand48_state& state, int64_t* draws,
+                   const fast_options& options, fast_stats* stats) {
+  fast_internal::engine_options internal;
+  internal.threads = options.threads;
+  fast_internal::engine_counts counts;
+  int64_t n = 0;
+  double r = fast_internal::run_fast_engine(alpha, L_hyp, mc_rule{maxmc, minmc, precision}, c,
+                                            state, &n, internal, &counts);
+  if (draws) *draws = n;
+  if (stats) {
+    stats->draws = n;
+    stats->kernel_replays = counts.kernel_replays;
+    stats->literal_tests = counts.literal_tests;
+  }
+  return r;
+}
+
+}  // namespace drevel

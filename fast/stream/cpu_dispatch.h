@@ -1,0 +1,23 @@
+// The choice between the AVX2 and the portable code of the fast engine
+// (docs/fast-engine.md, "Paths"), taken once per run: the processor is asked
+// here and nowhere else, and every piece with AVX2 code (the kernel, the
+// ring's fill, the attempt words) takes the path it is given.  Both paths
+// give the same decisions, hence the same bytes.
+#ifndef DREVEL_FAST_STREAM_CPU_DISPATCH_H
+#define DREVEL_FAST_STREAM_CPU_DISPATCH_H
+
+#include "fast/bounds/fast_kernel.h"
+
+namespace drevel {
+
+enum class simd_path { portable, avx2 };
+
+// avx2 when the processor has AVX2 and force_portable is false, else portable.
+simd_path choose_simd_path(bool force_portable);
+
+// The kernel of a path.
+fast_kernel_fn fast_kernel_for(simd_path path);
+
+}  // namespace drevel
+
+#endif

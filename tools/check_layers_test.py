@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""Tests of check_layers.py on small trees written to a temporary folder."""
+
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import check_layers  # noqa: E402
+
+# Three layers, low <- mid <- top, mid on low privately; top's inside is
+# hidden behind top/face.h.
+TREE = {
+    "CMakeLists.txt": "add_subdirectory(low)\nadd_subdirectory(mid)\nadd_subdirectory(top)\n",
+    "low/CMakeLists.txt": "drevel_library(low SOURCES a.cc)  # the bottom\n",
+    "low/a.h": "int a();\n",
+    "low/a.cc": '#include "low/a.h"\n',
+    "mid/CMakeLists.txt": "set(srcs b.cc)\ndrevel_library(mid SOURCES ${srcs}\n  PRIVATE_DEPS low)\n",
+    "mid/b.h": "int b();\n",
+    "mid/b.cc": '#include "mid/b.h"\n#include "low/a.h"\n',
+    "top/CMakeLists.txt": ("drevel_library(top SOURCES face.cc inside.cc\n"
+                           "  PRIVATE_DEPS $<$<BOOL:${X}>:mid> PUBLIC_HEADERS face.h)\n"),
+    "top/face.h": "int face();\n",
+    "top/face.cc": '#include "top/face.h"\n#include "top/inside.h"\n#include "mid/b.h"\n',
+    "top/inside.h": "int inside();\n",
+    "top/inside.cc": '#include "top/inside.h"\n',
+    "tests/t.cc": '#include "top/inside.h"\n#include "low/a.h"\n',
+}
+
+
+def problems(changes):
+    with tempfile.TemporaryDirectory() as root:
+        tree = dict(TREE)
+        tree.update(changes)
+        for path, text in tree.items():
+            if text is None:
+                continue
+            os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
+            with open(os.path.join(root, path), "w") as f:
+                f.write(text)
+        return check_layers.check(root)[1]
+
+
+class CheckLayers(unittest.TestCase):
+    def test_a_layered_tree_passes(self):
+        self.assertEqual(problems({}), [])
+
+    def test_loops_are_found_with_header_and_source_as_one_unit(self):
+        # b.h includes a.h and a.cc includes b.h: a loop of units, though no
+        # header includes itself.
+        found = problems({"low/a.cc": '#include "low/a.h"\n#include "mid/b.h"\n',
+                          "mid/b.h": '#include "low/a.h"\n'})
+        self.assertTrue(any("include loop among low/a, mid/b" in p for p in found), found)
+
+    def test_an_upward_include_fails(self):
+        found = problems({"low/a.cc": '#include "low/a.h"\n#include "top/face.h"\n'})
+        self.assertTrue(any("low/a.cc:2" in p and "does not depend on" in p for p in found), found)
+
+    def test_private_dependencies_are_not_passed_on(self):
+        # top uses mid, mid uses low privately: top may not include low.
+        found = problems({"top/inside.cc": '#include "top/inside.h"\n#include "low/a.h"\n'})
+        self.assertTrue(any("top/inside.cc:2" in p for p in found), found)
+        # Made public, it is.
+        self.assertEqual(problems({
+            "top/inside.cc": '#include "top/inside.h"\n#include "low/a.h"\n',
+            "mid/CMakeLists.txt": "drevel_library(mid SOURCES b.cc PUBLIC_DEPS low)\n"}), [])
+
+    def test_only_the_public_headers_are_reachable_from_outside(self):
+        tree = {"mid/CMakeLists.txt": "drevel_library(mid SOURCES b.cc c.cc PRIVATE_DEPS low)\n",
+                "mid/c.cc": '#include "mid/b.h"\n',
+                "low/CMakeLists.txt": "drevel_library(low SOURCES a.cc PUBLIC_DEPS top)\n",
+                "top/CMakeLists.txt": "drevel_library(top SOURCES face.cc inside.cc "
+                                      "PUBLIC_HEADERS face.h)\n",
+                "top/face.cc": '#include "top/face.h"\n#include "top/inside.h"\n'}
+        self.assertEqual(problems(tree), [])
+        tree["low/a.cc"] = '#include "low/a.h"\n#include "top/inside.h"\n'
+        found = problems(tree)
+        self.assertTrue(any("inside top" in p for p in found), found)
+
+    def test_target_loops_and_orphans_fail(self):
+        found = problems({"low/CMakeLists.txt": "drevel_library(low SOURCES a.cc PRIVATE_DEPS top)\n"})
+        self.assertTrue(any(p.startswith("target loop") for p in found), found)
+        found = problems({"new/x.h": "int x();\n"})
+        self.assertEqual(found, ["new/x.h: belongs to no CMake target"])
+        found = problems({"mid/b.cc": '#include "mid/b.h"\n#include "low/gone.h"\n'})
+        self.assertTrue(any("names no file" in p for p in found), found)
+
+
+if __name__ == "__main__":
+    unittest.main()
