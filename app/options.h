@@ -30,6 +30,8 @@ struct command_line {
   std::vector<std::string> regions;  // empty: the whole file
   bool have_samples = false;
   std::string samples;  // as given: comma-separated names, or "@" and a file name
+  std::string groups;   // --groups: the file of samples and their groups; empty: none
+  bool declared_alleles = false;  // --declared-alleles: test every declared allele
   tuning_request tuning;  // tuning.engine is the engine of every mode
   int max_alleles = default_max_alleles;
 };
