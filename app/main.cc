@@ -8,6 +8,7 @@
 #include "app/result_file.h"
 #include "app/run.h"
 #include "app/options.h"
+#include "app/genepop_main.h"
 #include "app/vcf_main.h"
 #include "numeric/nrutil.h"
 
@@ -17,6 +18,7 @@ static const char* const help_text =
     "Usage: drevel <inputfile> <outputfile>\n"
     "       drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>\n"
     "       drevel --vcf [options] <input> <output>\n"
+    "       drevel --genepop [options] <input> <output>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
     "with k alleles from its genotype counts.\n"
@@ -79,8 +81,21 @@ static const char* const batch_help_text =
     "  --max-alleles K   compute rows with at most K tested alleles (default 20,\n"
     "                    at most 654); the work per row grows as k^4\n"
     "\n"
-    "Columns (NA: not computed, STATUS says why, or not defined):\n"
-    "  N_ALLELES   alleles declared: 1 + the ALT alleles\n"
+    "Genepop files: drevel --genepop [options] <input> <output>\n"
+    "  Reads a Genepop file (title line; locus names, one a line or comma-\n"
+    "  separated; Pop before each population; \"name , genotype genotype ...\"\n"
+    "  with two- or three-digit allele codes, 0 for missing) and writes one row\n"
+    "  per population and locus, population by population:\n"
+    "  #POP FIRST_INDIVIDUAL LOCUS N_ALLELES ... AT_MAXMC ALLELES\n"
+    "  POP is the population's number, FIRST_INDIVIDUAL its first individual's\n"
+    "  name.  The alleles tested are the codes seen in the population, allele 1\n"
+    "  the smallest, so a row is the two-file run of GENOTYPES in code order.  A\n"
+    "  genotype with one missing code is skipped.  Options: --threads,\n"
+    "  --precision, --minmc, --maxmc, --engine, --max-alleles, as for --vcf.\n"
+    "\n"
+    "Columns of both tables (NA: not computed, STATUS says why, or not defined):\n"
+    "  N_ALLELES   alleles declared (VCF: 1 + ALT alleles; Genepop: the codes of\n"
+    "              the locus in the whole file)\n"
     "  N_CALLED    diploid calls counted; N_SKIPPED: calls not counted\n"
     "  EVIDENCE    the evidence for equilibrium; L_MAX, L_HYP the largest\n"
     "              log-kernel overall and under equilibrium; DRAWS the draws\n"
@@ -96,7 +111,8 @@ static const char* const batch_help_text =
     "              below 0 an excess; NA for a single allele\n"
     "  MC_SE       Monte Carlo standard error sqrt(EVIDENCE(1-EVIDENCE)/DRAWS)\n"
     "  AT_MAXMC    1 when the draws stopped at maxmc before both half-widths\n"
-    "              were below the precision (raise --maxmc), else 0\n";
+    "              were below the precision (raise --maxmc), else 0\n"
+    "  ALLELES     (Genepop) the tested codes, increasing, comma-separated\n";
 
 int main(int argc, char** argv) {
   command_line cl;
@@ -115,6 +131,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (cl.mode == run_mode::vcf) return vcf_main(cl);
+  if (cl.mode == run_mode::genepop) return genepop_main(cl);
   if (cl.mode != run_mode::classic) {
     std::fputs("drevel: this mode is not available in this build\n", stderr);
     return 1;

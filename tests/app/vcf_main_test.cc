@@ -301,8 +301,8 @@ TEST(vcf_main, help_describes_the_mode) {
   EXPECT_EQ(r.status, 0);
   for (const char* word : {"--vcf", "--threads", "--regions", "--samples", "--precision",
                            "--minmc", "--maxmc", "--max-alleles", "N_SKIPPED", "--groups",
-                           "--declared-alleles", "N_TESTED", "STATUS", "GENOTYPES",
-                           "HET_OBS", "HET_EXP", "MC_SE", "AT_MAXMC",
+                           "--declared-alleles", "--genepop", "N_TESTED", "STATUS", "GENOTYPES",
+                           "HET_OBS", "HET_EXP", "MC_SE", "AT_MAXMC", "ALLELES", "FIRST_INDIVIDUAL",
                            "monomorphic", "too_many_alleles", "no_calls"})
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
