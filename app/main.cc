@@ -8,6 +8,7 @@
 #include "app/result_file.h"
 #include "app/run.h"
 #include "app/options.h"
+#include "app/genepop_main.h"
 #include "app/vcf_main.h"
 #include "numeric/nrutil.h"
 
@@ -17,6 +18,7 @@ static const char* const help_text =
     "Usage: drevel <inputfile> <outputfile>\n"
     "       drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>\n"
     "       drevel --vcf [options] <input> <output>\n"
+    "       drevel --genepop [options] <input> <output>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
     "with k alleles from its genotype counts.\n"
@@ -42,17 +44,22 @@ static const char* const help_text =
     "                         the result file is the same for every N\n"
     "  -h, --help             print this help and exit\n"
     "  --version              print the version and exit\n"
-    "\n"
+    "\n";
+
+// The batch modes, their options and their columns.
+static const char* const batch_help_text =
     "Many loci: drevel --vcf [options] <input> <output>\n"
     "  Reads a VCF, bgzipped VCF or BCF file (- for standard input) and writes one\n"
-    "  tab-separated row per site (- for standard output), in the input's order:\n"
-    "  #CHROM POS ID REF ALT N_ALLELES N_CALLED N_SKIPPED EVIDENCE L_MAX L_HYP DRAWS\n"
-    "  k = 1 + the number of ALT alleles; each diploid GT call, phased or not, adds\n"
-    "  1 to its genotype cell; missing, haploid and polyploid calls are counted in\n"
-    "  N_SKIPPED.  A site without counted calls, or with more alleles than\n"
-    "  --max-alleles, gets NA in the computed columns.  Each site is computed as\n"
-    "  the two-file run computes its counts, so its row does not depend on the\n"
-    "  other sites or the number of threads.\n"
+    "  tab-separated row per site, or per site and group with --groups (- for\n"
+    "  standard output), in the input's order:\n"
+    "  #CHROM POS ID REF ALT [GROUP] N_ALLELES N_CALLED N_SKIPPED EVIDENCE L_MAX\n"
+    "  L_HYP DRAWS N_TESTED STATUS GENOTYPES HET_OBS HET_EXP F MC_SE AT_MAXMC\n"
+    "  Each diploid GT call, phased or not, adds 1 to its genotype cell; missing,\n"
+    "  half-missing, haploid and polyploid calls are counted in N_SKIPPED (on\n"
+    "  chromosome X, males called haploid are skipped: the test is on the diploid\n"
+    "  calls).  The alleles tested are those seen among the counted calls, in the\n"
+    "  file's order; each row is computed as the two-file run computes its\n"
+    "  GENOTYPES counts, so it does not depend on the other sites or the threads.\n"
     "  --threads N       worker threads (default: the number of cores)\n"
     "  --regions LIST    only sites overlapping chr, chr:pos or chr:begin-end\n"
     "                    items, comma-separated; needs a .tbi/.csi index\n"
@@ -62,13 +69,54 @@ static const char* const help_text =
     "                    tile a genome give every site once (as bcftools)\n"
     "  --samples LIST    count only these samples: comma-separated names, or\n"
     "                    @file with one name a line\n"
+    "  --groups FILE     lines \"sample group\" (as bcftools +fill-tags -S takes\n"
+    "                    them; group may be a comma-separated list): one row per\n"
+    "                    site and group, groups in their order in FILE; samples\n"
+    "                    in no group are not counted; with --samples, a sample\n"
+    "                    counts when it is in both\n"
+    "  --declared-alleles  test every allele the site declares, seen or not (the\n"
+    "                    counting of earlier releases); a site with one allele is\n"
+    "                    then computed too\n"
     "  --precision P     Monte Carlo tolerance (0: 0.005)\n"
     "  --minmc N         minimum draws (0: 500*c, c = k(k+1)/2 cells)\n"
     "  --maxmc N         maximum draws (0: 10000*c)\n"
     "  --engine E        fast (default) or literal, as for one locus; each site\n"
     "                    runs on one thread\n"
-    "  --max-alleles K   compute sites with at most K alleles (default 20, at\n"
-    "                    most 654); the work per site grows as k^4\n";
+    "  --max-alleles K   compute rows with at most K tested alleles (default 20,\n"
+    "                    at most 654); the work per row grows as k^4\n"
+    "\n"
+    "Genepop files: drevel --genepop [options] <input> <output>\n"
+    "  Reads a Genepop file (title line; locus names, one a line or comma-\n"
+    "  separated; Pop before each population; \"name , genotype genotype ...\"\n"
+    "  with two- or three-digit allele codes, 0 for missing) and writes one row\n"
+    "  per population and locus, population by population:\n"
+    "  #POP FIRST_INDIVIDUAL LOCUS N_ALLELES ... AT_MAXMC ALLELES\n"
+    "  POP is the population's number, FIRST_INDIVIDUAL its first individual's\n"
+    "  name.  The alleles tested are the codes seen in the population, allele 1\n"
+    "  the smallest, so a row is the two-file run of GENOTYPES in code order.  A\n"
+    "  genotype with one missing code is skipped.  Options: --threads,\n"
+    "  --precision, --minmc, --maxmc, --engine, --max-alleles, as for --vcf.\n"
+    "\n"
+    "Columns of both tables (NA: not computed, STATUS says why, or not defined):\n"
+    "  N_ALLELES   alleles declared (VCF: 1 + ALT alleles; Genepop: the codes of\n"
+    "              the locus in the whole file)\n"
+    "  N_CALLED    diploid calls counted; N_SKIPPED: calls not counted\n"
+    "  EVIDENCE    the evidence for equilibrium; L_MAX, L_HYP the largest\n"
+    "              log-kernel overall and under equilibrium; DRAWS the draws\n"
+    "  N_TESTED    alleles tested (seen; with --declared-alleles, all declared)\n"
+    "  STATUS      ok; no_calls; monomorphic: one allele seen, not computed;\n"
+    "              too_many_alleles: more tested alleles than --max-alleles\n"
+    "  GENOTYPES   counts of the tested alleles' genotypes, lower triangle, comma-\n"
+    "              separated: 1/1,2/1,2/2,3/1,... (two alleles: hom, het, hom)\n"
+    "  HET_OBS     observed heterozygosity: heterozygous calls / N_CALLED\n"
+    "  HET_EXP     expected heterozygosity 1 - sum p^2, p the tested alleles'\n"
+    "              frequencies among the counted calls\n"
+    "  F           1 - HET_OBS/HET_EXP: above 0 a deficit of heterozygotes,\n"
+    "              below 0 an excess; NA for a single allele\n"
+    "  MC_SE       Monte Carlo standard error sqrt(EVIDENCE(1-EVIDENCE)/DRAWS)\n"
+    "  AT_MAXMC    1 when the draws stopped at maxmc before both half-widths\n"
+    "              were below the precision (raise --maxmc), else 0\n"
+    "  ALLELES     (Genepop) the tested codes, increasing, comma-separated\n";
 
 int main(int argc, char** argv) {
   command_line cl;
@@ -79,6 +127,7 @@ int main(int argc, char** argv) {
   }
   if (cl.mode == run_mode::help) {
     std::fputs(help_text, stdout);
+    std::fputs(batch_help_text, stdout);
     return 0;
   }
   if (cl.mode == run_mode::version) {
@@ -86,6 +135,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (cl.mode == run_mode::vcf) return vcf_main(cl);
+  if (cl.mode == run_mode::genepop) return genepop_main(cl);
   if (cl.mode != run_mode::classic) {
     std::fputs("drevel: this mode is not available in this build\n", stderr);
     return 1;

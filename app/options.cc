@@ -112,6 +112,13 @@ const option_spec options[] = {
        cl->samples = v;
        return true;
      }},
+    {"--groups", vcf,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       if (v.empty()) return bad(error, "--groups needs a file of sample and group names");
+       cl->groups = v;
+       return true;
+     }},
+    {"--declared-alleles", vcf, nullptr},
     {"--precision", batch,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (!parse_real(v, &cl->tuning.precision))
@@ -214,6 +221,7 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
       return bad(error, name + " applies only to " + modes_of(spec->modes));
     if (!spec->apply) {
       if (name == "--verbose") cl.verbose = true;
+      if (name == "--declared-alleles") cl.declared_alleles = true;
       continue;
     }
     std::string value;

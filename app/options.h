@@ -31,6 +31,8 @@ struct command_line {
   bool regions_by_pos = false;  // --regions-overlap pos: a site is in a region by its POS
   bool have_samples = false;
   std::string samples;  // as given: comma-separated names, or "@" and a file name
+  std::string groups;   // --groups: the file of samples and their groups; empty: none
+  bool declared_alleles = false;  // --declared-alleles: test every declared allele
   tuning_request tuning;  // tuning.engine is the engine of every mode
   int max_alleles = default_max_alleles;
 };

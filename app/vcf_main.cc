@@ -1,140 +1,42 @@
-// The VCF mode: sites are read on this thread, computed on a pool of worker
-// threads, and written back here in the order of the input.
+// The VCF mode: the reader over the chosen samples and groups, then the
+// batch run.
 #include "app/vcf_main.h"
 
-#include <cerrno>
-#include <cinttypes>
-#include <cstdio>
-#include <cstring>
-#include <string>
-
-#include "io/atomic_output.h"
-#include "app/progress.h"
+#include "app/batch_run.h"
+#include "app/group_list.h"
 #include "app/sample_list.h"
-#include "sites/site_pool.h"
-#include "app/options.h"
-#include "vcf/vcf_reader.h"
 #include "sites/site_table.h"
+#include "vcf/vcf_reader.h"
 
 namespace drevel {
-
-namespace {
-
-// The table goes to standard output or, through a temporary file, to a file
-// that appears only once it is complete.
-class table_output {
- public:
-  bool open(const std::string& path) {
-    to_stdout_ = path == "-";
-    name_ = to_stdout_ ? "standard output" : path;
-    if (to_stdout_) return true;
-    if (!file_.open(path)) return false;
-    file_.remove_on_exit();
-    return true;
-  }
-  bool write(const std::string& text) {
-    if (!to_stdout_) return file_.write(text);
-    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-  }
-  bool commit() {
-    if (!to_stdout_) return file_.commit();
-    return std::fflush(stdout) == 0 && !std::ferror(stdout);
-  }
-  void abandon() {
-    if (!to_stdout_) file_.abandon();
-  }
-  const std::string& name() const { return name_; }
-
- private:
-  bool to_stdout_ = false;
-  std::string name_;
-  atomic_output file_;
-};
-
-int fail(const std::string& message) {
-  std::fprintf(stderr, "drevel: %s\n", message.c_str());
-  return 1;
-}
-
-// Room for every worker to have sites queued behind the one it computes,
-// so that a slow multi-allelic site does not leave the others idle.
-size_t sites_in_flight(int threads) { return 64 * static_cast<size_t>(threads); }
-
-}  // namespace
 
 int vcf_main(const command_line& options) {
   std::string error;
   std::vector<std::string> samples;
   if (options.have_samples && !read_sample_list(options.samples, &samples, &error))
-    return fail(error);
-  const std::string& input = options.files[0];
-  const std::string& output = options.files[1];
-  const int threads = thread_count(options);
+    return batch_failure(error);
+  sample_groups groups;
+  const bool with_groups = !options.groups.empty();
+  if (with_groups && !read_group_list(options.groups, &groups, &error))
+    return batch_failure(error);
 
+  vcf_read_options read;
+  read.regions = options.regions;
+  read.samples = options.have_samples ? &samples : nullptr;
+  read.groups = with_groups ? &groups : nullptr;
+  read.declared_alleles = options.declared_alleles;
+  read.max_alleles = options.max_alleles;
+  read.overlap = options.regions_by_pos ? region_overlap::pos : region_overlap::record;
   vcf_reader reader;
-  reader.set_region_overlap(options.regions_by_pos ? region_overlap::pos : region_overlap::record);
-  if (!reader.open(input, options.regions, options.have_samples ? &samples : nullptr,
-                   options.max_alleles, &error))
-    return fail(error);
+  if (!reader.open(options.files[0], read, &error)) return batch_failure(error);
 
-  progress_line progress;
-  table_output out;
-  if (!out.open(output))
-    return fail(output + ": cannot create the output file: " + std::strerror(errno));
-  auto write_failed = [&out, &progress]() {
-    int saved = errno;
-    progress.finish();
-    out.abandon();
-    return fail(out.name() + ": cannot write the table" +
-                (saved ? std::string(": ") + std::strerror(saved) : std::string()));
-  };
-  if (!out.write(site_table_header)) return write_failed();
-
-  const tuning_request tuning = options.tuning;
-  const int max_alleles = options.max_alleles;
-  site_pool pool(threads, sites_in_flight(threads),
-                 [tuning, max_alleles](const site_record& site) {
-                   return compute_site_evidence(site, tuning, max_alleles);
-                 });
-  uint64_t done = 0, not_computed = 0;
-  site_record site;
-  site_evidence evidence;
-  const auto tick = std::chrono::milliseconds(200);
-  // Takes back the oldest site when it is ready; false only on a write error.
-  auto write_next = [&]() {
-    if (pool.take_next(tick, &site, &evidence)) {
-      if (!out.write(format_site_row(site, evidence))) return false;
-      done++;
-      if (evidence.outcome == site_outcome::too_many_alleles) not_computed++;
-    }
-    progress.update(done);
-    return true;
-  };
-
-  for (;;) {
-    while (pool.full())
-      if (!write_next()) return write_failed();
-    int status = reader.next(&site, &error);
-    if (status < 0) {
-      progress.finish();
-      out.abandon();
-      return fail(error);
-    }
-    if (status == 0) break;
-    pool.submit(std::move(site));
-  }
-  while (!pool.empty())
-    if (!write_next()) return write_failed();
-  progress.finish();
-  errno = 0;
-  if (!out.commit()) return write_failed();
-
-  if (not_computed > 0)
-    std::fprintf(stderr,
-                 "drevel: note: %" PRIu64 " sites with more than %d alleles were not computed "
-                 "(NA in the table); --max-alleles raises the limit\n",
-                 not_computed, max_alleles);
-  return 0;
+  batch_table table;
+  table.header = vcf_table_header(with_groups);
+  const std::vector<std::string>* names = with_groups ? &groups.names : nullptr;
+  table.append_rows = [names](const site_record& site, const site_evidence& evidence,
+                              std::string* out) { append_vcf_rows(site, evidence, names, out); };
+  table.row_noun = with_groups ? "site-group rows" : "sites";
+  return run_batch(options, reader, table);
 }
 
 }  // namespace drevel

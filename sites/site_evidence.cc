@@ -1,23 +1,29 @@
 #include "sites/site_evidence.h"
 
-#include "sites/tuning.h"
+#include <cmath>
+
 #include "numeric/nrutil.h"
 #include "random/rand48.h"
+#include "sites/heterozygosity.h"
+#include "sites/monte_carlo_end.h"
+#include "sites/tuning.h"
 
 namespace drevel {
 
-site_evidence compute_site_evidence(const site_record& site, const tuning_request& tuning,
-                                    int max_alleles) {
-  site_evidence result;
-  if (site.k > max_alleles) {
-    result.outcome = site_outcome::too_many_alleles;
-    return result;
-  }
-  if (site.called == 0) {
-    result.outcome = site_outcome::no_calls;
-    return result;
-  }
-  int k = site.k;
+namespace {
+
+site_outcome outcome_of(const site_record& site, const group_counts& group, int max_alleles) {
+  const size_t t = group.tested.size();
+  if (static_cast<int>(t) > max_alleles || group.counts.size() != t * (t + 1) / 2)
+    return site_outcome::too_many_alleles;
+  if (group.called == 0) return site_outcome::no_calls;
+  if (t == 1 && !site.declared_alleles) return site_outcome::monomorphic;
+  return site_outcome::computed;
+}
+
+void compute_group(const group_counts& group, const tuning_request& tuning,
+                   group_evidence* result) {
+  int k = static_cast<int>(group.tested.size());
   int c = k * (k + 1) / 2;
   double precision = tuning.precision;
   long long minmc = tuning.minmc, maxmc = tuning.maxmc;
@@ -28,19 +34,41 @@ site_evidence compute_site_evidence(const site_record& site, const tuning_reques
   double* m = vector(0, c);
   double* h = vector(0, c);
   alpha[0] = m[0] = h[0] = c;
-  for (int n = 1; n <= c; n++) alpha[n] = site.counts[n - 1] + 1.0001;
+  for (int n = 1; n <= c; n++) alpha[n] = group.counts[n - 1] + 1.0001;
 
   rand48_state state;
   engine_choice one_thread;
   one_thread.engine = tuning.engine;
   one_thread.threads = 1;
-  locus_evidence(k, c, alpha, m, h, &result.L_max, &result.L_hyp, &result.E,
+  locus_evidence(k, c, alpha, m, h, &result->L_max, &result->L_hyp, &result->E,
                  static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc), precision, state,
-                 &result.draws, one_thread);
-  result.outcome = site_outcome::computed;
+                 &result->draws, one_thread);
   free_vector(alpha, 0, c);
   free_vector(m, 0, c);
   free_vector(h, 0, c);
+
+  const double E = result->E;
+  result->mc_se = std::sqrt(E * (1 - E) / static_cast<double>(result->draws));
+  result->at_maxmc = ended_at_maxmc(result->draws, E, precision);
+  result->outcome = site_outcome::computed;
+}
+
+}  // namespace
+
+site_evidence compute_site_evidence(const site_record& site, const tuning_request& tuning,
+                                    int max_alleles) {
+  site_evidence result;
+  result.groups.resize(site.groups.size());
+  for (size_t g = 0; g < site.groups.size(); g++) {
+    const group_counts& group = site.groups[g];
+    group_evidence& out = result.groups[g];
+    heterozygosity het = group_heterozygosity(group);
+    out.het_obs = het.observed;
+    out.het_exp = het.expected;
+    out.F = het.F;
+    out.outcome = outcome_of(site, group, max_alleles);
+    if (out.outcome == site_outcome::computed) compute_group(group, tuning, &out);
+  }
   return result;
 }
 

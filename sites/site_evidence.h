@@ -1,11 +1,14 @@
-// The evidence computation for one site of a batch input: the same
-// computation as the classic run, on counts taken from genotype calls, with a
-// generator stream of its own so that sites can be computed on any thread in
-// any order.
+// The evidence computation for one site of a batch input: for each group of
+// samples, the same computation as the classic run on the counts of the
+// group's tested alleles, with a generator stream of its own so that sites
+// can be computed on any thread in any order; and the columns derived from
+// the counts and the run.
 #ifndef DREVEL_SITES_SITE_EVIDENCE_H
 #define DREVEL_SITES_SITE_EVIDENCE_H
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "sites/locus_evidence.h"
 #include "sites/site_record.h"
@@ -28,20 +31,37 @@ struct tuning_request {
   mc_engine engine = mc_engine::fast;
 };
 
-// What the computation gave for a site.
-enum class site_outcome { computed, no_calls, too_many_alleles };
-struct site_evidence {
+// What became of a group, in the order the computation decides it:
+// too_many_alleles: more tested alleles than the limit (or no counts kept);
+// no_calls: no counted call; monomorphic: a single tested allele (never
+// with the declared alleles); computed: everything else.
+enum class site_outcome { computed, no_calls, monomorphic, too_many_alleles };
+
+// What the computation gave for one group of a site.
+struct group_evidence {
   site_outcome outcome = site_outcome::no_calls;
+  // Computed groups only: the evidence, both maxima and the draw count; the
+  // Monte Carlo standard error sqrt(E(1 - E)/draws); whether the run ended
+  // at maxmc before both half-widths were below the precision.
   double E = 0, L_max = 0, L_hyp = 0;
   int64_t draws = 0;
+  double mc_se = 0;
+  bool at_maxmc = false;
+  // Every group, where defined (see sites/heterozygosity.h): observed and
+  // expected heterozygosity and F.
+  std::optional<double> het_obs, het_exp, F;
 };
 
-// Computes the evidence, both maxima and the draw count for the site's
-// counts, starting a fresh generator stream at its fixed start, on the
-// caller's thread alone (the parallelism is across sites); sites with no
-// counted call or more than max_alleles alleles are not computed.  Safe to
-// call from several threads at once.  An allocation failure ends the process
-// through nrerror.
+// One entry per group of the record, in its order.
+struct site_evidence {
+  std::vector<group_evidence> groups;
+};
+
+// Computes every group of the site: each computed group starts a fresh
+// generator stream at its fixed start and runs on the caller's thread alone
+// (the parallelism is across sites), so its values are those of a classic
+// run of its counts with the same tuning values.  Safe to call from several
+// threads at once.  An allocation failure ends the process through nrerror.
 site_evidence compute_site_evidence(const site_record& site, const tuning_request& tuning,
                                     int max_alleles);
 

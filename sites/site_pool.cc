@@ -46,7 +46,7 @@ bool site_pool::take_next(std::chrono::milliseconds timeout, site_record* site,
   if (!job_done_.wait_for(lock, timeout, [this] { return !slots_.empty() && slots_.front().ready; }))
     return false;
   *site = std::move(slots_.front().site);
-  *evidence = slots_.front().evidence;
+  *evidence = std::move(slots_.front().evidence);
   slots_.pop_front();
   first_++;
   return true;
@@ -65,7 +65,7 @@ void site_pool::work() {
     site_evidence evidence = compute_(job->site);
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      job->evidence = evidence;
+      job->evidence = std::move(evidence);
       job->ready = true;
     }
     job_done_.notify_all();

@@ -9,9 +9,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 
+#include "sites/genotype_tally.h"
 #include "vcf/vcf_regions.h"
-#include "evidence/cells.h"
 
 namespace drevel {
 
@@ -27,8 +28,22 @@ struct vcf_reader::impl {
   int32_t* gt = nullptr;
   int gt_size = 0;
 
-  std::vector<int> sample_index;  // the samples whose calls count
+  // The samples whose calls count and the group each counts in, by sample
+  // index (a sample in several groups appears once for each).
+  struct counted_sample {
+    int sample, group;
+  };
+  std::vector<counted_sample> counted;
+  int groups = 1;
+  bool declared_alleles = false;
   int max_alleles = default_max_alleles;
+  genotype_tally tally;
+
+  // Which of FILTER, INFO and FORMAT each header ID is declared as (bit
+  // 1 << BCF_HL_*), to name those htslib adds for undeclared fields.
+  std::vector<unsigned char> id_kinds;
+  int contigs = 0;  // the contigs declared so far
+  std::vector<std::string> warnings;
   bool use_regions = false;
   region_overlap overlap = region_overlap::record;
   std::vector<region_interval> regions;
@@ -55,23 +70,26 @@ struct vcf_reader::impl {
   bool check_columns(std::string* error);
   int read_record(std::string* error);
   bool fill_site(site_record* site, std::string* error);
+  bool choose_samples(const vcf_read_options& options, std::string* error);
+  unsigned char kinds_of(int id) const;
+  void note_undeclared(int errcode);
 };
 
 vcf_reader::vcf_reader() : impl_(new impl) {}
 vcf_reader::~vcf_reader() = default;
 
-bool vcf_reader::open(const std::string& path, const std::vector<std::string>& regions,
-                      const std::vector<std::string>* samples, int max_alleles,
+bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
                       std::string* error) {
   impl_.reset(new impl);
   impl& d = *impl_;
-  d.overlap = overlap_;
+  d.overlap = options.overlap;
   d.path = path == "-" ? "standard input" : path;
-  d.max_alleles = max_alleles;
+  d.max_alleles = options.max_alleles;
+  d.declared_alleles = options.declared_alleles;
   // Our own messages name the file and the site; htslib's would only add a
   // second, less precise line.
   hts_set_log_level(HTS_LOG_OFF);
-  if (!regions.empty() && path == "-") {
+  if (!options.regions.empty() && path == "-") {
     *error = "--regions needs an indexed file, not standard input";
     return false;
   }
@@ -99,23 +117,94 @@ bool vcf_reader::open(const std::string& path, const std::vector<std::string>& r
     return false;
   }
   d.rec = bcf_init();
+  for (int id = 0; id < d.hdr->n[BCF_DT_ID]; id++) d.id_kinds.push_back(d.kinds_of(id));
+  d.contigs = d.hdr->n[BCF_DT_CTG];
 
-  int n = bcf_hdr_nsamples(d.hdr);
-  if (samples) {
-    for (const auto& name : *samples) {
-      int s = bcf_hdr_id2int(d.hdr, BCF_DT_SAMPLE, name.c_str());
+  if (!d.choose_samples(options, error)) return false;
+  if (!options.regions.empty() && !d.load_regions(options.regions, error)) return false;
+  return true;
+}
+
+// --samples chooses the samples, --groups assigns them: with both, a
+// sample counts when it is in both lists.
+bool vcf_reader::impl::choose_samples(const vcf_read_options& options, std::string* error) {
+  const int n = bcf_hdr_nsamples(hdr);
+  std::vector<bool> chosen(static_cast<size_t>(n), options.samples == nullptr);
+  if (options.samples) {
+    for (const auto& name : *options.samples) {
+      int s = bcf_hdr_id2int(hdr, BCF_DT_SAMPLE, name.c_str());
       if (s < 0) {
-        *error = d.path + ": unknown sample '" + name + "'";
+        *error = path + ": unknown sample '" + name + "'";
         return false;
       }
-      d.sample_index.push_back(s);
+      chosen[s] = true;
     }
-  } else {
-    for (int s = 0; s < n; s++) d.sample_index.push_back(s);
   }
-
-  if (!regions.empty() && !d.load_regions(regions, error)) return false;
+  if (!options.groups) {
+    for (int s = 0; s < n; s++)
+      if (chosen[s]) counted.push_back({s, 0});
+    return true;
+  }
+  groups = static_cast<int>(options.groups->names.size());
+  for (const auto& member : options.groups->members) {
+    int s = bcf_hdr_id2int(hdr, BCF_DT_SAMPLE, member.first.c_str());
+    if (s < 0) {
+      *error = path + ": unknown sample '" + member.first + "' (in " + options.groups->source +
+               ")";
+      return false;
+    }
+    if (!chosen[s]) continue;
+    for (int g : member.second) counted.push_back({s, g});
+  }
+  // In the order of the calls in the record.
+  std::stable_sort(counted.begin(), counted.end(),
+                   [](const counted_sample& a, const counted_sample& b) { return a.sample < b.sample; });
   return true;
+}
+
+unsigned char vcf_reader::impl::kinds_of(int id) const {
+  const bcf_idpair_t& pair = hdr->id[BCF_DT_ID][id];
+  unsigned char kinds = 0;
+  if (pair.key && pair.val)
+    for (int type : {BCF_HL_FLT, BCF_HL_INFO, BCF_HL_FMT})
+      if (pair.val->hrec[type]) kinds |= static_cast<unsigned char>(1u << type);
+  return kinds;
+}
+
+// htslib declares, in its copy of the header, what a record uses
+// undeclared: its contig, or FILTER, INFO and FORMAT fields.  Each is named
+// once, the first time, as bcftools does.  The record's error code says
+// that a field was added, but a later addition may overwrite an earlier
+// one's bit, so the contigs are counted after every record.
+void vcf_reader::impl::note_undeclared(int errcode) {
+  if (hdr->n[BCF_DT_CTG] == contigs && !errcode) return;
+  const char* name = bcf_seqname(hdr, rec);
+  std::string at = std::string(name ? name : "?") + ":" + std::to_string(rec->pos + 1);
+  for (; contigs < hdr->n[BCF_DT_CTG]; contigs++)
+    warnings.push_back(path + ": contig '" + hdr->id[BCF_DT_CTG][contigs].key +
+                       "' is not declared in the header (first at site " + at + ")");
+  if (!errcode && hdr->n[BCF_DT_ID] == static_cast<int>(id_kinds.size())) return;
+  for (int id = 0; id < hdr->n[BCF_DT_ID]; id++) {
+    unsigned char kinds = kinds_of(id);
+    unsigned char known = id < static_cast<int>(id_kinds.size()) ? id_kinds[id] : 0;
+    for (int type : {BCF_HL_FLT, BCF_HL_INFO, BCF_HL_FMT}) {
+      if (!(kinds & ~known & (1u << type))) continue;
+      const char* what = type == BCF_HL_FLT ? "FILTER '" : type == BCF_HL_INFO ? "INFO field '"
+                                                                                : "FORMAT field '";
+      warnings.push_back(path + ": " + what + hdr->id[BCF_DT_ID][id].key +
+                         "' is not declared in the header (first at site " + at + ")");
+    }
+    if (id < static_cast<int>(id_kinds.size()))
+      id_kinds[id] = kinds;
+    else
+      id_kinds.push_back(kinds);
+  }
+}
+
+std::vector<std::string> vcf_reader::take_warnings() {
+  std::vector<std::string> out;
+  out.swap(impl_->warnings);
+  return out;
 }
 
 bool vcf_reader::impl::load_regions(const std::vector<std::string>& items, std::string* error) {
@@ -185,6 +274,14 @@ int vcf_reader::impl::read_record(std::string* error) {
       continue;
     }
     if (status == -1) return 0;
+    // An undeclared contig or field is declared by htslib as it reads it
+    // (bcftools reads such files with a warning); anything else it flags is
+    // corrupt input.
+    const int undeclared = BCF_ERR_CTG_UNDEF | BCF_ERR_TAG_UNDEF;
+    if (status >= 0 && !(rec->errcode & ~undeclared)) {
+      note_undeclared(rec->errcode);
+      rec->errcode = 0;
+    }
     if (status < -1 || rec->errcode) {
       // A parse error leaves the record's position; a read error does not.
       const char* name = rec->errcode ? bcf_seqname(hdr, rec) : nullptr;
@@ -211,8 +308,6 @@ int vcf_reader::impl::read_record(std::string* error) {
     return 1;
   }
 }
-
-void vcf_reader::set_region_overlap(region_overlap overlap) { overlap_ = overlap; }
 
 int vcf_reader::next(site_record* site, std::string* error) {
   impl& d = *impl_;
@@ -244,23 +339,23 @@ bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
   if (site->alt.empty()) site->alt = ".";
   int k = rec->n_allele;
   site->k = k;
-  bool counted = k <= max_alleles;
-  site->counts.assign(counted ? static_cast<size_t>(k) * (k + 1) / 2 : 0, 0.0);
-  site->called = site->skipped = 0;
+  site->declared_alleles = declared_alleles;
+  tally.start(k, groups);
 
   int n = bcf_get_genotypes(hdr, rec, &gt, &gt_size);
   int nsamples = bcf_hdr_nsamples(hdr);
   if (n <= 0 || nsamples == 0) {  // no GT field: no sample has a call
-    site->skipped = static_cast<int64_t>(sample_index.size());
+    for (const counted_sample& c : counted) tally.add_skipped(c.group);
+    tally.finish(declared_alleles, max_alleles, &site->groups);
     return true;
   }
   int ploidy = n / nsamples;
-  for (int s : sample_index) {
-    const int32_t* g = gt + static_cast<size_t>(s) * ploidy;
+  for (const counted_sample& c : counted) {
+    const int32_t* g = gt + static_cast<size_t>(c.sample) * ploidy;
     int p = 0;
     while (p < ploidy && g[p] != bcf_int32_vector_end) p++;
     if (p != 2 || bcf_gt_is_missing(g[0]) || bcf_gt_is_missing(g[1])) {
-      site->skipped++;
+      tally.add_skipped(c.group);
       continue;
     }
     int a = bcf_gt_allele(g[0]), b = bcf_gt_allele(g[1]);
@@ -270,9 +365,9 @@ bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
                " alleles";
       return false;
     }
-    site->called++;
-    if (counted) site->counts[posvectinf(std::max(a, b) + 1, std::min(a, b) + 1) - 1] += 1;
+    tally.add_call(c.group, a, b);
   }
+  tally.finish(declared_alleles, max_alleles, &site->groups);
   return true;
 }
 

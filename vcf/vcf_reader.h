@@ -1,5 +1,6 @@
 // Sites of a VCF, bgzipped VCF or BCF file, read with htslib, with their
-// genotype counts over the diploid calls of the chosen samples.
+// genotype counts over the diploid calls of the chosen samples, group by
+// group.
 #ifndef DREVEL_VCF_VCF_READER_H
 #define DREVEL_VCF_VCF_READER_H
 
@@ -7,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "sites/sample_groups.h"
 #include "sites/site_evidence.h"
+#include "sites/site_source.h"
 
 namespace drevel {
 
@@ -16,39 +19,58 @@ namespace drevel {
 // regions that tile a genome give every record to exactly one of them.
 enum class region_overlap { record, pos };
 
-class vcf_reader {
+// Which sites, samples and alleles a reader counts.
+struct vcf_read_options {
+  // When not empty, only the sites overlapping any of these "chr",
+  // "chr:pos" or "chr:begin-end" items (1-based, inclusive), read through
+  // the index next to the file (.csi for BCF, .tbi or .csi for bgzipped
+  // VCF); every site is read once, in file order, however they overlap.
+  std::vector<std::string> regions;
+  // When not null, only these samples' calls count (by name).
+  const std::vector<std::string>* samples = nullptr;
+  // When not null, the samples counted are those in a group (and in
+  // `samples` when both are given), and each record has one group_counts
+  // per group; otherwise one for all the counted samples.
+  const sample_groups* groups = nullptr;
+  // Test every declared allele, seen or not, instead of those seen among
+  // the group's counted calls.
+  bool declared_alleles = false;
+  // Groups with more tested alleles get no genotype counts.
+  int max_alleles = default_max_alleles;
+  // How `regions` chooses sites.
+  region_overlap overlap = region_overlap::record;
+};
+
+class vcf_reader : public site_source {
  public:
   vcf_reader();
-  ~vcf_reader();
+  ~vcf_reader() override;
   vcf_reader(const vcf_reader&) = delete;
   vcf_reader& operator=(const vcf_reader&) = delete;
 
-  // Opens path ("-" for standard input) and reads its header.  samples, when
-  // given, chooses the samples whose calls are counted, by name; otherwise
-  // all samples count.  regions, when not empty, restricts the sites to
-  // those overlapping any of the "chr", "chr:pos" or "chr:begin-end" items
-  // (1-based, inclusive), read through the index next to the file (.csi for
-  // BCF, .tbi or .csi for bgzipped VCF); every site is read once, in file
-  // order, however the regions overlap.  Sites with more than max_alleles
-  // alleles get no counts (only their calls are tallied).  Returns false with
-  // a one-line message naming the file in *error (no line end).
-  bool open(const std::string& path, const std::vector<std::string>& regions,
-            const std::vector<std::string>* samples, int max_alleles, std::string* error);
+  // Opens path ("-" for standard input) and reads its header.  Returns
+  // false with a one-line message naming the file in *error (no line end):
+  // the file cannot be read or is not a VCF or BCF, a sample of `samples`
+  // or of the groups is not in the file, the regions cannot be read or
+  // need an index that is missing.
+  bool open(const std::string& path, const vcf_read_options& options, std::string* error);
 
-  // Chooses how the regions given to open select sites; record (the
-  // default) until changed.  Call before open.
-  void set_region_overlap(region_overlap overlap);
-
-  // Reads the next site into *site.  Returns 1 for a site, 0 at the end of
+  // Reads the next site into *site: the five columns, k = the declared
+  // alleles, and each group's counts (see sites/genotype_tally.h).  Every
+  // diploid call (phased or not) is counted; missing, half-missing, haploid
+  // and polyploid calls are skipped.  Returns 1 for a site, 0 at the end of
   // the input, -1 with a one-line message in *error naming the file and,
   // where it applies, the site (chromosome:position) when the input is
-  // truncated or corrupt.
-  int next(site_record* site, std::string* error);
+  // truncated or corrupt.  A contig, INFO, FORMAT or FILTER field the
+  // header does not declare is not an error: it is read as htslib reads it
+  // and gives one warning (see take_warnings) the first time it appears.
+  int next(site_record* site, std::string* error) override;
+
+  std::vector<std::string> take_warnings() override;
 
  private:
   struct impl;
   std::unique_ptr<impl> impl_;
-  region_overlap overlap_ = region_overlap::record;
 };
 
 }  // namespace drevel

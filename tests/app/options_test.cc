@@ -79,6 +79,29 @@ TEST(options, vcf_defaults_and_both_spellings) {
   EXPECT_EQ(r.cl.tuning.engine, mc_engine::literal);
 }
 
+TEST(options, groups_and_declared_alleles_for_vcf_only) {
+  parsed r = parse({"--vcf", "--groups", "pops.txt", "--declared-alleles", "in.vcf", "-"});
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.cl.groups, "pops.txt");
+  EXPECT_TRUE(r.cl.declared_alleles);
+  r = parse({"--vcf", "in.vcf", "-"});
+  EXPECT_EQ(r.cl.groups, "");
+  EXPECT_FALSE(r.cl.declared_alleles);
+  r = parse({"--genepop", "--max-alleles=30", "--threads", "2", "--maxmc=500", "in.gen", "-"});
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.cl.mode, run_mode::genepop);
+  EXPECT_EQ(r.cl.max_alleles, 30);
+  for (const char* option : {"--groups=g.txt", "--declared-alleles", "--samples=A", "--regions=1"}) {
+    r = parse({"--genepop", option, "in.gen", "-"});
+    EXPECT_FALSE(r.ok) << option;
+    EXPECT_NE(r.error.find("applies only to --vcf"), std::string::npos) << r.error;
+  }
+  EXPECT_NE(parse({"--vcf", "--declared-alleles=1", "a", "b"}).error.find("takes no value"),
+            std::string::npos);
+  EXPECT_NE(parse({"--vcf", "--groups=", "a", "b"}).error.find("--groups needs a file"),
+            std::string::npos);
+}
+
 TEST(options, verbose_in_every_mode) {
   EXPECT_TRUE(parse({"--verbose", "a", "b"}).cl.verbose);
   EXPECT_TRUE(parse({"--vcf", "a", "b", "--verbose"}).cl.verbose);

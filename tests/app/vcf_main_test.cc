@@ -6,23 +6,19 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cmath>
+#include <cstring>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/classic_run.h"
 #include "support/run_drevel.h"
 #include "support/vcf_files.h"
 
 namespace {
-
-std::vector<std::string> split(const std::string& text, char sep) {
-  std::vector<std::string> parts;
-  std::stringstream ss(text);
-  std::string part;
-  while (std::getline(ss, part, sep)) parts.push_back(part);
-  return parts;
-}
 
 std::vector<std::string> samples(int n) {
   std::vector<std::string> names;
@@ -75,23 +71,36 @@ generated_site random_site(std::mt19937& rng, long pos, int k, int nsamples, boo
   return g;
 }
 
-// The first three lines of the classic run's result file for the same counts.
-std::vector<std::string> classic_values(const std::string& dir, const generated_site& g,
-                                        const std::string& tuning) {
-  std::string in = dir + "/classic.txt", out = dir + "/classic.out";
-  std::string text = std::to_string(g.k) + "\n";
-  for (int x : g.counts) text += std::to_string(x) + " ";
-  write_text(in, text + "\n" + tuning + "\n");
-  run_result r = run_drevel({in, out});
-  EXPECT_EQ(r.status, 0) << r.err;
-  std::vector<std::string> lines = split(read_text(out), '\n');
-  std::vector<std::string> values;
-  for (int n = 0; n < 3; n++) {
-    std::string v = lines.at(n);
-    while (!v.empty() && v.back() == ' ') v.pop_back();
-    values.push_back(v);
-  }
-  return values;
+// The site's counts over the alleles its calls carry, in their order, and
+// how many those are: the cells the batch row is computed on.
+struct seen_counts {
+  int k = 0;
+  std::vector<int> counts;
+};
+seen_counts seen_only(const generated_site& g) {
+  std::vector<int> copies(g.k, 0);
+  for (int i = 0, n = 0; i < g.k; i++)
+    for (int j = 0; j <= i; j++, n++) {
+      copies[i] += g.counts[n];
+      copies[j] += g.counts[n];
+    }
+  std::vector<int> seen;
+  for (int a = 0; a < g.k; a++)
+    if (copies[a] > 0) seen.push_back(a);
+  seen_counts out;
+  out.k = static_cast<int>(seen.size());
+  for (size_t i = 0; i < seen.size(); i++)
+    for (size_t j = 0; j <= i; j++) {
+      int a = seen[i], b = seen[j];
+      out.counts.push_back(g.counts[b + a * (a + 1) / 2]);
+    }
+  return out;
+}
+
+std::string joined(const std::vector<int>& values) {
+  std::string out;
+  for (int v : values) out += (out.empty() ? "" : ",") + std::to_string(v);
+  return out;
 }
 
 std::vector<generated_site> mixed_sites(int n, int nsamples) {
@@ -113,7 +122,8 @@ std::string write_sites(const std::string& path, const std::vector<generated_sit
 }
 
 const char* const header =
-    "#CHROM\tPOS\tID\tREF\tALT\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX\tL_HYP\tDRAWS";
+    "#CHROM\tPOS\tID\tREF\tALT\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX\tL_HYP\tDRAWS"
+    "\tN_TESTED\tSTATUS\tGENOTYPES\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC";
 
 }  // namespace
 
@@ -132,31 +142,44 @@ TEST(vcf_main, each_row_matches_a_classic_run_of_its_counts) {
     std::vector<std::string> options;
     std::string classic;
   };
-  for (const tuning_case& t : std::vector<tuning_case>{
-           {{}, "0 0 0"},
-           {{"--engine", "literal"}, "0 0 0"},
-           {{"--precision", "0.02", "--minmc=300", "--maxmc", "2000"}, "0.02 300 2000"}}) {
-    std::vector<std::string> args = {"--vcf", vcf, "-"};
-    args.insert(args.end(), t.options.begin(), t.options.end());
-    run_result r = run_drevel(args);
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    std::vector<std::string> rows = split(r.out, '\n');
-    ASSERT_EQ(rows.size(), sites.size() + 1);
-    EXPECT_EQ(rows[0], header);
-    for (size_t s = 0; s < sites.size(); s++) {
-      std::vector<std::string> cols = split(rows[s + 1], '\t');
-      ASSERT_EQ(cols.size(), 12u) << rows[s + 1];
-      EXPECT_EQ(cols[1], std::to_string(sites[s].site.pos));
-      EXPECT_EQ(cols[4], sites[s].site.alt);
-      EXPECT_EQ(cols[5], std::to_string(sites[s].k));
-      EXPECT_EQ(cols[6], std::to_string(sites[s].called));
-      EXPECT_EQ(cols[7], std::to_string(sites[s].skipped));
-      std::vector<std::string> classic = classic_values(dir, sites[s], t.classic);
-      EXPECT_EQ(cols[8], classic[0]) << "site " << s << " E, tuning " << t.classic;
-      EXPECT_EQ(cols[9], classic[1]) << "site " << s << " L_max";
-      EXPECT_EQ(cols[10], classic[2]) << "site " << s << " L_hyp";
-      EXPECT_GE(std::stoll(cols[11]), 100);
+  for (bool declared : {false, true}) {
+    for (const tuning_case& t : std::vector<tuning_case>{
+             {{}, "0 0 0"},
+             {{"--engine", "literal"}, "0 0 0"},
+             {{"--precision", "0.02", "--minmc=300", "--maxmc", "2000"}, "0.02 300 2000"}}) {
+      std::vector<std::string> args = {"--vcf", vcf, "-"};
+      args.insert(args.end(), t.options.begin(), t.options.end());
+      if (declared) args.push_back("--declared-alleles");
+      run_result r = run_drevel(args);
+      ASSERT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(r.err, "");
+      std::vector<std::string> rows = split(r.out, '\n');
+      ASSERT_EQ(rows.size(), sites.size() + 1);
+      EXPECT_EQ(rows[0], header);
+      for (size_t s = 0; s < sites.size(); s++) {
+        std::vector<std::string> cols = split(rows[s + 1], '\t');
+        ASSERT_EQ(cols.size(), 20u) << rows[s + 1];
+        EXPECT_EQ(cols[1], std::to_string(sites[s].site.pos));
+        EXPECT_EQ(cols[4], sites[s].site.alt);
+        EXPECT_EQ(cols[5], std::to_string(sites[s].k));
+        EXPECT_EQ(cols[6], std::to_string(sites[s].called));
+        EXPECT_EQ(cols[7], std::to_string(sites[s].skipped));
+        seen_counts tested = seen_only(sites[s]);
+        if (declared) tested = {sites[s].k, sites[s].counts};
+        EXPECT_EQ(cols[12], std::to_string(tested.k));
+        EXPECT_EQ(cols[14], joined(tested.counts));
+        if (tested.k == 1 && !declared) {
+          EXPECT_EQ(cols[13], "monomorphic");
+          EXPECT_EQ(cols[8], "NA");
+          continue;
+        }
+        EXPECT_EQ(cols[13], "ok");
+        std::vector<std::string> classic = classic_values(dir, tested.k, tested.counts, t.classic);
+        EXPECT_EQ(cols[8], classic[0]) << "site " << s << " E, tuning " << t.classic;
+        EXPECT_EQ(cols[9], classic[1]) << "site " << s << " L_max";
+        EXPECT_EQ(cols[10], classic[2]) << "site " << s << " L_hyp";
+        EXPECT_GE(std::stoll(cols[11]), 100);
+      }
     }
   }
 }
@@ -217,8 +240,10 @@ TEST(vcf_main, sites_not_computed_get_na) {
                                         {"1", 6, "A", "C,G,T", {"0/1", "2/3", "./."}}}));
   run_result r = run_drevel({"--vcf", "--max-alleles", "3", vcf, "-"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, std::string(header) + "\n1\t5\t.\tA\tC\t2\t0\t3\tNA\tNA\tNA\tNA\n" +
-                       "1\t6\t.\tA\tC,G,T\t4\t2\t1\tNA\tNA\tNA\tNA\n");
+  EXPECT_EQ(r.out, std::string(header) +
+                       "\n1\t5\t.\tA\tC\t2\t0\t3\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\n" +
+                       "1\t6\t.\tA\tC,G,T\t4\t2\t1\tNA\tNA\tNA\tNA\t4\ttoo_many_alleles\tNA"
+                       "\t1.000000e+00\t7.500000e-01\t-3.333333e-01\tNA\tNA\n");
   EXPECT_EQ(r.err,
             "drevel: note: 1 sites with more than 3 alleles were not computed (NA in the table); "
             "--max-alleles raises the limit\n");
@@ -275,6 +300,233 @@ TEST(vcf_main, help_describes_the_mode) {
   run_result r = run_drevel({"--help"});
   EXPECT_EQ(r.status, 0);
   for (const char* word : {"--vcf", "--threads", "--regions", "--samples", "--precision",
-                           "--minmc", "--maxmc", "--max-alleles", "N_SKIPPED"})
+                           "--minmc", "--maxmc", "--max-alleles", "N_SKIPPED", "--groups",
+                           "--declared-alleles", "--genepop", "N_TESTED", "STATUS", "GENOTYPES",
+                           "HET_OBS", "HET_EXP", "MC_SE", "AT_MAXMC", "ALLELES", "FIRST_INDIVIDUAL",
+                           "monomorphic", "too_many_alleles", "no_calls"})
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
+}
+
+namespace {
+
+// calls repeated: {"0/0", 19} gives 19 calls of 0/0.
+std::vector<std::string> calls_of(const std::vector<std::pair<std::string, int>>& list) {
+  std::vector<std::string> calls;
+  for (const auto& item : list)
+    for (int n = 0; n < item.second; n++) calls.push_back(item.first);
+  return calls;
+}
+
+// The columns of a table's row at a header name.
+std::map<std::string, std::string> named(const std::string& header_line, const std::string& row) {
+  std::vector<std::string> names = split(header_line, '\t'), values = split(row, '\t');
+  std::map<std::string, std::string> out;
+  for (size_t n = 0; n < names.size() && n < values.size(); n++) out[names[n]] = values[n];
+  return out;
+}
+
+}  // namespace
+
+TEST(vcf_main, populations_mixed_depart_and_each_alone_does_not) {
+  // Two towns in equilibrium with opposite allele frequencies (0.9 and 0.1,
+  // 100 samples each: 81/18/1 and 1/18/81); pooled, the heterozygotes fall
+  // short of 2pq = 0.5 (the Wahlund effect).  A third allele only in town B
+  // at the second site.  S_out is in no group and never counted.
+  std::vector<std::string> names;
+  std::string groups;
+  for (int s = 0; s < 200; s++) {
+    names.push_back("S" + std::to_string(s));
+    groups += names.back() + (s % 2 ? "\tB\n" : " A\n");  // interleaved: A first
+  }
+  names.push_back("S_out");
+  std::vector<std::string> first(201), second(201);
+  std::vector<std::string> a1 = calls_of({{"0/0", 81}, {"0/1", 18}, {"1/1", 1}});
+  std::vector<std::string> b1 = calls_of({{"1/1", 81}, {"1/0", 18}, {"0|0", 1}});
+  std::vector<std::string> b2 = calls_of({{"1/1", 64}, {"1/2", 16}, {"2/2", 1}, {"0/1", 18}, {"0/0", 1}});
+  for (int s = 0; s < 200; s++) {
+    first[s] = s % 2 ? b1[s / 2] : a1[s / 2];
+    second[s] = s % 2 ? b2[s / 2] : a1[s / 2];
+  }
+  first[200] = second[200] = "1/1";
+  std::string dir = make_temp_dir();
+  write_text(dir + "/in.vcf", vcf_text(names, {{"1", 100, "A", "G", first},
+                                               {"1", 200, "A", "G,T", second}}));
+  write_text(dir + "/groups.txt", groups);
+
+  run_result pooled = run_drevel({"--vcf", dir + "/in.vcf", "-"});
+  ASSERT_EQ(pooled.status, 0) << pooled.err;
+  std::vector<std::string> rows = split(pooled.out, '\n');
+  ASSERT_EQ(rows.size(), 3u);
+  auto p = named(rows[0], rows[1]);
+  EXPECT_EQ(p["N_CALLED"], "201");
+  EXPECT_LT(std::stod(p["EVIDENCE"]), 1e-3) << rows[1];
+  EXPECT_GT(std::stod(p["F"]), 0.5);
+
+  run_result by_town = run_drevel({"--vcf", "--groups", dir + "/groups.txt", dir + "/in.vcf", "-"});
+  ASSERT_EQ(by_town.status, 0) << by_town.err;
+  rows = split(by_town.out, '\n');
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0], "#CHROM\tPOS\tID\tREF\tALT\tGROUP\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE"
+                     "\tL_MAX\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES\tHET_OBS\tHET_EXP\tF\tMC_SE"
+                     "\tAT_MAXMC");
+  struct expected_row {
+    std::string group;
+    int k;
+    std::vector<int> counts;
+  };
+  const expected_row expected[] = {{"A", 2, {81, 18, 1}},
+                                   {"B", 2, {1, 18, 81}},
+                                   {"A", 2, {81, 18, 1}},
+                                   {"B", 3, {1, 18, 64, 0, 16, 1}}};
+  for (int n = 0; n < 4; n++) {
+    auto g = named(rows[0], rows[n + 1]);
+    EXPECT_EQ(g["GROUP"], expected[n].group);
+    EXPECT_EQ(g["N_CALLED"], "100");
+    EXPECT_EQ(g["N_ALLELES"], n < 2 ? "2" : "3");
+    EXPECT_EQ(g["N_TESTED"], std::to_string(expected[n].k));
+    EXPECT_EQ(g["GENOTYPES"], joined(expected[n].counts));
+    EXPECT_GT(std::stod(g["EVIDENCE"]), 0.5) << rows[n + 1];
+    std::vector<std::string> classic = classic_values(dir, expected[n].k, expected[n].counts);
+    EXPECT_EQ(g["EVIDENCE"], classic[0]) << rows[n + 1];
+    EXPECT_EQ(g["L_MAX"], classic[1]);
+    EXPECT_EQ(g["L_HYP"], classic[2]);
+  }
+
+  // With --samples too, a group counts its chosen samples only.
+  run_result some = run_drevel({"--vcf", "--groups", dir + "/groups.txt", "--samples",
+                                "S0,S2,S1,S_out", dir + "/in.vcf", "-"});
+  ASSERT_EQ(some.status, 0) << some.err;
+  rows = split(some.out, '\n');
+  EXPECT_EQ(named(rows[0], rows[1])["N_CALLED"], "2");
+  EXPECT_EQ(named(rows[0], rows[2])["N_CALLED"], "1");
+  EXPECT_EQ(named(rows[0], rows[2])["STATUS"], "monomorphic");
+}
+
+TEST(vcf_main, unseen_declared_alleles_and_the_declared_alleles_option) {
+  // 19 0/0, 1 0/1, 2 1/1, declared with one, two and three ALT alleles.
+  std::vector<std::string> calls = calls_of({{"0/0", 19}, {"0/1", 1}, {"1/1", 2}});
+  std::vector<std::string> names;
+  for (int s = 0; s < 22; s++) names.push_back("S" + std::to_string(s));
+  std::string dir = make_temp_dir();
+  write_text(dir + "/in.vcf", vcf_text(names, {{"1", 100, "A", "C", calls},
+                                               {"1", 200, "A", "C,G", calls},
+                                               {"1", 300, "A", "C,G,T", calls}}));
+  run_result r = run_drevel({"--vcf", dir + "/in.vcf", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string computed = "\t22\t0\t1.161290e-02\t-1.067286e+01\t-1.488572e+01\t3100\t2\tok"
+                               "\t19,1,2\t4.545455e-02\t2.014463e-01\t7.743590e-01\t1.924213e-03\t0\n";
+  EXPECT_EQ(r.out, std::string(header) + "\n" + "1\t100\t.\tA\tC\t2" + computed +
+                       "1\t200\t.\tA\tC,G\t3" + computed + "1\t300\t.\tA\tC,G,T\t4" + computed);
+
+  // The declared alleles: the first twelve columns as drevel wrote them
+  // before alleles were chosen by what is seen.
+  r = run_drevel({"--vcf", "--declared-alleles", dir + "/in.vcf", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> rows = split(r.out, '\n');
+  ASSERT_EQ(rows.size(), 4u);
+  const char* const before[] = {
+      "1\t100\t.\tA\tC\t2\t22\t0\t1.161290e-02\t-1.067286e+01\t-1.488572e+01\t3100",
+      "1\t200\t.\tA\tC,G\t3\t22\t0\t2.949821e-01\t-1.067685e+01\t-1.489086e+01\t55800",
+      "1\t300\t.\tA\tC,G,T\t4\t22\t0\t8.477457e-01\t-1.068217e+01\t-1.489822e+01\t34600"};
+  for (int n = 0; n < 3; n++) EXPECT_EQ(rows[n + 1].substr(0, std::strlen(before[n])), before[n]);
+  EXPECT_EQ(rows[2].substr(std::strlen(before[1])),
+            "\t3\tok\t19,1,2,0,0,0\t4.545455e-02\t2.014463e-01\t7.743590e-01\t1.930549e-03\t0");
+}
+
+TEST(vcf_main, monomorphic_sites_and_groups_say_so) {
+  std::string dir = make_temp_dir();
+  write_text(dir + "/in.vcf",
+             vcf_text(samples(4), {{"1", 10, "A", ".", {"0/0", "0/0", "0|0", "./."}},
+                                   {"1", 20, "A", "G", {"1/1", "1/1", "1/1", "1/1"}},
+                                   {"1", 30, "A", "G", {"0/0", "0/0", "0/1", "1/1"}}}));
+  write_text(dir + "/groups.txt", "S0 x\nS1 x\nS2 y\nS3 y\n");
+  run_result r = run_drevel({"--vcf", dir + "/in.vcf", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> rows = split(r.out, '\n');
+  EXPECT_EQ(rows[1], "1\t10\t.\tA\t.\t1\t3\t1\tNA\tNA\tNA\tNA\t1\tmonomorphic\t3\t0.000000e+00"
+                     "\t0.000000e+00\tNA\tNA\tNA");
+  EXPECT_EQ(rows[2], "1\t20\t.\tA\tG\t2\t4\t0\tNA\tNA\tNA\tNA\t1\tmonomorphic\t4\t0.000000e+00"
+                     "\t0.000000e+00\tNA\tNA\tNA");
+  r = run_drevel({"--vcf", "--groups", dir + "/groups.txt", dir + "/in.vcf", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  rows = split(r.out, '\n');
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[5], "1\t30\t.\tA\tG\tx\t2\t2\t0\tNA\tNA\tNA\tNA\t1\tmonomorphic\t2\t0.000000e+00"
+                     "\t0.000000e+00\tNA\tNA\tNA");
+  auto y = named(rows[0], rows[6]);
+  EXPECT_EQ(y["STATUS"], "ok");
+  EXPECT_EQ(y["GENOTYPES"], "0,1,1");
+  // With the declared alleles a monomorphic site is computed, as before.
+  r = run_drevel({"--vcf", "--declared-alleles", dir + "/in.vcf", "-"});
+  rows = split(r.out, '\n');
+  EXPECT_EQ(named(rows[0], rows[2])["STATUS"], "ok");
+  EXPECT_EQ(named(rows[0], rows[2])["GENOTYPES"], "0,0,4");
+  EXPECT_EQ(named(rows[0], rows[2])["F"], "NA");
+}
+
+TEST(vcf_main, precision_columns_follow_the_stopping_rule) {
+  std::string dir = make_temp_dir();
+  std::vector<std::string> names;
+  for (int s = 0; s < 22; s++) names.push_back("S" + std::to_string(s));
+  write_text(dir + "/in.vcf",
+             vcf_text(names, {{"1", 100, "A", "C", calls_of({{"0/0", 19}, {"0/1", 1}, {"1/1", 2}})}}));
+  struct stop_case {
+    std::vector<std::string> tuning;
+    std::string draws, at_maxmc;
+  };
+  for (const stop_case& c : std::vector<stop_case>{
+           {{}, "3100", "0"},                                               // met the precision
+           {{"--minmc=1000", "--maxmc=1000", "--precision=0.5"}, "1000", "0"},  // both at 1000
+           {{"--minmc=1000", "--maxmc=1000", "--precision=1e-9"}, "1000", "1"},
+           {{"--maxmc=250", "--minmc=100", "--precision=1e-9"}, "300", "1"},
+       }) {
+    std::vector<std::string> args = {"--vcf", dir + "/in.vcf", "-"};
+    args.insert(args.end(), c.tuning.begin(), c.tuning.end());
+    run_result r = run_drevel(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> rows = split(r.out, '\n');
+    auto row = named(rows[0], rows[1]);
+    EXPECT_EQ(row["DRAWS"], c.draws);
+    EXPECT_EQ(row["AT_MAXMC"], c.at_maxmc) << rows[1];
+    double E = std::stod(row["EVIDENCE"]), draws = std::stod(row["DRAWS"]);
+    EXPECT_NEAR(std::stod(row["MC_SE"]), std::sqrt(E * (1 - E) / draws), 1e-8);
+  }
+}
+
+TEST(vcf_main, files_without_contig_lines_read_with_warnings) {
+  std::string dir = make_temp_dir();
+  std::string path = dir + "/bare.vcf";
+  write_text(path,
+             "##fileformat=VCFv4.1\n"
+             "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tA\tB\tC\n"
+             "22\t16050075\trs1\tA\tG\t100\tPASS\tAF=0.1\tGT:DS\t0|1:1.0\t0|0:0.0\t1|1:2.0\n"
+             "22\t16050115\t.\tG\tA\t100\tPASS\tAF=0.2\tGT:DS\t0|0:0.0\t0|0:0.1\t0|1:1.0\n");
+  run_result r = run_drevel({"--vcf", path, "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(split(r.out, '\n').size(), 3u);
+  EXPECT_EQ(r.err,
+            "drevel: warning: " + path + ": contig '22' is not declared in the header (first at site 22:16050075)\n"
+            "drevel: warning: " + path + ": INFO field 'AF' is not declared in the header (first at site 22:16050075)\n"
+            "drevel: warning: " + path + ": FORMAT field 'GT' is not declared in the header (first at site 22:16050075)\n"
+            "drevel: warning: " + path + ": FORMAT field 'DS' is not declared in the header (first at site 22:16050075)\n");
+  run_result piped = run_drevel({"--vcf", "-", "-"}, path);
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.out, r.out);
+}
+
+TEST(vcf_main, bad_groups_fail_before_any_table) {
+  std::string dir = make_temp_dir(), lists = make_temp_dir();
+  write_text(dir + "/in.vcf", vcf_text(samples(3), {{"1", 5, "A", "C", {"0/1", "0/0", "1/1"}}}));
+  write_text(lists + "/unknown.txt", "S0 a\nS7 b\n");
+  write_text(lists + "/twice.txt", "S0 a\nS1 b\nS0 b\n");
+  std::string out = dir + "/t.tsv";
+  write_text(out, "previous table\n");
+  run_result r = run_drevel({"--vcf", "--groups", lists + "/unknown.txt", dir + "/in.vcf", out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "drevel: " + dir + "/in.vcf: unknown sample 'S7' (in " + lists + "/unknown.txt)\n");
+  r = run_drevel({"--vcf", "--groups", lists + "/twice.txt", dir + "/in.vcf", out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "drevel: " + lists + "/twice.txt: line 3: sample 'S0' is listed twice (first on line 1)\n");
+  EXPECT_EQ(read_text(out), "previous table\n");
+  EXPECT_EQ(dir_entries(dir).size(), 2u);
 }

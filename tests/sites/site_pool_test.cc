@@ -20,8 +20,9 @@ site_record numbered(int n) {
 site_evidence slow_every_third(const site_record& site) {
   if (site.pos % 3 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   site_evidence e;
-  e.outcome = site_outcome::computed;
-  e.draws = site.pos * 10;
+  e.groups.resize(1);
+  e.groups[0].outcome = site_outcome::computed;
+  e.groups[0].draws = site.pos * 10;
   return e;
 }
 
@@ -37,7 +38,8 @@ TEST(site_pool, results_come_back_in_submission_order) {
       while (submitted < 60 && !pool.full()) pool.submit(numbered(submitted++));
       if (pool.take_next(std::chrono::milliseconds(1000), &site, &e)) {
         EXPECT_EQ(site.pos, taken) << threads << " threads";
-        EXPECT_EQ(e.draws, taken * 10);
+        ASSERT_EQ(e.groups.size(), 1u);
+        EXPECT_EQ(e.groups[0].draws, taken * 10);
         taken++;
       }
     }

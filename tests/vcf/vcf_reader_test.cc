@@ -19,20 +19,35 @@ struct read_all {
   bool opened = false;
   std::string error;
   std::vector<site_record> sites;
+  std::vector<std::string> warnings;
   int last_status = 0;
 };
+
+// Reads every site; the declared alleles unless options say otherwise, so
+// that the counts are over all of a site's cells.
+read_all read_with(const std::string& path, const vcf_read_options& options) {
+  read_all r;
+  vcf_reader reader;
+  r.opened = reader.open(path, options, &r.error);
+  if (!r.opened) return r;
+  site_record site;
+  while ((r.last_status = reader.next(&site, &r.error)) == 1) {
+    r.sites.push_back(site);
+    for (const std::string& w : reader.take_warnings()) r.warnings.push_back(w);
+  }
+  return r;
+}
 
 read_all read_file(const std::string& path, const std::vector<std::string>& regions = {},
                    const std::vector<std::string>* samples = nullptr, int max_alleles = 20,
                    region_overlap overlap = region_overlap::record) {
-  read_all r;
-  vcf_reader reader;
-  reader.set_region_overlap(overlap);
-  r.opened = reader.open(path, regions, samples, max_alleles, &r.error);
-  if (!r.opened) return r;
-  site_record site;
-  while ((r.last_status = reader.next(&site, &r.error)) == 1) r.sites.push_back(site);
-  return r;
+  vcf_read_options options;
+  options.overlap = overlap;
+  options.regions = regions;
+  options.samples = samples;
+  options.max_alleles = max_alleles;
+  options.declared_alleles = true;
+  return read_with(path, options);
 }
 
 std::string write_vcf(const std::string& dir, const std::vector<vcf_test_site>& sites,
@@ -79,23 +94,23 @@ TEST(vcf_reader, diploid_calls_fill_the_lower_triangle) {
   EXPECT_EQ(bi.ref, "A");
   EXPECT_EQ(bi.alt, "G");
   EXPECT_EQ(bi.k, 2);
-  EXPECT_EQ(bi.counts, (std::vector<double>{1, 2, 1}));  // (1,1) (2,1) (2,2)
-  EXPECT_EQ(bi.called, 4);
-  EXPECT_EQ(bi.skipped, 5);  // missing, haploid, triploid and half-missing calls
+  EXPECT_EQ(bi.groups[0].counts, (std::vector<double>{1, 2, 1}));  // (1,1) (2,1) (2,2)
+  EXPECT_EQ(bi.groups[0].called, 4);
+  EXPECT_EQ(bi.groups[0].skipped, 5);  // missing, haploid, triploid and half-missing calls
 
   const site_record& multi = r.sites[1];
   EXPECT_EQ(multi.alt, "C,T");
   EXPECT_EQ(multi.k, 3);
   // (1,1) (2,1) (2,2) (3,1) (3,2) (3,3)
-  EXPECT_EQ(multi.counts, (std::vector<double>{1, 1, 1, 1, 2, 1}));
-  EXPECT_EQ(multi.called, 7);
-  EXPECT_EQ(multi.skipped, 2);
+  EXPECT_EQ(multi.groups[0].counts, (std::vector<double>{1, 1, 1, 1, 2, 1}));
+  EXPECT_EQ(multi.groups[0].called, 7);
+  EXPECT_EQ(multi.groups[0].skipped, 2);
 
   const site_record& mono = r.sites[2];
   EXPECT_EQ(mono.alt, ".");
   EXPECT_EQ(mono.k, 1);
-  EXPECT_EQ(mono.counts, (std::vector<double>{6}));
-  EXPECT_EQ(mono.skipped, 3);
+  EXPECT_EQ(mono.groups[0].counts, (std::vector<double>{6}));
+  EXPECT_EQ(mono.groups[0].skipped, 3);
 }
 
 TEST(vcf_reader, chosen_samples_only) {
@@ -104,9 +119,9 @@ TEST(vcf_reader, chosen_samples_only) {
   std::vector<std::string> chosen = {"D", "B"};
   read_all r = read_file(path, {}, &chosen);
   ASSERT_EQ(r.sites.size(), 1u) << r.error;
-  EXPECT_EQ(r.sites[0].counts, (std::vector<double>{0, 1, 0}));
-  EXPECT_EQ(r.sites[0].called, 1);
-  EXPECT_EQ(r.sites[0].skipped, 1);
+  EXPECT_EQ(r.sites[0].groups[0].counts, (std::vector<double>{0, 1, 0}));
+  EXPECT_EQ(r.sites[0].groups[0].called, 1);
+  EXPECT_EQ(r.sites[0].groups[0].skipped, 1);
 
   std::vector<std::string> unknown = {"B", "Z"};
   r = read_file(path, {}, &unknown);
@@ -120,9 +135,9 @@ TEST(vcf_reader, sites_above_the_allele_limit_get_no_counts) {
                          {}, nullptr, 3);
   ASSERT_EQ(r.sites.size(), 1u) << r.error;
   EXPECT_EQ(r.sites[0].k, 4);
-  EXPECT_TRUE(r.sites[0].counts.empty());
-  EXPECT_EQ(r.sites[0].called, 3);
-  EXPECT_EQ(r.sites[0].skipped, 1);
+  EXPECT_TRUE(r.sites[0].groups[0].counts.empty());
+  EXPECT_EQ(r.sites[0].groups[0].called, 3);
+  EXPECT_EQ(r.sites[0].groups[0].skipped, 1);
 }
 
 TEST(vcf_reader, regions_through_tabix_and_csi_indexes) {
@@ -137,7 +152,7 @@ TEST(vcf_reader, regions_through_tabix_and_csi_indexes) {
     EXPECT_EQ(r.last_status, 0) << r.error;
     EXPECT_EQ(positions(r), (std::vector<int64_t>{200, 300, 400, 500, 600, 700, 800, 1000, 50, 60}))
         << path;
-    EXPECT_EQ(r.sites[0].counts, (std::vector<double>{1, 2, 1}));
+    EXPECT_EQ(r.sites[0].groups[0].counts, (std::vector<double>{1, 2, 1}));
 
     r = read_file(path, {"1:901-999"});
     EXPECT_TRUE(r.sites.empty()) << path;
@@ -219,7 +234,10 @@ TEST(vcf_reader, truncated_and_corrupt_files) {
            {good + "1\t1100\t.\tA\tG\t.\t.\t.\tGT\t0/1\t0/0", "at site 1:1100: 11 columns"},
            {good + "1\t1100", "at site 1:1100: 2 columns"},
            {good + "1", "after site 2:60: 1 columns"},
-           {good + "3\t5\t.\tA\tG\t.\t.\t.\tGT\t0/1\t0/0\t0/0\t0/0\n", "truncated or corrupt input at site 3:5"},
+           // More FORMAT values than keys, the keys undeclared: htslib's
+           // undeclared bits do not hide the fault.
+           {good + "1\t1100\t.\tA\tG\t.\t.\t.\tGT:X\t0/1:1:2\t0/0\t0/0\t0/0\n",
+            "truncated or corrupt input at site 1:1100"},
            {good + "1\t1100\t.\tA\tG\t.\t.\t.\tGT\t0/2\t0/0\t0/0\t0/0\n",
             "site 1:1100: a genotype names allele 2 but the site has only 2 alleles"},
        }) {
@@ -260,4 +278,100 @@ TEST(vcf_reader, truncated_compressed_files) {
       EXPECT_NE(r.error.find(dir + "/cut: truncated"), std::string::npos) << r.error;
     }
   }
+}
+
+TEST(vcf_reader, groups_count_apart_and_meet_the_chosen_samples) {
+  std::string dir = make_temp_dir();
+  std::string path = write_vcf(dir, {{"1", 10, "A", "G,T", {"0/0", "0/1", "1/1", "2/2"}},
+                                     {"1", 20, "A", "G", {"./.", "0/1", "0", "1/1"}}});
+  sample_groups groups;
+  groups.source = "groups.txt";
+  groups.names = {"north", "south", "all"};
+  groups.members = {{"D", {1, 2}}, {"A", {0, 2}}, {"B", {0, 2}}};  // C in no group
+  vcf_read_options options;
+  options.groups = &groups;
+  read_all r = read_with(path, options);
+  ASSERT_EQ(r.last_status, 0) << r.error;
+  ASSERT_EQ(r.sites.size(), 2u);
+  const std::vector<group_counts>& first = r.sites[0].groups;
+  ASSERT_EQ(first.size(), 3u);
+  EXPECT_EQ(first[0].tested, (std::vector<int>{0, 1}));  // A 0/0, B 0/1
+  EXPECT_EQ(first[0].counts, (std::vector<double>{1, 1, 0}));
+  EXPECT_EQ(first[1].tested, (std::vector<int>{2}));  // D 2/2
+  EXPECT_EQ(first[1].counts, (std::vector<double>{1}));
+  EXPECT_EQ(first[2].tested, (std::vector<int>{0, 1, 2}));  // A, B and D, not C
+  EXPECT_EQ(first[2].counts, (std::vector<double>{1, 1, 0, 0, 0, 1}));
+  EXPECT_EQ(first[2].called, 3);
+  const std::vector<group_counts>& second = r.sites[1].groups;
+  EXPECT_EQ(second[0].called, 1);
+  EXPECT_EQ(second[0].skipped, 1);
+  EXPECT_EQ(second[2].skipped, 1);  // C's haploid call is not counted anywhere
+
+  // With --samples, only the chosen samples of each group.
+  std::vector<std::string> chosen = {"B", "C", "D"};
+  options.samples = &chosen;
+  r = read_with(path, options);
+  ASSERT_EQ(r.last_status, 0) << r.error;
+  EXPECT_EQ(r.sites[0].groups[0].counts, (std::vector<double>{0, 1, 0}));
+  EXPECT_EQ(r.sites[0].groups[2].called, 2);
+
+  groups.members.push_back({"Z", {0}});
+  r = read_with(path, options);
+  EXPECT_FALSE(r.opened);
+  EXPECT_EQ(r.error, path + ": unknown sample 'Z' (in groups.txt)");
+}
+
+TEST(vcf_reader, undeclared_contigs_and_fields_read_with_one_warning_each) {
+  std::string dir = make_temp_dir();
+  std::string path = dir + "/bare.vcf";
+  write_text(path,
+             "##fileformat=VCFv4.2\n"
+             "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tA\tB\n"
+             "chr1\t10\trs1\tA\tG\t50\tq10\tDP=5\tGT:GQ\t0/1:30\t1/1:20\n"
+             "chr1\t20\t.\tA\tG\t.\tPASS\tDP=7;SOMATIC\tGT\t0|0\t0/1\n"
+             "chr2\t5\t.\tC\tT\t.\tq10\tDP=1\tGT:GQ\t1/1:9\t0/0:9\n");
+  read_all r = read_file(path);
+  ASSERT_TRUE(r.opened) << r.error;
+  ASSERT_EQ(r.last_status, 0) << r.error;
+  ASSERT_EQ(r.sites.size(), 3u);
+  EXPECT_EQ(r.sites[0].chrom, "chr1");
+  EXPECT_EQ(r.sites[0].groups[0].counts, (std::vector<double>{0, 1, 1}));
+  EXPECT_EQ(r.sites[2].chrom, "chr2");
+  EXPECT_EQ(r.sites[2].groups[0].counts, (std::vector<double>{1, 0, 1}));
+  const std::string at = path + ": ";
+  EXPECT_EQ(r.warnings,
+            (std::vector<std::string>{
+                at + "contig 'chr1' is not declared in the header (first at site chr1:10)",
+                at + "FILTER 'q10' is not declared in the header (first at site chr1:10)",
+                at + "INFO field 'DP' is not declared in the header (first at site chr1:10)",
+                at + "FORMAT field 'GT' is not declared in the header (first at site chr1:10)",
+                at + "FORMAT field 'GQ' is not declared in the header (first at site chr1:10)",
+                at + "INFO field 'SOMATIC' is not declared in the header (first at site chr1:20)",
+                at + "contig 'chr2' is not declared in the header (first at site chr2:5)"}));
+
+  // A field declared as INFO and used undeclared as FORMAT is named too.
+  write_text(path,
+             "##fileformat=VCFv4.2\n##contig=<ID=1>\n"
+             "##INFO=<ID=DP,Number=1,Type=Integer,Description=\"depth\">\n"
+             "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
+             "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tA\tB\n"
+             "1\t10\t.\tA\tG\t.\t.\tDP=5\tGT:DP\t0/1:3\t1/1:2\n");
+  r = read_file(path);
+  ASSERT_EQ(r.last_status, 0) << r.error;
+  EXPECT_EQ(r.warnings, (std::vector<std::string>{
+                            at + "FORMAT field 'DP' is not declared in the header (first at site 1:10)"}));
+}
+
+TEST(vcf_reader, seen_alleles_by_default) {
+  std::string dir = make_temp_dir();
+  std::string path = write_vcf(dir, {{"1", 10, "A", "C,G,T", {"0/0", "0/3", "3/3", "./."}}});
+  read_all r = read_with(path, vcf_read_options());
+  ASSERT_EQ(r.sites.size(), 1u) << r.error;
+  EXPECT_EQ(r.sites[0].k, 4);
+  EXPECT_FALSE(r.sites[0].declared_alleles);
+  EXPECT_EQ(r.sites[0].groups[0].tested, (std::vector<int>{0, 3}));
+  EXPECT_EQ(r.sites[0].groups[0].counts, (std::vector<double>{1, 1, 1}));
+  r = read_file(path);
+  EXPECT_TRUE(r.sites[0].declared_alleles);
+  EXPECT_EQ(r.sites[0].groups[0].tested, (std::vector<int>{0, 1, 2, 3}));
 }

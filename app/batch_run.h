@@ -1,0 +1,36 @@
+// What the batch modes share once their input is open: the sites are read
+// on this thread, computed on a pool of worker threads, and written back
+// here in the order of the input, to a table that appears only once it is
+// complete.
+#ifndef DREVEL_APP_BATCH_RUN_H
+#define DREVEL_APP_BATCH_RUN_H
+
+#include <functional>
+#include <string>
+
+#include "app/options.h"
+#include "sites/site_source.h"
+
+namespace drevel {
+
+struct batch_table {
+  std::string header;  // the header line, ending in "\n"
+  // Appends the rows of a computed site to *out.
+  std::function<void(const site_record&, const site_evidence&, std::string* out)> append_rows;
+  // What a row is, for the note on rows with too many alleles ("sites").
+  std::string row_noun;
+};
+
+// Computes every site of `source` with the command line's tuning values,
+// threads and allele limit and writes the table to cl.files[1] ("-" for
+// standard output); the source's warnings go to stderr as they come.
+// Returns the exit status: 0 on success, 1 on a read or write failure, with
+// one line on stderr; the output file is then left as it was.
+int run_batch(const command_line& cl, site_source& source, const batch_table& table);
+
+// Prints "drevel: <message>" on stderr and returns 1.
+int batch_failure(const std::string& message);
+
+}  // namespace drevel
+
+#endif

@@ -1,0 +1,45 @@
+// The records of a Genepop file: one per population and locus, population
+// by population, loci in the file's order.  The alleles of a locus are its
+// distinct codes in the whole file in increasing order (allele 1 the
+// smallest); a record tests the codes seen in its population, so that its
+// counts are those of a classic run written in increasing code order.
+#ifndef DREVEL_GENEPOP_GENEPOP_SITES_H
+#define DREVEL_GENEPOP_GENEPOP_SITES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "genepop/genepop_file.h"
+#include "sites/genotype_tally.h"
+#include "sites/site_source.h"
+
+namespace drevel {
+
+class genepop_sites : public site_source {
+ public:
+  // Takes the file's contents; groups with more than max_alleles tested
+  // codes get no genotype counts.
+  genepop_sites(genepop_file file, int max_alleles);
+
+  // The next record: population (1-based), first individual, locus, k = the
+  // locus's distinct codes in the file, their codes as written (zero-padded
+  // to the file's width), and one group: the population's calls, a genotype
+  // with a missing code skipped.  Returns 1, or 0 after the last; never
+  // fails.
+  int next(site_record* site, std::string* error) override;
+
+ private:
+  genepop_file file_;
+  int max_alleles_;
+  // Per locus: the distinct codes in increasing order, as written.
+  std::vector<std::vector<std::string>> codes_;
+  // Each population's codes replaced by allele indices + 1 (0: missing).
+  std::vector<std::vector<uint16_t>> alleles_;
+  size_t population_ = 0, locus_ = 0;
+  genotype_tally tally_;
+};
+
+}  // namespace drevel
+
+#endif
