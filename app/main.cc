@@ -8,6 +8,7 @@
 #include "app/result_file.h"
 #include "app/run.h"
 #include "app/options.h"
+#include "app/plot_main.h"
 #include "app/vcf_main.h"
 #include "numeric/nrutil.h"
 
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (cl.mode == run_mode::vcf) return vcf_main(cl);
+  if (cl.mode == run_mode::plot) return plot_main(cl);
   if (cl.mode != run_mode::classic) {
     std::fputs("drevel: this mode is not available in this build\n", stderr);
     return 1;
