@@ -18,6 +18,7 @@ static const char* const help_text =
     "Usage: drevel <inputfile> <outputfile>\n"
     "       drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>\n"
     "       drevel --vcf [options] <input> <output>\n"
+    "       drevel --plot <table> <picture>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
     "with k alleles from its genotype counts.\n"
@@ -65,7 +66,21 @@ static const char* const help_text =
     "  --engine E        fast (default) or literal, as for one locus; each site\n"
     "                    runs on one thread\n"
     "  --max-alleles K   compute sites with at most K alleles (default 20, at\n"
-    "                    most 654); the work per site grows as k^4\n";
+    "                    most 654); the work per site grows as k^4\n"
+    "\n"
+    "Pictures: drevel --plot <table> <picture>\n"
+    "  Reads a table written by --vcf or --genepop (- for standard input) and\n"
+    "  draws, for its rows with STATUS ok and two alleles tested, the de Finetti\n"
+    "  diagram: each row a point at its genotype frequencies in the triangle of\n"
+    "  hom. REF (0/0), het. (0/1) and hom. ALT (1/1) (Genepop: 11, 12, 22, allele\n"
+    "  1 the smaller code), coloured by its evidence, lowest evidence on top,\n"
+    "  with the Hardy-Weinberg parabola (p^2, 2pq, q^2); one diagram per GROUP\n"
+    "  (VCF table) or POP (Genepop table).  Beside it, the histogram of every\n"
+    "  row's evidence value, over the colour scale.  The title names the table\n"
+    "  and counts the rows drawn and not drawn, and why.  The picture's format\n"
+    "  follows its name: .svg, .png or .pdf.  Columns are found by their header\n"
+    "  names.  Past 400000 distinct points, each cell of a fine grid keeps the\n"
+    "  row of lowest evidence, and the legend says so.\n";
 
 int main(int argc, char** argv) {
   command_line cl;
