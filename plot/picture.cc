@@ -64,12 +64,15 @@ std::string grouped(uint64_t n) {
   return out;
 }
 
-// An axis label for a count: 950, 12k, 1.5M.
-std::string short_count(double n) {
+// An axis label for a count, in the unit of the axis's top: 950; 12k on an
+// axis up to 20k; 1.5M on one up to 2M.
+std::string short_count(double n, double top) {
   char text[32];
-  if (n >= 1e6)
+  if (n == 0)
+    return "0";
+  if (top >= 1e6)
     std::snprintf(text, sizeof text, "%gM", n / 1e6);
-  else if (n >= 1e4)
+  else if (top >= 1e4)
     std::snprintf(text, sizeof text, "%gk", n / 1e3);
   else
     std::snprintf(text, sizeof text, "%.0f", n);
@@ -247,7 +250,7 @@ void draw_histogram(painter& p, const plot_content& content, const box& b) {
   for (double c = 0; c <= top_count + step / 2; c += step) {
     double y = bottom - b.height * c / top_count;
     p.line(b.left - 5, y, b.left, y, 1);
-    p.text(b.left - 8, y + 4, short_count(c), 1);
+    p.text(b.left - 8, y + 4, short_count(c, top_count), 1);
   }
   cairo_save(cr);
   p.font(13);
