@@ -9,6 +9,7 @@
 #include "app/run.h"
 #include "app/options.h"
 #include "app/genepop_main.h"
+#include "app/plot_main.h"
 #include "app/vcf_main.h"
 #include "numeric/nrutil.h"
 
@@ -19,6 +20,7 @@ static const char* const help_text =
     "       drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>\n"
     "       drevel --vcf [options] <input> <output>\n"
     "       drevel --genepop [options] <input> <output>\n"
+    "       drevel --plot <table> <picture>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
     "with k alleles from its genotype counts.\n"
@@ -116,7 +118,21 @@ static const char* const batch_help_text =
     "  MC_SE       Monte Carlo standard error sqrt(EVIDENCE(1-EVIDENCE)/DRAWS)\n"
     "  AT_MAXMC    1 when the draws stopped at maxmc before both half-widths\n"
     "              were below the precision (raise --maxmc), else 0\n"
-    "  ALLELES     (Genepop) the tested codes, increasing, comma-separated\n";
+    "  ALLELES     (Genepop) the tested codes, increasing, comma-separated\n"
+    "\n"
+    "Pictures: drevel --plot <table> <picture>\n"
+    "  Reads a table written by --vcf or --genepop (- for standard input) and\n"
+    "  draws, for its rows with STATUS ok and two alleles tested, the de Finetti\n"
+    "  diagram: each row a point at its genotype frequencies in the triangle of\n"
+    "  hom. REF (0/0), het. (0/1) and hom. ALT (1/1) (Genepop: 11, 12, 22, allele\n"
+    "  1 the smaller code), coloured by its evidence, lowest evidence on top,\n"
+    "  with the Hardy-Weinberg parabola (p^2, 2pq, q^2); one diagram per GROUP\n"
+    "  (VCF table) or POP (Genepop table).  Beside it, the histogram of every\n"
+    "  row's evidence value, over the colour scale.  The title names the table\n"
+    "  and counts the rows drawn and not drawn, and why.  The picture's format\n"
+    "  follows its name: .svg, .png or .pdf.  Columns are found by their header\n"
+    "  names.  Past 400000 distinct points, each cell of a fine grid keeps the\n"
+    "  row of lowest evidence, and the legend says so.\n";
 
 int main(int argc, char** argv) {
   command_line cl;
@@ -136,6 +152,7 @@ int main(int argc, char** argv) {
   }
   if (cl.mode == run_mode::vcf) return vcf_main(cl);
   if (cl.mode == run_mode::genepop) return genepop_main(cl);
+  if (cl.mode == run_mode::plot) return plot_main(cl);
   if (cl.mode != run_mode::classic) {
     std::fputs("drevel: this mode is not available in this build\n", stderr);
     return 1;

@@ -1,0 +1,54 @@
+// The picture of a table: one de Finetti diagram per group (plot/de_finetti.h)
+// with its points coloured by evidence (plot/evidence_colours.h) and the
+// equilibrium parabola, beside the histogram of every evidence value over
+// the colour scale, under a title naming the table and the rows drawn and
+// not drawn.  Drawn with cairo as SVG, PNG or PDF.
+#ifndef DREVEL_PLOT_PICTURE_H
+#define DREVEL_PLOT_PICTURE_H
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plot/de_finetti.h"
+#include "plot/plot_content.h"
+
+namespace drevel {
+
+enum class picture_format { svg, png, pdf };
+
+// The format the file name asks for by its extension, in any case: .svg,
+// .png or .pdf.  Returns false for any other name.
+bool picture_format_of(const std::string& path, picture_format* format);
+
+struct box {
+  double left = 0, top = 0, width = 0, height = 0;
+};
+
+// Where things are, in pixels (PNG) or points (SVG, PDF), y downwards.  It
+// depends only on the number of diagrams.
+struct picture_layout {
+  double width = 0, height = 0;
+  std::vector<triangle_frame> diagrams;  // in the order of plot_content::diagrams()
+  // The histogram's plotting area: evidence 0 to 1 from left to right, a bar
+  // of the largest count reaching at most the top.
+  box histogram;
+};
+
+picture_layout layout_picture(size_t diagrams);
+
+// Receives the picture's bytes in order; returns false when they could not
+// be written, which ends the drawing.
+using byte_sink = std::function<bool(const unsigned char* data, size_t size)>;
+
+// Draws content (after plot_content::finish()) and gives the picture to
+// sink.  table_name is the table's name for the title.  Returns false with
+// a one-line message in *error when cairo fails or the sink refuses bytes;
+// the sink may then have received part of the picture.
+bool draw_picture(const plot_content& content, const std::string& table_name,
+                  picture_format format, const byte_sink& sink, std::string* error);
+
+}  // namespace drevel
+
+#endif

@@ -1,0 +1,173 @@
+#include "plot/plot_content.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "plot/de_finetti.h"
+
+namespace drevel {
+
+namespace {
+
+struct point_key {
+  uint64_t a, b;
+  bool operator==(const point_key& o) const { return a == o.a && b == o.b; }
+};
+
+struct point_key_hash {
+  size_t operator()(const point_key& k) const {
+    uint64_t h = k.a * 0x9e3779b97f4a7c15ULL ^ (k.b + 0x632be59bd9b4e019ULL + (k.a >> 7));
+    return static_cast<size_t>(h ^ (h >> 29));
+  }
+};
+
+uint64_t bits_of(double x) {
+  uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
+
+// The order points are drawn in, the first under the later ones; a cell
+// keeps its last.
+bool drawn_before(const diagram_point& x, const diagram_point& y) {
+  if (x.evidence != y.evidence) return x.evidence > y.evidence;
+  if (x.u != y.u) return x.u < y.u;
+  return x.v < y.v;
+}
+
+const float height = static_cast<float>(std::sqrt(3.0) / 2);
+
+point_key cell_of(const diagram_point& p, int grid) {
+  auto index = [grid](float t) {
+    long i = std::lround(std::floor(t * static_cast<float>(grid)));
+    return static_cast<uint64_t>(std::min<long>(std::max<long>(i, 0), grid));
+  };
+  return {index(p.u), index(p.v / height)};
+}
+
+}  // namespace
+
+struct plot_content::store {
+  std::unordered_map<point_key, diagram_point, point_key_hash> points;
+  // Adds p at key; true when the key is new.
+  bool keep(const point_key& key, const diagram_point& p) {
+    auto found = points.emplace(key, p);
+    if (found.second) return true;
+    if (drawn_before(found.first->second, p)) found.first->second = p;
+    return false;
+  }
+};
+
+plot_content::plot_content(table_kind kind, size_t exact_point_limit, size_t max_diagrams)
+    : kind_(kind), exact_limit_(exact_point_limit), max_diagrams_(max_diagrams) {}
+
+plot_content::~plot_content() = default;
+
+int plot_content::grid_for(size_t diagrams) {
+  int across = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(std::max<size_t>(diagrams, 1)))));
+  return std::max(64, 1024 / across);
+}
+
+void plot_content::count_not_drawn(const std::string& reason) {
+  for (auto& r : not_drawn_)
+    if (r.first == reason) {
+      r.second++;
+      return;
+    }
+  not_drawn_.emplace_back(reason, 1);
+}
+
+// The diagram of the row's group, made when the group is first met;
+// max_diagrams_ when the group is beyond the last diagram drawn.
+size_t plot_content::diagram_of(const table_row& row) {
+  auto found = diagram_index_.find(row.group);
+  if (found != diagram_index_.end()) return found->second;
+  if (diagrams_.size() >= max_diagrams_) {
+    if (groups_left_out_.insert(row.group).second) groups_not_drawn_++;
+    return max_diagrams_;
+  }
+  diagram_content d;
+  if (kind_ == table_kind::genepop)
+    d.label = "Pop " + row.group + (row.group_first.empty() ? "" : " (" + row.group_first + ")");
+  else
+    d.label = row.group;
+  diagrams_.push_back(d);
+  stores_.push_back(std::make_unique<store>());
+  diagram_index_.emplace(row.group, diagrams_.size() - 1);
+  // More diagrams are drawn smaller and share the grid's cells.
+  if (grid_ > 0 && grid_for(diagrams_.size()) < grid_) use_grid(grid_for(diagrams_.size()));
+  return diagrams_.size() - 1;
+}
+
+void plot_content::use_grid(int grid) {
+  grid_ = grid;
+  points_ = 0;
+  for (auto& s : stores_) {
+    store binned;
+    for (const auto& entry : s->points)
+      if (binned.keep(cell_of(entry.second, grid), entry.second)) points_++;
+    s->points.swap(binned.points);
+  }
+}
+
+void plot_content::add(const table_row& row) {
+  rows_++;
+  if (row.has_evidence) {
+    computed_++;
+    size_t bin = static_cast<size_t>(row.evidence * histogram_bins);
+    histogram_[std::min(bin, histogram_bins - 1)]++;
+  }
+  if (row.status != "ok") {
+    count_not_drawn(row.status == "no_calls"           ? "without calls"
+                    : row.status == "monomorphic"      ? "monomorphic"
+                    : row.status == "too_many_alleles" ? "with too many alleles"
+                                                       : "with STATUS " + row.status);
+    diagram_of(row);  // a group without a drawn row still has its diagram
+    return;
+  }
+  if (row.tested_alleles != 2) {
+    count_not_drawn(row.tested_alleles > 2 ? "with 3 or more alleles" : "with fewer than 2 alleles");
+    diagram_of(row);
+    return;
+  }
+  if (!row.has_evidence) {
+    count_not_drawn("without an evidence value");
+    diagram_of(row);
+    return;
+  }
+  size_t d = diagram_of(row);
+  if (d == max_diagrams_) {
+    count_not_drawn("in groups past the first " + std::to_string(max_diagrams_));
+    return;
+  }
+  genotype_frequencies x;
+  if (!row.has_two_allele_counts ||
+      !frequencies_of_counts(row.counts[0], row.counts[1], row.counts[2], &x)) {
+    count_not_drawn("without genotype counts");
+    return;
+  }
+  ternary_point t = ternary_of(x);
+  diagram_point p{static_cast<float>(t.u), static_cast<float>(t.v),
+                  static_cast<float>(row.evidence)};
+  drawn_++;
+  diagrams_[d].drawn++;
+  if (row.declared_alleles > 2) drawn_more_declared_++;
+  // Rows with the same frequencies share the key of their exact quotients.
+  point_key key = grid_ > 0 ? cell_of(p, grid_) : point_key{bits_of(x.het), bits_of(x.hom_second)};
+  if (stores_[d]->keep(key, p) && ++points_ > exact_limit_ && grid_ == 0)
+    use_grid(grid_for(diagrams_.size()));
+}
+
+void plot_content::finish() {
+  for (size_t d = 0; d < diagrams_.size(); d++) {
+    std::vector<diagram_point>& out = diagrams_[d].points;
+    out.clear();
+    out.reserve(stores_[d]->points.size());
+    for (const auto& entry : stores_[d]->points) out.push_back(entry.second);
+    std::sort(out.begin(), out.end(), drawn_before);
+    stores_[d]->points.clear();
+  }
+}
+
+}  // namespace drevel

@@ -1,0 +1,251 @@
+#include "plot/result_table.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace drevel {
+
+namespace {
+
+const size_t read_chunk = size_t(1) << 16;
+
+bool parse_count(const char* text, double* value) {
+  if (*text < '0' || *text > '9') return false;
+  char* end;
+  double v = std::strtod(text, &end);
+  if (*end != '\0' || !(v >= 0) || v > 9007199254740992.0 || v != std::floor(v)) return false;
+  *value = v;
+  return true;
+}
+
+bool parse_int(const char* text, int* value) {
+  char* end;
+  errno = 0;
+  long v = std::strtol(text, &end, 10);
+  if (*text == '\0' || *end != '\0' || errno != 0 || v < 0 || v > 1000000) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+bool looks_like_number(const std::string& line) {
+  const char* p = line.c_str();
+  while (*p == ' ' || *p == '\t') p++;
+  char* end;
+  std::strtod(p, &end);
+  if (end == p) return false;
+  while (*end == ' ' || *end == '\t') end++;
+  return *end == '\0';
+}
+
+}  // namespace
+
+result_table_reader::~result_table_reader() {
+  if (own_file_) std::fclose(file_);
+}
+
+bool result_table_reader::open(const std::string& path, std::string* error) {
+  if (path == "-") {
+    file_ = stdin;
+    name_ = "standard input";
+  } else {
+    file_ = std::fopen(path.c_str(), "rb");
+    name_ = path;
+    if (!file_) {
+      *error = path + ": cannot open the table: " + std::strerror(errno);
+      return false;
+    }
+    own_file_ = true;
+  }
+  buffer_.resize(read_chunk);
+  return read_header(error);
+}
+
+std::string result_table_reader::at_line() const {
+  return name_ + ", line " + std::to_string(line_) + ": ";
+}
+
+bool result_table_reader::fill(std::string* error) {
+  end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  begin_ = 0;
+  if (end_ > 0) return true;
+  at_eof_ = true;
+  if (std::ferror(file_)) {
+    *error = name_ + ": cannot read the table: " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool result_table_reader::read_line(std::string* line, std::string* error) {
+  line->clear();
+  bool complete = false;
+  while (!complete) {
+    if (begin_ == end_) {
+      if (!at_eof_ && !fill(error)) return false;
+      if (begin_ == end_) {  // the end of the input
+        if (line->empty()) return false;
+        break;  // a last line without its line end
+      }
+    }
+    const char* start = buffer_.data() + begin_;
+    const void* nl = std::memchr(start, '\n', end_ - begin_);
+    size_t n = nl ? static_cast<size_t>(static_cast<const char*>(nl) - start) : end_ - begin_;
+    if (line->size() + n > max_table_line) {
+      *error = name_ + ", line " + std::to_string(line_ + 1) + ": longer than " +
+               std::to_string(max_table_line >> 20) + " MiB; not a table written by drevel";
+      return false;
+    }
+    if (std::memchr(start, '\0', n)) {
+      *error = name_ + ", line " + std::to_string(line_ + 1) +
+               ": binary data; not a table written by drevel --vcf or --genepop";
+      return false;
+    }
+    line->append(start, n);
+    begin_ += n;
+    if (nl) {
+      begin_++;
+      complete = true;
+    }
+  }
+  line_++;
+  if (!line->empty() && line->back() == '\r') line->pop_back();
+  return true;
+}
+
+bool result_table_reader::read_header(std::string* error) {
+  error->clear();
+  // A compressed file is not read here, but it is worth saying what it is.
+  if (!fill(error)) return false;
+  if (end_ >= 2 && static_cast<unsigned char>(buffer_[0]) == 0x1f &&
+      static_cast<unsigned char>(buffer_[1]) == 0x8b) {
+    *error = name_ + ": a compressed file; decompress it first (zcat " + name_ +
+             " | drevel --plot - <picture>)";
+    return false;
+  }
+  std::string header;
+  if (!read_line(&header, error)) {
+    if (error->empty()) *error = name_ + ": empty; not a table written by drevel --vcf or --genepop";
+    return false;
+  }
+  const std::string not_table = name_ + ": not a table written by drevel --vcf or --genepop";
+  if (header.compare(0, 16, "##fileformat=VCF") == 0) {
+    *error = not_table + " but a VCF file; make the table with drevel --vcf first";
+    return false;
+  }
+  if (looks_like_number(header)) {
+    *error = not_table + " (it looks like the result file of a single locus)";
+    return false;
+  }
+  std::vector<std::string> names;
+  size_t start = 0;
+  for (;;) {
+    size_t tab = header.find('\t', start);
+    names.push_back(header.substr(start, tab == std::string::npos ? tab : tab - start));
+    if (tab == std::string::npos) break;
+    start = tab + 1;
+  }
+  if (names[0] == "#CHROM") {
+    kind_ = table_kind::vcf;
+  } else if (names[0] == "#POP") {
+    kind_ = table_kind::genepop;
+  } else {
+    *error = not_table + " (its first line is not a header starting with #CHROM or #POP)";
+    return false;
+  }
+  columns_ = names.size();
+  auto column = [&names](const char* name) {
+    for (size_t i = 0; i < names.size(); i++)
+      if (names[i] == name) return static_cast<int>(i);
+    return -1;
+  };
+  std::vector<const char*> required = {"EVIDENCE", "N_TESTED", "STATUS", "GENOTYPES"};
+  if (kind_ == table_kind::vcf) {
+    for (const char* c : {"POS", "REF", "ALT"}) required.push_back(c);
+  } else {
+    required.push_back("LOCUS");
+  }
+  std::string missing;
+  for (const char* c : required)
+    if (column(c) < 0) missing += (missing.empty() ? "" : ", ") + std::string(c);
+  if (!missing.empty()) {
+    *error = name_ + ": the table has no column " + missing +
+             " (a table written by an older drevel? write it again with this one)";
+    return false;
+  }
+  evidence_column_ = column("EVIDENCE");
+  tested_column_ = column("N_TESTED");
+  status_column_ = column("STATUS");
+  genotypes_column_ = column("GENOTYPES");
+  declared_column_ = column("N_ALLELES");
+  if (kind_ == table_kind::vcf) {
+    group_column_ = column("GROUP");
+  } else {
+    group_column_ = 0;
+    first_column_ = column("FIRST_INDIVIDUAL");
+  }
+  return true;
+}
+
+int result_table_reader::next(table_row* row, std::string* error) {
+  error->clear();
+  do {
+    if (!read_line(&text_, error)) return error->empty() ? 0 : -1;
+  } while (text_.empty());
+  // Fields become C strings in place.
+  field_begin_.clear();
+  field_begin_.push_back(text_.c_str());
+  for (size_t i = 0; i < text_.size(); i++)
+    if (text_[i] == '\t') {
+      text_[i] = '\0';
+      field_begin_.push_back(text_.c_str() + i + 1);
+    }
+  if (field_begin_.size() != columns_) {
+    *error = at_line() + std::to_string(field_begin_.size()) + " fields where the header has " +
+             std::to_string(columns_);
+    return -1;
+  }
+  auto field = [this](int column) { return field_begin_[static_cast<size_t>(column)]; };
+  auto bad = [&](int column, const char* name, const char* what) {
+    *error = at_line() + name + " '" + field(column) + "' is not " + what;
+    return -1;
+  };
+  row->line = line_;
+  row->group = group_column_ >= 0 ? field(group_column_) : "";
+  row->group_first = first_column_ >= 0 ? field(first_column_) : "";
+  row->status = field(status_column_);
+  row->declared_alleles = 0;
+  if (declared_column_ >= 0 && !parse_int(field(declared_column_), &row->declared_alleles))
+    return bad(declared_column_, "N_ALLELES", "a number of alleles");
+  if (!parse_int(field(tested_column_), &row->tested_alleles))
+    return bad(tested_column_, "N_TESTED", "a number of alleles");
+  const char* evidence = field(evidence_column_);
+  row->has_evidence = std::strcmp(evidence, "NA") != 0;
+  if (row->has_evidence) {
+    char* end;
+    row->evidence = std::strtod(evidence, &end);
+    if (*evidence == '\0' || *end != '\0' || !(row->evidence >= 0 && row->evidence <= 1))
+      return bad(evidence_column_, "EVIDENCE", "NA or a number from 0 to 1");
+  }
+  row->has_two_allele_counts = row->status == "ok" && row->tested_alleles == 2;
+  if (row->has_two_allele_counts) {
+    const char* counts = field(genotypes_column_);
+    std::string part;
+    const char* p = counts;
+    for (int i = 0; i < 3; i++) {
+      const char* comma = std::strchr(p, ',');
+      if ((i < 2) != (comma != nullptr))
+        return bad(genotypes_column_, "GENOTYPES", "three genotype counts n(0/0),n(0/1),n(1/1)");
+      part.assign(p, comma ? static_cast<size_t>(comma - p) : std::strlen(p));
+      if (!parse_count(part.c_str(), &row->counts[i]))
+        return bad(genotypes_column_, "GENOTYPES", "three genotype counts n(0/0),n(0/1),n(1/1)");
+      if (comma) p = comma + 1;
+    }
+    if (row->counts[0] + row->counts[1] + row->counts[2] <= 0)
+      return bad(genotypes_column_, "GENOTYPES", "a site with counted calls, as STATUS ok says");
+  }
+  return 1;
+}
+
+}  // namespace drevel
