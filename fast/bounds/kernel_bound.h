@@ -33,9 +33,16 @@ class kernel_bound {
 
   // B for a draw whose kernel reported m.
   double operator()(const kernel_magnitude& m) const {
-    double extra = short_extra_ + (8 * fast_eps * m.group_d +
-                                   2 * unit_roundoff * (m.group_D + m.group_A));
-    return scale_ * (D_ + m.A) + extra;
+    return scale_ * (D_ + m.A) + (short_extra_ + group_term(m));
+  }
+
+  // What the grouped product cells add: 8 eps sum_g |d_g| for the
+  // logarithms of the groups' products (five lanes of values in [1, 2) per
+  // group), 2u (D_p + A~) for the products' roundings and the lane sums.
+  // It bounds |sum_g d_g l_g - sum_t d_t ln G_t| for the grouped cells, l_g
+  // the kernel's logarithm of group g's product.
+  static double group_term(const kernel_magnitude& m) {
+    return 8 * fast_eps * m.group_d + 2 * unit_roundoff * (m.group_D + m.group_A);
   }
 
   // A~ = D_p max(|ln minG|, |ln maxG|) (1 + 2^-40) from lmin = |fast_log(minG)|

@@ -55,40 +55,32 @@ rejection_tables::rejection_tables(const std::vector<rejection_cell>& cells)
 // gamadev's acceptance value, in exact arithmetic, is
 //   f(y) = (1 + y^2) exp(h(y)),  h(y) = am ln(1 + s y/am) - s y,
 // where x = s y + am > 0.  h' = -s^2 y/(am + s y): h falls away from y = 0
-// on both sides, and 1 + y^2 rises.  So over a bin of one sign, with
+// on both sides, and 1 + y^2 rises.  So over a range of one sign, with
 // |y| from inner to outer,
 //   (1 + inner^2) exp(h(+-outer)) <= f <= (1 + outer^2) exp(h(+-inner)).
 // gamadev's computed e lies within a factor exp(+-E) of f(y), and the bounds
 // as computed here within the same factor of their exact values, where
 //   E <= 2^-39 (am (|s y|/x + 3) + 3 |am ln(x/am)| + 3 |s y| + 8)
-// at the bin's outer end (every term grows with |y|); hence the margin 2E
+// at the range's outer end (every term grows with |y|); hence the margin 2E
 // on each side.  Tiny bounds leave the relative-error model (subnormal
 // results): lo is lowered to 0 there, and hi below 2^-15 needs no care
-// (the entry rounds it up to 2^-15).
-void rejection_tables::fill(int i, int bin) {
-  rejection_bounds& entry = entries_[index(i, bin)];
-  if (filled(i, bin)) return;
-  filled_[index(i, bin)] = 1;
-  entry = squeezes_only;
-  const rejection_cell& cell = cells_[static_cast<size_t>(i)];
-  double inner, outer;
-  bool negative;
-  if (!cell.squeeze || !rejection_bin_range(bin, &inner, &outer, &negative)) return;
-  // The bin holds yf; y itself lies within the widening.
-  inner *= 1 - float_widening;
-  outer *= 1 + float_widening;
+// (the table's entry rounds it up to 2^-15).
+acceptance_bounds bounds_over_y(const rejection_cell& cell, double inner, double outer,
+                                bool negative) {
+  acceptance_bounds r;
+  if (!cell.squeeze) return r;
   const double am = cell.am, s = cell.s;
   if (negative) {
     // fl(s t) >= fl(am (1 + 2^-48)) for t = inner means s t (1 - u) >= am
     // for every t >= inner: fl(fl(-s t) + am) <= 0, and gamadev rejects.
     if (s * inner >= am * (1 + 0x1p-48)) {
-      entry = discarded;
-      return;
+      r.kind = acceptance_bounds::discarded;
+      return r;
     }
-    // Bins that reach towards x = 0 are left to the squeezes.
-    if (!(s * outer <= am * (1 - 0x1p-10))) return;
+    // Ranges that reach towards x = 0 are left to the squeezes.
+    if (!(s * outer <= am * (1 - 0x1p-10))) return r;
   }
-  if (!std::isfinite(outer)) return;
+  if (!std::isfinite(outer)) return r;
   double sign = negative ? -1 : 1;
   double sy_in = s * (sign * inner), sy_out = s * (sign * outer);
   double x_in = sy_in + am, x_out = sy_out + am;
@@ -96,12 +88,34 @@ void rejection_tables::fill(int i, int bin) {
   double h_in = A_in - sy_in, h_out = A_out - sy_out;
   double E = 0x1p-39 * (am * (std::fabs(sy_out) / x_out + 3) + 3 * std::fabs(A_out) +
                         3 * std::fabs(sy_out) + 8);
-  if (!(E <= 0x1p-10)) return;
+  if (!(E <= 0x1p-10)) return r;
   double hi = (1 + outer * outer) * std::exp(h_in) * (1 + 2 * E) * (1 + 0x1p-40);
   double lo = (1 + inner * inner) * std::exp(h_out) * (1 - 2 * E) * (1 - 0x1p-40);
-  if (!std::isfinite(hi) || !std::isfinite(lo)) return;
+  if (!std::isfinite(hi) || !std::isfinite(lo)) return r;
   if (!(lo >= 0x1p-900)) lo = 0;
-  entry = bounds_entry(lo, hi);
+  r.kind = acceptance_bounds::bounded;
+  r.lo = lo;
+  r.hi = hi;
+  return r;
+}
+
+acceptance_bounds bounds_over_float_y(const rejection_cell& cell, double inner, double outer,
+                                      bool negative) {
+  return bounds_over_y(cell, inner * (1 - float_widening), outer * (1 + float_widening),
+                       negative);
+}
+
+void rejection_tables::fill(int i, int bin) {
+  rejection_bounds& entry = entries_[index(i, bin)];
+  if (filled(i, bin)) return;
+  filled_[index(i, bin)] = 1;
+  entry = squeezes_only;
+  double inner, outer;
+  bool negative;
+  if (!rejection_bin_range(bin, &inner, &outer, &negative)) return;
+  acceptance_bounds b = bounds_over_float_y(cells_[static_cast<size_t>(i)], inner, outer, negative);
+  if (b.kind == acceptance_bounds::discarded) entry = discarded;
+  if (b.kind == acceptance_bounds::bounded) entry = bounds_entry(b.lo, b.hi);
 }
 
 }  // namespace drevel

@@ -74,6 +74,33 @@ inline uint32_t top_bits(double u3) {
   return static_cast<uint32_t>(static_cast<int32_t>(u3 * 0x1p15));
 }
 
+// What the tables know of gamadev's acceptance value e over a range of
+// attempts of one sign of y, all with x = s y + am > 0 unless discarded.
+struct acceptance_bounds {
+  enum kind_t {
+    open,       // nothing: the squeezes decide
+    bounded,    // lo <= e <= hi for every attempt of the range
+    discarded,  // gamadev finds x <= 0 for every attempt of the range
+  } kind = open;
+  double lo = 0, hi = 0;
+};
+
+// The bounds over the attempts whose y = vy/vx (double) has
+// inner <= |y| <= outer and the sign given (negative: y <= 0), from the
+// monotonicity of e's two factors, widened by the margin 2E for gamadev's
+// rounding and the library's error and by (1 +- 2^-40) for their own
+// (docs/fast-engine.md, "The rejection tables").  Open where E > 2^-10, for
+// outer = infinity, and for negative ranges that reach towards x = 0.
+acceptance_bounds bounds_over_y(const rejection_cell& cell, double inner, double outer,
+                                bool negative);
+
+// The same over the attempts whose single-precision quotient yf (the bins'
+// measure) has inner <= |yf| <= outer: y then lies within a factor
+// 1 +- float_widening of yf, and the range is widened by that before
+// bounds_over_y.
+acceptance_bounds bounds_over_float_y(const rejection_cell& cell, double inner, double outer,
+                                      bool negative);
+
 // The bounds of a bin against t = floor(u3 2^15), the top fifteen bits of
 // u3's 48-bit state: t < lo accepts (u3 < lo 2^-15 <= e), t >= hi rejects
 // (u3 >= hi 2^-15 > e); integers keep the comparison off the floating-point

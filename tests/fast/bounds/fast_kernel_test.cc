@@ -127,3 +127,45 @@ TEST(fast_kernel, grouped_products_are_within_the_bound) {
     }
   }
 }
+
+// The grouped cells' own error term, with nothing else around it: one group
+// of product cells with d a power of two (so d l is exact) and the layout's
+// D set to 0 (so the D ln S term vanishes) leave L = d l, l the kernel's
+// logarithm of the group's product.  Against d sum ln G_t, computed in long
+// double from the very G the kernel used, the difference is what the group
+// term of the bound must cover: the products' roundings, the logarithms of
+// the lanes' mantissas and the lane sums.  The general term of the bound is
+// far wider, so only this comparison notices a group term that is missing.
+TEST(fast_kernel, grouped_product_error_is_within_the_group_term) {
+  fast_kernel_fn kernel = fast_kernel_for(choose_simd_path(false));
+  if (kernel == fast_kernel_portable) GTEST_SKIP() << "no AVX2 here: no groups";
+  std::mt19937_64 rng(12);
+  auto uniform = [&rng]() { return static_cast<double>((rng() >> 16) | 1) * 0x1p-48; };
+  double worst = 0;
+  for (int n : {4, 7, 203, 1024}) {
+    for (double d : {1.0, 4.0}) {
+      std::vector<double> dv(static_cast<size_t>(n), d);
+      product_group group{0, n, d};
+      for (bool short_log : {false, true}) {
+        kernel_layout layout{n, n, dv.data(), 0.0, &group, 1, short_log};
+        for (int rep = 0; rep < 50; rep++) {
+          std::vector<double> G(static_cast<size_t>(n));
+          for (double& P : G) {
+            P = uniform();
+            for (int j = static_cast<int>(rng() % 5); j > 0; j--) P *= uniform();
+          }
+          fast_kernel_result r = kernel(G.data(), layout);
+          ASSERT_TRUE(r.ok);
+          long double exact = 0;  // G now holds the kernel's -ln P
+          for (double g : G) exact += std::log(static_cast<long double>(g));
+          exact *= d;
+          double err = static_cast<double>(std::fabs(static_cast<long double>(r.L) - exact));
+          double term = kernel_bound::group_term(r.magnitude);
+          ASSERT_LE(err, term) << n << " " << d;
+          worst = std::max(worst, err / term);
+        }
+      }
+    }
+  }
+  EXPECT_GT(worst, 0);  // the groups' evaluation is not exact: the term is needed
+}

@@ -96,3 +96,100 @@ TEST(rejection_table, special_attempts_keep_gamadev_verdict) {
         }
   EXPECT_EQ(attempt_bin(0.5, 0.5), rejection_table_detail::nan_bin);
 }
+
+namespace {
+
+// e as gamadev computes it, for an attempt with x > 0.
+double gamadev_e(const rejection_cell& cell, double x, double y) {
+  return (y * y + 1) * std::exp(cell.am * std::log(x / cell.am) - cell.s * y);
+}
+
+// A uniform in [0, 1) as the generator makes them: a multiple of 2^-48.
+struct attempt_sample {
+  double y, x;
+  float yf;
+  bool reaches_u3;
+};
+attempt_sample sample_attempt(std::mt19937_64& rng, const rejection_cell& cell) {
+  for (;;) {
+    double vx = (uniform48(rng) * 2) - 1, vy = (uniform48(rng) * 2) - 1;
+    if (vx * vx + vy * vy > 1) continue;
+    attempt_sample a;
+    a.y = vy / vx;
+    a.x = cell.s * a.y + cell.am;
+    a.yf = static_cast<float>(vy) / static_cast<float>(vx);
+    a.reaches_u3 = a.x > 0;
+    if (std::isfinite(a.y)) return a;
+  }
+}
+
+}  // namespace
+
+// The bounds at their tightest: over the single y of an attempt, gamadev's
+// own e must still lie between them; what is left is exactly the margin
+// for gamadev's rounding and the library's error (the 2E factors), which a
+// range of one y does not hide.  And over the single float quotient yf of
+// the attempt, which is all a bin knows of y: the widening by
+// float_widening must cover the y behind it.
+TEST(rejection_table, bounds_hold_over_a_single_attempt) {
+  std::mt19937_64 rng(17);
+  const double shapes[] = {6.0, 6.0001, 7.5, 17.3, 36.0001, 1000.0001, 1e5, 1e7, 1.2e8};
+  long long bounded_y = 0, bounded_yf = 0, discards = 0;
+  for (double a : shapes) {
+    rejection_cell cell = make_rejection_cell(a);
+    for (int n = 0; n < 40000; n++) {
+      attempt_sample t = sample_attempt(rng, cell);
+      double e = t.reaches_u3 ? gamadev_e(cell, t.x, t.y) : 0;
+      double ay = std::fabs(t.y), ayf = std::fabs(static_cast<double>(t.yf));
+      acceptance_bounds by = bounds_over_y(cell, ay, ay, t.y < 0);
+      acceptance_bounds bf = bounds_over_float_y(cell, ayf, ayf, t.yf < 0);
+      for (const acceptance_bounds& b : {by, bf}) {
+        if (b.kind == acceptance_bounds::discarded) {
+          ASSERT_FALSE(t.reaches_u3) << a << " y " << t.y;
+          discards++;
+        }
+        if (b.kind == acceptance_bounds::bounded && t.reaches_u3) {
+          ASSERT_LE(b.lo, e) << a << " y " << t.y << " yf " << t.yf;
+          ASSERT_GE(b.hi, e) << a << " y " << t.y << " yf " << t.yf;
+        }
+      }
+      bounded_y += by.kind == acceptance_bounds::bounded;
+      bounded_yf += bf.kind == acceptance_bounds::bounded;
+    }
+  }
+  // Nearly every attempt is bounded both ways, and the discards are met.
+  EXPECT_GT(bounded_y, 9 * 40000 * 8 / 10);
+  EXPECT_GT(bounded_yf, 9 * 40000 * 8 / 10);
+  EXPECT_GT(discards, 0);
+}
+
+// A bin of y < 0 whose inner end is just past -am/s discards every attempt
+// whose y lies in it, but the bin holds float quotients: an attempt with y a
+// hair inside -am/s has its yf rounded onto the bin's edge, and gamadev
+// reaches u3 with it (three uniforms, not two).  The widening of the bin by
+// float_widening keeps the table from calling it a discard.
+TEST(rejection_table, a_bin_edge_at_minus_am_over_s_keeps_the_attempts_that_reach_u3) {
+  // vx = 1/4 and vy = -(1/2 - 2^-47): y = -(2 - 2^-45), and in single
+  // precision vy rounds to -1/2, so yf = -2 exactly, the inner edge of a bin.
+  const double u1 = 0.625, u2 = 0.25 + 0x1p-48;
+  const double vx = (u1 + u1) - 1, vy = (u2 + u2) - 1, y = vy / vx;
+  ASSERT_EQ(static_cast<float>(vy) / static_cast<float>(vx), -2.0f);
+  // A shape with am/s just below 2: fl(s 2) >= fl(am (1 + 2^-48)), so every
+  // y <= -2 gives x <= 0, while y gives x > 0.
+  double a = 5 + std::sqrt(20.0);
+  rejection_cell cell = make_rejection_cell(a);
+  for (int i = 0; i < 4000; i++) {
+    cell = make_rejection_cell(a);
+    if (cell.s * 2 >= cell.am * (1 + 0x1p-48) && cell.s * y + cell.am > 0) break;
+    a = std::nextafter(a, cell.s * 2 >= cell.am * (1 + 0x1p-48) ? 100.0 : 0.0);
+  }
+  ASSERT_TRUE(cell.s * 2 >= cell.am * (1 + 0x1p-48) && cell.s * y + cell.am > 0) << a;
+  EXPECT_EQ(bounds_over_y(cell, 2.0, 2.0625, true).kind, acceptance_bounds::discarded);
+  std::vector<rejection_cell> cells = {cell};
+  rejection_tables tables(cells);
+  for (double u3 : {0x1p-48, 0.5, 1 - 0x1p-48}) {
+    int v = table_verdict(tables, 0, u1, u2, u3);
+    EXPECT_TRUE(v == 0 || v == gamadev_verdict(cell, u1, u2, u3)) << v;
+  }
+  EXPECT_EQ(gamadev_verdict(cell, u1, u2, 0.5), -1);  // it reaches u3
+}
