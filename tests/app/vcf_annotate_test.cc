@@ -5,8 +5,12 @@
 // leave behind.  The checks through bcftools are skipped where it is not
 // installed.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <algorithm>
 #include <cstdio>
@@ -478,4 +482,37 @@ TEST(vcf_annotate, bcf_needs_every_contig_declared) {
   EXPECT_NE(text.err.find("contig 'chrU' is not declared"), std::string::npos) << text.err;
   EXPECT_EQ(text.err.find("INFO field"), std::string::npos) << "the annotation's own fields";
   EXPECT_NE(read_text(dir + "/out.vcf").find("\nchrU\t"), std::string::npos);
+}
+
+// Ended by a signal while it writes: the temporary files of the table and of
+// the annotated file and its index are all removed.
+TEST(vcf_annotate, an_interrupted_run_leaves_no_temporary_file) {
+  std::string dir = make_temp_dir(), vcf = dir + "/in.vcf";
+  write_text(vcf, vcf_text(sample_names(100), mixed_sites(400, 100)));
+  const std::string command =
+      quote(std::getenv("DREVEL_BIN") ? std::getenv("DREVEL_BIN") : DREVEL_BIN_PATH) +
+      " --vcf --threads 1 --precision 1e-9 --maxmc 100000000 --write-index --annotate " +
+      quote(dir + "/out.bcf") + " " + quote(vcf) + " " + quote(dir + "/t.tsv");
+  ASSERT_EQ(std::system(("(" + command + ") >/dev/null 2>&1 & echo $! >" +
+                         quote(dir + "/pid")).c_str()),
+            0);
+  const pid_t pid = static_cast<pid_t>(std::stol(read_text(dir + "/pid")));
+  std::remove((dir + "/pid").c_str());
+  // Until the three temporary files are there (the run takes minutes).
+  auto temporaries = [&]() {
+    int n = 0;
+    for (const std::string& name : dir_entries(dir))
+      if (name.rfind(".out.bcf.", 0) == 0 || name.rfind(".out.bcf.csi.", 0) == 0 ||
+          name.rfind(".t.tsv.", 0) == 0)
+        n++;
+    return n;
+  };
+  for (int wait = 0; wait < 3000 && temporaries() < 3; wait++)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(temporaries(), 3);
+  ASSERT_EQ(::kill(pid, SIGTERM), 0);
+  for (int wait = 0; wait < 3000 && ::kill(pid, 0) == 0; wait++)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_NE(::kill(pid, 0), 0) << "drevel did not end";
+  expect_entries(dir, {"in.vcf"});
 }
