@@ -14,6 +14,13 @@
 
 namespace drevel {
 
+namespace {
+
+// A kept record's size as read: its encoded columns and samples.
+size_t record_bytes(const bcf1_t* rec) { return rec->shared.l + rec->indiv.l; }
+
+}  // namespace
+
 struct vcf_annotator::impl {
   vcf_reader* reader = nullptr;
   bcf_hdr_t* hdr = nullptr;  // the reader's
@@ -29,6 +36,7 @@ struct vcf_annotator::impl {
   // records written, kept for reuse.
   std::deque<bcf1_t*> kept;
   std::vector<bcf1_t*> spare;
+  size_t kept_bytes = 0;  // the encoded sizes of the records kept
   // For --write-index: the last record's contig and position, and the
   // contigs already left behind.
   int last_rid = -1;
@@ -188,7 +196,12 @@ int vcf_annotator::next(site_record* site, std::string* error) {
     return -1;
   }
   d.kept.push_back(copy);
+  d.kept_bytes += record_bytes(copy);
   return 1;
+}
+
+bool vcf_annotator::holding_too_much() const {
+  return impl_->kept_bytes > impl_->options.max_kept_bytes;
 }
 
 std::vector<std::string> vcf_annotator::take_warnings() { return impl_->reader->take_warnings(); }
@@ -228,6 +241,7 @@ bool vcf_annotator::write(const site_record& site, const site_evidence& evidence
   }
   bcf1_t* rec = d.kept.front();
   d.kept.pop_front();
+  d.kept_bytes -= record_bytes(rec);
   d.spare.push_back(rec);
   if (d.data.failed()) {
     *error = d.write_error(d.data, "file");

@@ -9,7 +9,8 @@
 // record; as its site_sink it takes the computed sites back in the same
 // order (the site pool hands them back in the order they were read) and
 // writes each kept record with its fields.  So at most the records of the
-// sites in flight are kept, a number the pool bounds.
+// sites in flight are kept, a number the pool bounds, and no more than
+// max_kept_bytes of them.
 //
 // The file, and with --write-index its index, appear only when complete
 // (io/atomic_output.h); a run that fails leaves the targets as they were.
@@ -34,6 +35,10 @@ struct annotate_options {
   // The groups of the run, in the order of the records' groups; null when
   // the run has none.
   const std::vector<std::string>* group_names = nullptr;
+  // The records kept may reach this many bytes before the run must take
+  // sites back (at least one record is always kept): records of a cohort of
+  // hundreds of thousands of samples are megabytes each.
+  size_t max_kept_bytes = size_t{256} << 20;
 };
 
 class vcf_annotator : public site_source, public site_sink {
@@ -62,6 +67,8 @@ class vcf_annotator : public site_source, public site_sink {
   // Writes the oldest kept record with the site's values.  With
   // --write-index the records must come sorted, as an index needs.
   bool write(const site_record& site, const site_evidence& evidence, std::string* error) override;
+  // True while the records kept hold more than max_kept_bytes.
+  bool holding_too_much() const override;
   // Completes the file and its index; the file is renamed over its target
   // first, then the index, so that an index is never newer than its file.
   bool commit(std::string* error) override;

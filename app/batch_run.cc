@@ -100,7 +100,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   };
 
   for (;;) {
-    while (pool.full())
+    while (pool.full() || (table.beside && table.beside->holding_too_much()))
       if (!write_next()) return write_failed();
     std::string error;
     int status = source.next(&site, &error);

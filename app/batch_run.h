@@ -21,7 +21,8 @@ struct batch_table {
   // What a row is, for the note on rows with too many alleles ("sites").
   std::string row_noun;
   // When not null, every computed site also goes here, in the same order as
-  // the rows, and it is committed just before the table.
+  // the rows, and it is committed just before the table; while it holds too
+  // much, sites are taken back before more are read.
   site_sink* beside = nullptr;
 };
 

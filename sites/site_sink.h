@@ -17,6 +17,9 @@ class site_sink {
   // written; the run then stops.
   virtual bool write(const site_record& site, const site_evidence& evidence,
                      std::string* error) = 0;
+  // True when what the sink keeps for the sites in flight has grown so large
+  // that the run should take sites back before it reads more.
+  virtual bool holding_too_much() const { return false; }
   // Completes the output once every site is written: the target appears
   // only now.  Returns false with a one-line message in *error; the target
   // is then left as it was.
