@@ -62,10 +62,12 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   table_output out;
   if (!out.open(output))
     return batch_failure(output + ": cannot create the output file: " + std::strerror(errno));
-  auto write_failed = [&out, &progress]() {
+  std::string beside_error;  // why table.beside failed
+  auto write_failed = [&out, &progress, &beside_error]() {
     int saved = errno;
     progress.finish();
     out.abandon();
+    if (!beside_error.empty()) return batch_failure(beside_error);
     return batch_failure(out.name() + ": cannot write the table" +
                          (saved ? std::string(": ") + std::strerror(saved) : std::string()));
   };
@@ -88,6 +90,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
       rows.clear();
       table.append_rows(site, evidence, &rows);
       if (!out.write(rows)) return false;
+      if (table.beside && !table.beside->write(site, evidence, &beside_error)) return false;
       done++;
       for (const group_evidence& g : evidence.groups)
         if (g.outcome == site_outcome::too_many_alleles) not_computed++;
@@ -97,7 +100,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   };
 
   for (;;) {
-    while (pool.full())
+    while (pool.full() || (table.beside && table.beside->holding_too_much()))
       if (!write_next()) return write_failed();
     std::string error;
     int status = source.next(&site, &error);
@@ -115,6 +118,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   while (!pool.empty())
     if (!write_next()) return write_failed();
   progress.finish();
+  if (table.beside && !table.beside->commit(&beside_error)) return write_failed();
   errno = 0;
   if (!out.commit()) return write_failed();
 

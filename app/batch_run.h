@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/options.h"
+#include "sites/site_sink.h"
 #include "sites/site_source.h"
 
 namespace drevel {
@@ -19,6 +20,10 @@ struct batch_table {
   std::function<void(const site_record&, const site_evidence&, std::string* out)> append_rows;
   // What a row is, for the note on rows with too many alleles ("sites").
   std::string row_noun;
+  // When not null, every computed site also goes here, in the same order as
+  // the rows, and it is committed just before the table; while it holds too
+  // much, sites are taken back before more are read.
+  site_sink* beside = nullptr;
 };
 
 // Computes every site of `source` with the command line's tuning values,

@@ -119,6 +119,14 @@ const option_spec options[] = {
        return true;
      }},
     {"--declared-alleles", vcf, nullptr},
+    {"--annotate", vcf,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       if (v.empty() || v == "-")
+         return bad(error, "--annotate needs a file name (.vcf, .vcf.gz or .bcf)");
+       cl->annotate = v;
+       return true;
+     }},
+    {"--write-index", vcf, nullptr},
     {"--precision", batch,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (!parse_real(v, &cl->tuning.precision))
@@ -222,6 +230,7 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
     if (!spec->apply) {
       if (name == "--verbose") cl.verbose = true;
       if (name == "--declared-alleles") cl.declared_alleles = true;
+      if (name == "--write-index") cl.write_index = true;
       continue;
     }
     std::string value;
@@ -235,6 +244,8 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
   }
   if (cl.mode == run_mode::plot && cl.files.size() != 2)
     return bad(error, "--plot needs a table and a picture file");
+  if (cl.write_index && cl.annotate.empty())
+    return bad(error, "--write-index indexes the file of --annotate, which is missing");
   if (cl.mode != run_mode::classic && cl.files.size() != 2)
     return bad(error, modes_of(mode) +
                           " needs an input and an output file (use - for standard input or output)");

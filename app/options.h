@@ -35,6 +35,10 @@ struct command_line {
   bool declared_alleles = false;  // --declared-alleles: test every declared allele
   tuning_request tuning;  // tuning.engine is the engine of every mode
   int max_alleles = default_max_alleles;
+  // --vcf --annotate FILE: the input's records with the evidence in INFO
+  // fields (empty: none); --write-index: with its index.
+  std::string annotate;
+  bool write_index = false;
 };
 
 // Parses argv[1..argc).  Returns true and fills *cl, or false with a

@@ -2,6 +2,12 @@
 // batch run.
 #include "app/vcf_main.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "annotate/vcf_annotator.h"
 #include "app/batch_run.h"
 #include "app/group_list.h"
 #include "app/sample_list.h"
@@ -10,8 +16,46 @@
 
 namespace drevel {
 
+namespace {
+
+// Whether two names are one file: the same name, or both existing with the
+// same device and inode.
+bool same_file(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// --annotate's file: a usage error (status 2) when its name tells no type,
+// --write-index is given for a plain VCF, or it is the input or the table.
+bool check_annotate(const command_line& options, annotate_options* annotate, std::string* error) {
+  annotate->path = options.annotate;
+  annotate->write_index = options.write_index;
+  if (!annotated_type_of(options.annotate, &annotate->type, error)) return false;
+  if (options.write_index && !indexable(annotate->type)) {
+    *error = "--write-index: a plain VCF cannot be indexed; name the annotated file .vcf.gz or "
+             ".bcf";
+    return false;
+  }
+  for (const std::string& other : options.files)
+    if (other != "-" && same_file(options.annotate, other)) {
+      *error = "--annotate: '" + options.annotate + "' is also the " +
+               (&other == &options.files[0] ? "input" : "table") + "; name another file";
+      return false;
+    }
+  return true;
+}
+
+}  // namespace
+
 int vcf_main(const command_line& options) {
   std::string error;
+  annotate_options annotate;
+  if (!options.annotate.empty() && !check_annotate(options, &annotate, &error)) {
+    std::fprintf(stderr, "drevel: %s (see drevel --help)\n", error.c_str());
+    return 2;
+  }
   std::vector<std::string> samples;
   if (options.have_samples && !read_sample_list(options.samples, &samples, &error))
     return batch_failure(error);
@@ -36,7 +80,12 @@ int vcf_main(const command_line& options) {
   table.append_rows = [names](const site_record& site, const site_evidence& evidence,
                               std::string* out) { append_vcf_rows(site, evidence, names, out); };
   table.row_noun = with_groups ? "site-group rows" : "sites";
-  return run_batch(options, reader, table);
+  if (options.annotate.empty()) return run_batch(options, reader, table);
+  vcf_annotator annotator;
+  annotate.group_names = names;
+  if (!annotator.open(&reader, annotate, &error)) return batch_failure(error);
+  table.beside = &annotator;
+  return run_batch(options, annotator, table);
 }
 
 }  // namespace drevel

@@ -15,15 +15,18 @@ namespace {
 
 const size_t buffer_limit = 1 << 16;
 
-// The temporary file to remove when the process ends early.  A plain array:
-// it is read from a signal handler and from an exit handler, both of which
-// may run after static destructors.
-char pending_temp[4096];
-volatile sig_atomic_t pending = 0;
+// The temporary files to remove when the process ends early, one slot per
+// output that asked.  Plain arrays: they are read from a signal handler and
+// from an exit handler, both of which may run after static destructors.
+const int pending_slots = 4;
+char pending_temp[pending_slots][4096];
+volatile sig_atomic_t pending[pending_slots] = {0, 0, 0, 0};
 
 void remove_pending() {
-  if (pending) ::unlink(pending_temp);
-  pending = 0;
+  for (int s = 0; s < pending_slots; s++) {
+    if (pending[s]) ::unlink(pending_temp[s]);
+    pending[s] = 0;
+  }
 }
 
 void on_fatal_signal(int sig) {
@@ -103,7 +106,7 @@ bool atomic_output::commit() {
   fd_ = -1;
   if (direct_) return ok;
   if (ok && ::rename(temp_.c_str(), path_.c_str()) == 0) {
-    if (registered_) pending = 0;
+    if (registered_) pending[slot_] = 0;
     registered_ = false;
     temp_.clear();
     return true;
@@ -116,7 +119,7 @@ void atomic_output::abandon() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (!temp_.empty()) {
-    if (registered_) pending = 0;
+    if (registered_) pending[slot_] = 0;
     registered_ = false;
     ::unlink(temp_.c_str());
     temp_.clear();
@@ -124,11 +127,14 @@ void atomic_output::abandon() {
 }
 
 void atomic_output::remove_on_exit() {
-  if (temp_.empty() || temp_.size() >= sizeof pending_temp) return;
+  if (registered_ || temp_.empty() || temp_.size() >= sizeof pending_temp[0]) return;
+  int slot = 0;
+  while (slot < pending_slots && pending[slot]) slot++;
+  if (slot == pending_slots) return;
   install_handlers();
-  pending = 0;
-  std::memcpy(pending_temp, temp_.c_str(), temp_.size() + 1);
-  pending = 1;
+  std::memcpy(pending_temp[slot], temp_.c_str(), temp_.size() + 1);
+  pending[slot] = 1;
+  slot_ = slot;
   registered_ = true;
 }
 

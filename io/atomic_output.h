@@ -38,7 +38,8 @@ class atomic_output {
 
   // From now until commit or abandon, the temporary file is also removed when
   // the process exits without committing (exit from any thread) or is ended
-  // by SIGINT, SIGTERM or SIGHUP.  One output at a time may ask for this.
+  // by SIGINT, SIGTERM or SIGHUP.  Up to four outputs at a time may ask for
+  // this (a table, an annotated file and its index); a fifth is not removed.
   void remove_on_exit();
 
  private:
@@ -47,6 +48,7 @@ class atomic_output {
   bool failed_ = false;
   bool direct_ = false;
   bool registered_ = false;
+  int slot_ = 0;  // remove_on_exit's slot, while registered_
   std::string path_, temp_, buffer_;
 };
 

@@ -201,6 +201,24 @@ void vcf_reader::impl::note_undeclared(int errcode) {
   }
 }
 
+bcf_hdr_t* vcf_reader::header() const { return impl_->hdr; }
+
+bcf1_t* vcf_reader::record() const { return impl_->rec; }
+
+bool vcf_reader::add_header_line(const std::string& line, std::string* error) {
+  impl& d = *impl_;
+  if (!d.hdr || bcf_hdr_append(d.hdr, line.c_str()) != 0 || bcf_hdr_sync(d.hdr) != 0) {
+    *error = d.path + ": cannot add the header line " + line;
+    return false;
+  }
+  // Declared now, like the fields the file declares.
+  for (int id = static_cast<int>(d.id_kinds.size()); id < d.hdr->n[BCF_DT_ID]; id++)
+    d.id_kinds.push_back(0);
+  for (int id = 0; id < d.hdr->n[BCF_DT_ID]; id++) d.id_kinds[id] = d.kinds_of(id);
+  d.contigs = d.hdr->n[BCF_DT_CTG];
+  return true;
+}
+
 std::vector<std::string> vcf_reader::take_warnings() {
   std::vector<std::string> out;
   out.swap(impl_->warnings);

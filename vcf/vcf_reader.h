@@ -12,6 +12,11 @@
 #include "sites/site_evidence.h"
 #include "sites/site_source.h"
 
+// htslib's header and record (htslib/vcf.h), for the writers of the records
+// read (annotate/).
+struct bcf_hdr_t;
+struct bcf1_t;
+
 namespace drevel {
 
 // How --regions chooses sites: every record whose reference span overlaps a
@@ -67,6 +72,20 @@ class vcf_reader : public site_source {
   int next(site_record* site, std::string* error) override;
 
   std::vector<std::string> take_warnings() override;
+
+  // For writing the records back out.  The header the records are read
+  // with: htslib's copy, which declares, as they are read, the contigs and
+  // fields the records use undeclared.  Owned by the reader; null before
+  // open.
+  bcf_hdr_t* header() const;
+  // The record of the site the last next() gave, unpacked; owned by the
+  // reader and overwritten by the next call.
+  bcf1_t* record() const;
+  // Adds a line ("##INFO=<...>") to header() after open and before the
+  // first next(), so that the records are read and written with it; what it
+  // declares is declared, not reported as undeclared.  Returns false with a
+  // one-line message in *error when htslib does not take the line.
+  bool add_header_line(const std::string& line, std::string* error);
 
  private:
   struct impl;

@@ -65,6 +65,27 @@ TEST(atomic_output, exit_without_commit_removes_the_temporary_file) {
   EXPECT_TRUE(dir_entries(dir).empty());
 }
 
+// A run writes several files at once (the table, the annotated VCF and its
+// index): an early exit removes every temporary file, and committing one
+// output leaves the others registered.
+TEST(atomic_output, exit_removes_every_registered_temporary_file) {
+  std::string dir = make_temp_dir();
+  EXPECT_EXIT(
+      {
+        atomic_output* outs[4];
+        for (int n = 0; n < 4; n++) {
+          outs[n] = new atomic_output;
+          if (!outs[n]->open(dir + "/out" + std::to_string(n))) std::_Exit(3);
+          outs[n]->remove_on_exit();
+          outs[n]->write("partial");
+        }
+        if (!outs[1]->commit()) std::_Exit(4);
+        std::exit(1);
+      },
+      testing::ExitedWithCode(1), "");
+  EXPECT_EQ(dir_entries(dir), std::vector<std::string>{"out1"});
+}
+
 TEST(atomic_output, unopenable_paths_fail_at_open) {
   atomic_output out;
   EXPECT_FALSE(out.open("/nonexistent-dir-drevel/table.tsv"));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The workflow against a single run: a small indexed file of two contigs in
 # six shards, one shard boundary crossed by a deletion; the gathered table
-# must be byte-identical to `drevel --vcf` of the whole file.  Then the
+# must be byte-identical to `drevel --vcf` of the whole file, and the
+# records of the gathered annotated VCF identical to `--annotate`'s.  Then the
 # failures: a missing index, a contig absent from the index and a failing
 # shard each stop the workflow with a clear message and no gathered table,
 # and a rerun does only what is missing.
@@ -80,6 +81,28 @@ run_workflow ok.yaml || { cat snakemake.log; fail "the workflow failed"; }
 [ "$(wc -l <calls)" -eq 6 ] || fail "expected 6 shards, ran $(wc -l <calls)"
 cmp out/table.tsv single.tsv || fail "gathered table differs from the single run"
 [ "$(grep -c $'^1\t995\t' out/table.tsv)" -eq 1 ] || fail "the deletion is not in exactly one row"
+
+# The annotated VCF: each shard annotates its records to BCF, the gather
+# joins them; the records equal a single run's annotated file, for each
+# type of the gathered file, and its index serves regions.
+"$drevel" --vcf --annotate single.bcf in.vcf.gz single-annotated.tsv
+cmp single-annotated.tsv single.tsv || fail "--annotate changed the single run's table"
+bcftools view -H single.bcf >single.records
+[ "$(wc -l <single.records)" -eq "$(($(wc -l <single.tsv) - 1))" ] || fail "single run: records lost"
+for annotated in annotated.bcf annotated.vcf.gz annotated.vcf; do
+  rm -rf out shards .snakemake calls
+  config annotate.yaml in.vcf.gz "annotate: out/$annotated"
+  run_workflow annotate.yaml || { cat snakemake.log; fail "the annotating workflow failed ($annotated)"; }
+  [ "$(wc -l <calls)" -eq 6 ] || fail "expected 6 annotating shards, ran $(wc -l <calls)"
+  grep -q -- "--annotate shards/shards/00000.bcf" calls || fail "the shards were not annotated"
+  cmp out/table.tsv single.tsv || fail "the annotating workflow's table differs ($annotated)"
+  bcftools view -H "out/$annotated" >gathered.records
+  cmp gathered.records single.records || fail "the gathered $annotated differs from the single run's"
+  if [ "$annotated" != annotated.vcf ]; then
+    [ "$(bcftools view -H -r 1:995 "out/$annotated" | cut -f 2)" = 995 ] ||
+      fail "the index of $annotated does not serve regions"
+  fi
+done
 
 # A shard that fails: the workflow fails, names its log, gathers nothing.
 rm -rf out shards .snakemake calls

@@ -1,0 +1,306 @@
+#include "annotate/vcf_annotator.h"
+
+#include <htslib/hfile.h>
+#include <htslib/hts.h>
+#include <htslib/vcf.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+
+#include "annotate/annotation_fields.h"
+#include "annotate/pipe_output.h"
+
+namespace drevel {
+
+namespace {
+
+// A kept record's size as read: its encoded columns and samples.
+size_t record_bytes(const bcf1_t* rec) { return rec->shared.l + rec->indiv.l; }
+
+}  // namespace
+
+struct vcf_annotator::impl {
+  vcf_reader* reader = nullptr;
+  bcf_hdr_t* hdr = nullptr;  // the reader's
+  annotate_options options;
+  std::vector<group_fields> fields;
+  internal::pipe_output data, index;
+  std::string index_name;  // where htslib writes the index: "/dev/fd/<pipe>"
+  htsFile* fp = nullptr;
+  // The header's contigs and IDs once the fields are declared: a BCF record
+  // may use no other.
+  int contigs = 0, ids = 0;
+  // The records of the sites read and not yet written, oldest first, and
+  // records written, kept for reuse.
+  std::deque<bcf1_t*> kept;
+  std::vector<bcf1_t*> spare;
+  size_t kept_bytes = 0;  // the encoded sizes of the records kept
+  // For --write-index: the last record's contig and position, and the
+  // contigs already left behind.
+  int last_rid = -1;
+  hts_pos_t last_pos = -1;
+  std::vector<bool> contig_done;
+
+  ~impl() {
+    close_file();
+    for (bcf1_t* r : kept) bcf_destroy(r);
+    for (bcf1_t* r : spare) bcf_destroy(r);
+  }
+
+  // Closes the htsFile (the pipes' copiers take what it flushes); false
+  // when htslib reports a failure.
+  bool close_file() {
+    if (!fp) return true;
+    int status = hts_close(fp);
+    fp = nullptr;
+    return status == 0;
+  }
+
+  bool declare(std::string* error);
+  enum class declared { no, as_written, otherwise };
+  declared declaration_of(const std::string& key) const;
+  bool check_order(const bcf1_t* rec, std::string* error);
+  std::string write_error(const internal::pipe_output& out, const std::string& what) const;
+  std::string site_of(const bcf1_t* rec) const {
+    const char* name = bcf_seqname(hdr, rec);
+    return std::string(name ? name : "?") + ":" + std::to_string(rec->pos + 1);
+  }
+};
+
+vcf_annotator::vcf_annotator() : impl_(new impl) {}
+
+vcf_annotator::~vcf_annotator() {
+  // Closing the file first: the pipes wait for every copy of their ends.
+  impl_->close_file();
+  impl_->index.abandon();
+  impl_->data.abandon();
+}
+
+// How the input declares an INFO key, if it does.
+vcf_annotator::impl::declared vcf_annotator::impl::declaration_of(const std::string& key) const {
+  int id = bcf_hdr_id2int(hdr, BCF_DT_ID, key.c_str());
+  if (!bcf_hdr_idinfo_exists(hdr, BCF_HL_INFO, id)) return declared::no;
+  if (bcf_hdr_id2type(hdr, BCF_HL_INFO, id) == BCF_HT_REAL &&
+      bcf_hdr_id2length(hdr, BCF_HL_INFO, id) == BCF_VL_FIXED &&
+      bcf_hdr_id2number(hdr, BCF_HL_INFO, id) == 1)
+    return declared::as_written;
+  return declared::otherwise;
+}
+
+bool vcf_annotator::impl::declare(std::string* error) {
+  if (!annotation_fields(options.group_names, &fields, error)) return false;
+  for (size_t g = 0; g < fields.size(); g++) {
+    const std::string* group = options.group_names ? &(*options.group_names)[g] : nullptr;
+    std::vector<std::string> lines = annotation_header_lines(fields[g], group);
+    const std::string* keys[] = {&fields[g].evidence, &fields[g].mc_se, &fields[g].F};
+    for (size_t n = 0; n < lines.size(); n++) {
+      switch (declaration_of(*keys[n])) {
+        case declared::as_written: continue;  // the input's line stays
+        case declared::otherwise:
+          *error = "--annotate: the input declares INFO/" + *keys[n] +
+                   " other than as Number=1,Type=Float, as drevel writes it; remove it first "
+                   "(bcftools annotate -x INFO/" + *keys[n] + ")";
+          return false;
+        case declared::no:
+          if (!reader->add_header_line(lines[n], error)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+std::string vcf_annotator::impl::write_error(const internal::pipe_output& out,
+                                             const std::string& what) const {
+  std::string message = options.path + ": cannot write the annotated " + what;
+  if (out.errno_value()) message += std::string(": ") + std::strerror(out.errno_value());
+  return message;
+}
+
+bool vcf_annotator::open(vcf_reader* reader, const annotate_options& options, std::string* error) {
+  impl& d = *impl_;
+  d.reader = reader;
+  d.hdr = reader->header();
+  d.options = options;
+  if (options.write_index && !indexable(options.type)) {
+    *error = "--write-index: a plain VCF cannot be indexed; name the annotated file .vcf.gz or "
+             ".bcf";
+    return false;
+  }
+  if (!d.declare(error)) return false;
+  d.contigs = d.hdr->n[BCF_DT_CTG];
+  d.ids = d.hdr->n[BCF_DT_ID];
+
+  if (!d.data.open(options.path)) {
+    *error = options.path + ": cannot create the annotated file: " + std::strerror(errno);
+    return false;
+  }
+  const std::string index_target = index_path(options.path);
+  if (options.write_index && !d.index.open(index_target)) {
+    *error = index_target + ": cannot create the index: " + std::strerror(errno);
+    return false;
+  }
+  int fd = ::dup(d.data.fd());
+  hFILE* hf = fd >= 0 ? hdopen(fd, "w") : nullptr;
+  if (!hf && fd >= 0) ::close(fd);
+  d.fp = hf ? hts_hopen(hf, options.path.c_str(), hts_write_mode(options.type)) : nullptr;
+  if (!d.fp) {
+    if (hf) hclose_abruptly(hf);
+    *error = options.path + ": cannot start the annotated file";
+    return false;
+  }
+  if (bcf_hdr_write(d.fp, d.hdr) != 0) {
+    *error = d.write_error(d.data, "file's header");
+    return false;
+  }
+  if (options.write_index) {
+    // htslib writes the index to a file name of its own choosing; the name
+    // of the pipe's end gives it the pipe.
+    d.index_name = "/dev/fd/" + std::to_string(d.index.fd());
+    if (bcf_idx_init(d.fp, d.hdr, 14, d.index_name.c_str()) != 0) {
+      *error = index_target + ": cannot start the index";
+      return false;
+    }
+    d.contig_done.assign(static_cast<size_t>(d.contigs), false);
+  }
+  return true;
+}
+
+int vcf_annotator::next(site_record* site, std::string* error) {
+  impl& d = *impl_;
+  int status = d.reader->next(site, error);
+  if (status != 1) return status;
+  bcf1_t* rec = d.reader->record();
+  if (d.options.type == annotated_file_type::bcf &&
+      (d.hdr->n[BCF_DT_CTG] != d.contigs || d.hdr->n[BCF_DT_ID] != d.ids)) {
+    std::string what = d.hdr->n[BCF_DT_CTG] != d.contigs
+                           ? "contig '" + std::string(d.hdr->id[BCF_DT_CTG][d.contigs].key) + "'"
+                           : "field '" + std::string(d.hdr->id[BCF_DT_ID][d.ids].key) + "'";
+    *error = d.options.path + ": the input's header does not declare the " + what +
+             " of site " + d.site_of(rec) +
+             ", and a BCF file holds only what its header declares: declare it (bcftools "
+             "reheader or annotate -h), or annotate to .vcf or .vcf.gz";
+    return -1;
+  }
+  bcf1_t* copy;
+  if (d.spare.empty()) {
+    copy = bcf_init();
+  } else {
+    copy = d.spare.back();
+    d.spare.pop_back();
+  }
+  if (!copy || bcf_copy(copy, rec) == nullptr) {
+    if (copy) bcf_destroy(copy);
+    *error = d.options.path + ": out of memory keeping the record of site " + d.site_of(rec);
+    return -1;
+  }
+  d.kept.push_back(copy);
+  d.kept_bytes += record_bytes(copy);
+  return 1;
+}
+
+bool vcf_annotator::holding_too_much() const {
+  return impl_->kept_bytes > impl_->options.max_kept_bytes;
+}
+
+std::vector<std::string> vcf_annotator::take_warnings() { return impl_->reader->take_warnings(); }
+
+// An index needs each contig's records together, by increasing position.
+bool vcf_annotator::impl::check_order(const bcf1_t* rec, std::string* error) {
+  if (rec->rid == last_rid && rec->pos >= last_pos) {
+    last_pos = rec->pos;
+    return true;
+  }
+  bool sorted = rec->rid != last_rid;
+  if (sorted && rec->rid >= 0 && static_cast<size_t>(rec->rid) < contig_done.size())
+    sorted = !contig_done[rec->rid];
+  if (!sorted) {
+    *error = options.path + ": cannot index the annotated file: the input is not sorted (site " +
+             site_of(rec) + " comes after " +
+             std::string(bcf_hdr_id2name(hdr, last_rid)) + ":" + std::to_string(last_pos + 1) +
+             "); sort it first (bcftools sort) or leave out --write-index";
+    return false;
+  }
+  if (last_rid >= 0) {
+    if (static_cast<size_t>(last_rid) >= contig_done.size()) contig_done.resize(last_rid + 1);
+    contig_done[last_rid] = true;
+  }
+  last_rid = rec->rid;
+  last_pos = rec->pos;
+  return true;
+}
+
+bool vcf_annotator::write(const site_record& site, const site_evidence& evidence,
+                          std::string* error) {
+  impl& d = *impl_;
+  if (d.kept.empty() || !d.fp) {
+    *error = d.options.path + ": a site came back without its record (site " + site.chrom + ":" +
+             std::to_string(site.pos) + ")";
+    return false;
+  }
+  bcf1_t* rec = d.kept.front();
+  d.kept.pop_front();
+  d.kept_bytes -= record_bytes(rec);
+  d.spare.push_back(rec);
+  if (d.data.failed()) {
+    *error = d.write_error(d.data, "file");
+    return false;
+  }
+  for (size_t g = 0; g < d.fields.size() && g < evidence.groups.size(); g++) {
+    const group_values values = annotation_values(evidence.groups[g]);
+    const std::pair<const std::string*, const std::optional<float>*> set[] = {
+        {&d.fields[g].evidence, &values.evidence},
+        {&d.fields[g].mc_se, &values.mc_se},
+        {&d.fields[g].F, &values.F}};
+    for (const auto& field : set) {
+      const std::optional<float>& v = *field.second;
+      // No value: no field, and none left from an earlier annotation.
+      int status = v ? bcf_update_info_float(d.hdr, rec, field.first->c_str(), &*v, 1)
+                     : bcf_update_info_float(d.hdr, rec, field.first->c_str(), nullptr, 0);
+      if (status != 0) {
+        *error = d.options.path + ": cannot set INFO/" + *field.first + " at site " +
+                 d.site_of(rec);
+        return false;
+      }
+    }
+  }
+  if (d.options.write_index && !d.check_order(rec, error)) return false;
+  if (bcf_write(d.fp, d.hdr, rec) != 0) {
+    *error = d.data.failed() ? d.write_error(d.data, "file")
+                             : d.options.path + ": cannot write the record of site " +
+                                   d.site_of(rec);
+    return false;
+  }
+  return true;
+}
+
+bool vcf_annotator::commit(std::string* error) {
+  impl& d = *impl_;
+  if (!d.fp) {
+    *error = d.options.path + ": the annotated file is not open";
+    return false;
+  }
+  const std::string index_target = index_path(d.options.path);
+  if (d.options.write_index && bcf_idx_save(d.fp) != 0) {
+    *error = index_target + ": cannot write the index";
+    return false;
+  }
+  if (!d.close_file()) {
+    *error = d.write_error(d.data, "file");
+    return false;
+  }
+  // The file first: a failure before the index is renamed leaves at worst
+  // an earlier index, older than the file, which htslib warns about.
+  if (!d.data.commit()) {
+    *error = d.write_error(d.data, "file");
+    return false;
+  }
+  if (d.options.write_index && !d.index.commit()) {
+    *error = d.write_error(d.index, "file's index");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace drevel
