@@ -6,6 +6,7 @@
 #define DREVEL_FAST_DRAW_DRAW_WALKER_H
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "fast/bounds/rejection_table.h"
@@ -19,8 +20,12 @@ namespace drevel {
 class draw_walker {
  public:
   // A walker from state X; one walker is asked either for walk or for
-  // walk_rejections, never both.
-  draw_walker(const draw_plan& plan, uint64_t X, simd_path path);
+  // walk_rejections, never both.  tables: the rejection tables of the
+  // plan's rejection cells to fill and read, kept by the caller so that
+  // walkers taking turns over one run fill each bin once (only one walker
+  // may use them at a time); null: the walker keeps its own.
+  draw_walker(const draw_plan& plan, uint64_t X, simd_path path,
+              rejection_tables* tables = nullptr);
 
   // Walks the next draw: products into G[0..np), deviates into G[np..c);
   // *X_start and *X_end are the states before its first and after its last
@@ -37,7 +42,8 @@ class draw_walker {
 
   // A walker on a stream that another thread generates (walk_rejections
   // only); throws stream_stopped when the stream stops.
-  draw_walker(const draw_plan& plan, const shared_stream& stream, simd_path path);
+  draw_walker(const draw_plan& plan, const shared_stream& stream, simd_path path,
+              rejection_tables* tables = nullptr);
 
   // The position the next draw starts from.
   int64_t position() const { return pos_; }
@@ -58,7 +64,8 @@ class draw_walker {
 
   const draw_plan& plan_;
   uniform_ring ring_;
-  rejection_tables tables_;
+  std::unique_ptr<rejection_tables> own_tables_;
+  rejection_tables* tables_;
   std::vector<walk_step> steps_;
   std::vector<int64_t> accepted_;  // a cluster's accepted attempt positions
   std::vector<double> scratch_;  // a run's uniforms where they wrap round the ring

@@ -44,9 +44,9 @@ struct draw_ring {
 namespace {
 
 void walker_thread(const draw_plan& plan, const shared_stream& stream, simd_path path,
-                   draw_ring& ring, int64_t* literal_tests) {
+                   rejection_tables* tables, draw_ring& ring, int64_t* literal_tests) {
   try {
-    draw_walker walker(plan, stream, path);
+    draw_walker walker(plan, stream, path, tables);
     for (int64_t n = 0;; n++) {
       int spins = 0;
       while (n - ring.consumed.load(std::memory_order_acquire) >= slots) {
@@ -86,7 +86,7 @@ int stream_size_log2(const draw_plan& plan) {
 using namespace two_threads_detail;
 
 two_thread_draws::two_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X,
-                                   simd_path path, int stream_log2)
+                                   simd_path path, int stream_log2, rejection_tables* tables)
     : plan_(plan),
       decider_(decider),
       ring_(new draw_ring(plan)),
@@ -94,7 +94,7 @@ two_thread_draws::two_thread_draws(const draw_plan& plan, draw_decider& decider,
       G_(static_cast<size_t>(plan.c)),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 5),
       X_end_(X),
-      walker_(walker_thread, std::cref(plan), std::cref(stream_), path, std::ref(*ring_),
+      walker_(walker_thread, std::cref(plan), std::cref(stream_), path, tables, std::ref(*ring_),
               &walker_tests_) {}
 
 two_thread_draws::~two_thread_draws() { finish(); }

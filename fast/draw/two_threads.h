@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "fast/bounds/rejection_table.h"
 #include "fast/draw/draw_decider.h"
 #include "fast/draw/draw_plan.h"
 #include "fast/stream/cpu_dispatch.h"
@@ -34,9 +35,11 @@ class two_thread_draws {
 
   // Starts the walker on draws of `plan` from state X; stream_log2 > 0 sets
   // the shared stream's size (2^stream_log2 positions) instead of the one
-  // chosen from the plan.  plan and decider must outlive it.
+  // chosen from the plan.  tables: the run's rejection tables, which the
+  // walker thread fills and reads until finish() (null: its own).  plan,
+  // decider and tables must outlive it.
   two_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X, simd_path path,
-                   int stream_log2 = 0);
+                   int stream_log2 = 0, rejection_tables* tables = nullptr);
   // Stops and joins the walker.
   ~two_thread_draws();
   two_thread_draws(const two_thread_draws&) = delete;
