@@ -37,7 +37,9 @@ struct stretch_of {
   bool source_ended = false;  // the source itself ended the stretch (a split that gave up)
   int next_hit() {
     if (left <= 0) return -1;
-    if (taken % 16 == 15 && std::chrono::steady_clock::now() >= deadline) return -1;
+    if (taken % 16 == 15 && deadline != std::chrono::steady_clock::time_point::max() &&
+        std::chrono::steady_clock::now() >= deadline)
+      return -1;
     int hit = source.next_hit();
     if (hit < 0) {
       source_ended = true;
