@@ -198,10 +198,11 @@ void draw_walker::walk_rejections(double* R, int64_t* run_positions, int64_t* st
 }
 
 void products_at(const draw_plan& plan, const double* U, int64_t mask,
-                 const int64_t* run_positions, double* P, double* scratch) {
-  for (const product_run& run : plan.runs) {
-    int64_t p = *run_positions++;
-    run_products(plan, run, run_window(U, mask, p, run.uniforms, scratch), P);
+                 const int64_t* run_positions, double* P, double* scratch, size_t first_run,
+                 size_t end_run) {
+  for (size_t r = first_run; r < end_run; r++) {
+    const product_run& run = plan.runs[r];
+    run_products(plan, run, run_window(U, mask, run_positions[r], run.uniforms, scratch), P);
   }
 }
 

@@ -72,12 +72,14 @@ class draw_walker {
   int64_t pos_ = 0;
 };
 
-// The products of the product-branch cells into P (kernel layout), from
-// the uniforms U (a ring with the given mask and one slot of 1.0 after it)
-// and the position before each product run; scratch holds at least
+// The products of the product-branch cells of runs first_run..end_run-1
+// into P (kernel layout), from the uniforms U (a ring with the given mask
+// and one slot of 1.0 after it) and the position before each product run
+// (run_positions[r] for run r); scratch holds at least
 // plan.max_run_uniforms + 1 values, for runs that wrap round the ring.
 void products_at(const draw_plan& plan, const double* U, int64_t mask,
-                 const int64_t* run_positions, double* P, double* scratch);
+                 const int64_t* run_positions, double* P, double* scratch, size_t first_run,
+                 size_t end_run);
 
 }  // namespace drevel
 

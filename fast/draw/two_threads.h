@@ -2,9 +2,10 @@
 // draw loop (evidence/draw_loop.h).  The caller's thread generates the
 // uniform stream for both (shared_stream); a walker thread takes every
 // draw's rejection-branch deviates, which must be walked in stream order,
-// and records where each product run starts; the caller's thread reads the
-// product runs there, evaluates the kernel and decides the hits in draw
-// order, exactly as on one thread.  The two meet in a ring of draw records;
+// records where each product run starts and forms the products of the
+// first few runs, as many as even out the two threads' work; the caller's
+// thread forms the other runs' products, evaluates the kernel and decides
+// the hits in draw order, exactly as on one thread.  The two meet in a ring of draw records;
 // the walker may run ahead by the ring's length, and draws it walked past
 // the stopping point are discarded.
 #ifndef DREVEL_FAST_DRAW_TWO_THREADS_H
