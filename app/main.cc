@@ -11,6 +11,7 @@
 #include "app/genepop_main.h"
 #include "app/plot_main.h"
 #include "app/vcf_main.h"
+#include "fast/fast_engine.h"
 #include "numeric/nrutil.h"
 
 using namespace drevel;
@@ -43,7 +44,11 @@ static const char* const help_text =
     "                         the direct evaluation, kept as a cross-check: both\n"
     "                         write the same result file, byte for byte\n"
     "  --threads N            threads of the fast engine (default: one per core);\n"
-    "                         the result file is the same for every N\n"
+    "                         the result file is the same for every N; with 2 or\n"
+    "                         more, a large locus runs on two threads for the\n"
+    "                         stretches of the run where timing shows they draw\n"
+    "                         faster than one\n"
+    "  --verbose              say on stderr which the fast engine ran, and why\n"
     "  -h, --help             print this help and exit\n"
     "  --version              print the version and exit\n"
     "\n";
@@ -186,7 +191,11 @@ int main(int argc, char** argv) {
   engine_choice engine;
   engine.engine = cl.tuning.engine;
   engine.threads = thread_count(cl);
+  fast_stats stats;
+  engine.stats = &stats;
   CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision, engine);
+  if (cl.verbose && engine.engine == mc_engine::fast)
+    std::fprintf(stderr, "drevel: fast engine, %s\n", stats.driver.c_str());
 
   int status = write_file_atomically(files[2], format_result(E, L_max, L_hyp, m, h, c));
   free_vector(alpha, 0, c);

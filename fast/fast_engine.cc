@@ -19,6 +19,8 @@ double evidag_fast(const double* alpha, double L_hyp, int32_t maxmc, int32_t min
     stats->draws = n;
     stats->kernel_replays = counts.kernel_replays;
     stats->literal_tests = counts.literal_tests;
+    stats->two_thread_draws = counts.two_thread_draws;
+    stats->driver = counts.driver;
   }
   return r;
 }

@@ -13,6 +13,7 @@
 #define DREVEL_FAST_FAST_ENGINE_H
 
 #include <cstdint>
+#include <string>
 
 #include "random/rand48.h"
 
@@ -21,7 +22,9 @@ namespace drevel {
 struct fast_options {
   // Threads: 1 runs everything on the caller's thread; 2 or more let the
   // engine use a second thread for loci large enough to gain from it (more
-  // than 2 are not used).  The result is the same for every count.
+  // than 2 are not used), for the stretches of the run where timing shows
+  // that two threads draw faster than one.  The result is the same for
+  // every count.
   int threads = 1;
 };
 
@@ -30,6 +33,8 @@ struct fast_stats {
   int64_t draws = 0;
   int64_t kernel_replays = 0;  // draws evaluated literally (bound or range)
   int64_t literal_tests = 0;   // rejection attempts decided by log and exp
+  int64_t two_thread_draws = 0;  // draws taken on two threads
+  std::string driver;  // which driver ran and why, one line (for --verbose)
 };
 
 // evidag_mtcar(alpha, L_hyp, maxmc, minmc, precision, c, state, draws) with

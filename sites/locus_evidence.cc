@@ -18,7 +18,7 @@ void locus_evidence(int k, int c, const double* alpha, double* m, double* h, dou
   } else {
     fast_options fast;
     fast.threads = engine.threads < 1 ? 1 : engine.threads;
-    r = evidag_fast(alpha, *L_hyp, maxmc, minmc, precision, c, state, draws, fast);
+    r = evidag_fast(alpha, *L_hyp, maxmc, minmc, precision, c, state, draws, fast, engine.stats);
   }
   *E = 1 - r;
 }

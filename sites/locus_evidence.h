@@ -12,6 +12,8 @@
 
 namespace drevel {
 
+struct fast_stats;  // fast/fast_engine.h
+
 // Both engines give the same estimate, draw count and final stream state:
 // fast is the default, literal the direct evaluation kept as a cross-check.
 enum class mc_engine { fast, literal };
@@ -19,6 +21,7 @@ enum class mc_engine { fast, literal };
 struct engine_choice {
   mc_engine engine = mc_engine::fast;
   int threads = 1;  // threads of the fast engine for this locus (>= 1)
+  fast_stats* stats = nullptr;  // when not null, receives what the fast engine did
 };
 
 // alpha: the parameter vector (cells 1..c, count + 1.0001 each), read only;

@@ -1,5 +1,5 @@
 // The error model every bound of the fast engine rests on
-// (docs/fast-engine.md, "Assumptions about the C library"): the C library's
+// (docs/fast-engine.md, "The error model"): the C library's
 // log and exp are taken to be within a relative error fast_eps of the exact
 // functions for normal results, and u is the unit roundoff of double.
 #ifndef DREVEL_FAST_BOUNDS_ERROR_MODEL_H

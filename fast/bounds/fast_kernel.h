@@ -3,7 +3,7 @@
 //   L = sum d ln(G/S) = sum d ln G - D ln S,  D = sum d,
 // which is LogDNFunc of the normalised draw up to rounding.  The evaluation
 // also reports the magnitudes that the draw's error bound needs
-// (kernel_bound.h; docs/fast-engine.md, "The kernel bound").
+// (kernel_bound.h; docs/fast-engine.md, "The kernel" and "The kernel bound").
 #ifndef DREVEL_FAST_BOUNDS_FAST_KERNEL_H
 #define DREVEL_FAST_BOUNDS_FAST_KERNEL_H
 

@@ -1,5 +1,5 @@
 // The bound B on |L_fast - L_literal| of one draw (docs/fast-engine.md, "The
-// kernel bound" and "Grouped product cells"): every term of
+// kernel bound" and "The grouped cells' term"): every term of
 //   B = 8 (eps + gamma_{c+2}) (D + A) + extra,
 //   extra = 2.2 eps_s D                        (product cells by fast_log_short)
 //         + 8 eps sum_g |d_g| + 2u (D_p + A~)  (product cells grouped by d)

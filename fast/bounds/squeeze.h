@@ -5,8 +5,8 @@
 // with t = am ln(x/am) - s y, so it needs no exponential; its three
 // logarithms are independent (short dependency chains) and come from a
 // table (no division).  The comparison is widened by a bound that covers
-// these logarithms' errors and the library's (docs/fast-engine.md,
-// "The rejection test"); an attempt inside the band is left undecided, for
+// these logarithms' errors and the library's (docs/fast-engine.md, "The
+// log-domain squeeze"); an attempt inside the band is left undecided, for
 // the caller to decide with the library's log and exp (literal_acceptance).
 #ifndef DREVEL_FAST_BOUNDS_SQUEEZE_H
 #define DREVEL_FAST_BOUNDS_SQUEEZE_H

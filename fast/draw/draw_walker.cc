@@ -6,18 +6,22 @@
 
 namespace drevel {
 
-draw_walker::draw_walker(const draw_plan& plan, uint64_t X, simd_path path)
+draw_walker::draw_walker(const draw_plan& plan, uint64_t X, simd_path path,
+                         rejection_tables* tables)
     : plan_(plan),
       ring_(X, plan.max_run_uniforms + 8, path, 1024, !plan.rejection.empty()),
-      tables_(plan.rejection),
+      own_tables_(tables ? nullptr : new rejection_tables(plan.rejection)),
+      tables_(tables ? tables : own_tables_.get()),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {
   make_steps();
 }
 
-draw_walker::draw_walker(const draw_plan& plan, const shared_stream& stream, simd_path path)
+draw_walker::draw_walker(const draw_plan& plan, const shared_stream& stream, simd_path path,
+                         rejection_tables* tables)
     : plan_(plan),
       ring_(stream, path, !plan.rejection.empty()),
-      tables_(plan.rejection),
+      own_tables_(tables ? nullptr : new rejection_tables(plan.rejection)),
+      tables_(tables ? tables : own_tables_.get()),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {
   make_steps();
 }
@@ -100,7 +104,7 @@ void draw_walker::rejection_cluster(const walk_step& step, double* R, int64_t& p
   const double* U = ring_.uniforms();
   const uint32_t* words = ring_.attempt_words();
   const int64_t mask = ring_.mask();
-  const rejection_bounds* table = tables_.entries(first);  // cell j's
+  const rejection_bounds* table = tables_->entries(first);  // cell j's
   int64_t* accepted = accepted_.data();
   int64_t q = p;
   int j = 0;
@@ -115,7 +119,8 @@ void draw_walker::rejection_cluster(const walk_step& step, double* R, int64_t& p
     int decided = accept | (t >= b.hi);
     if (__builtin_expect(!decided, 0)) {
       const rejection_cell& cell = plan_.rejection[static_cast<size_t>(first + j)];
-      if (!tables_.filled(first + j, static_cast<int>(bin))) tables_.fill(first + j, static_cast<int>(bin));
+      if (!tables_->filled(first + j, static_cast<int>(bin)))
+        tables_->fill(first + j, static_cast<int>(bin));
       double u1 = U[(q + 1) & mask], u2 = U[(q + 2) & mask];
       double y = ((u2 + u2) - 1) / ((u1 + u1) - 1);
       double x = cell.s * y + cell.am;
@@ -193,10 +198,11 @@ void draw_walker::walk_rejections(double* R, int64_t* run_positions, int64_t* st
 }
 
 void products_at(const draw_plan& plan, const double* U, int64_t mask,
-                 const int64_t* run_positions, double* P, double* scratch) {
-  for (const product_run& run : plan.runs) {
-    int64_t p = *run_positions++;
-    run_products(plan, run, run_window(U, mask, p, run.uniforms, scratch), P);
+                 const int64_t* run_positions, double* P, double* scratch, size_t first_run,
+                 size_t end_run) {
+  for (size_t r = first_run; r < end_run; r++) {
+    const product_run& run = plan.runs[r];
+    run_products(plan, run, run_window(U, mask, run_positions[r], run.uniforms, scratch), P);
   }
 }
 

@@ -6,6 +6,7 @@
 #define DREVEL_FAST_DRAW_DRAW_WALKER_H
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "fast/bounds/rejection_table.h"
@@ -19,8 +20,12 @@ namespace drevel {
 class draw_walker {
  public:
   // A walker from state X; one walker is asked either for walk or for
-  // walk_rejections, never both.
-  draw_walker(const draw_plan& plan, uint64_t X, simd_path path);
+  // walk_rejections, never both.  tables: the rejection tables of the
+  // plan's rejection cells to fill and read, kept by the caller so that
+  // walkers taking turns over one run fill each bin once (only one walker
+  // may use them at a time); null: the walker keeps its own.
+  draw_walker(const draw_plan& plan, uint64_t X, simd_path path,
+              rejection_tables* tables = nullptr);
 
   // Walks the next draw: products into G[0..np), deviates into G[np..c);
   // *X_start and *X_end are the states before its first and after its last
@@ -37,7 +42,8 @@ class draw_walker {
 
   // A walker on a stream that another thread generates (walk_rejections
   // only); throws stream_stopped when the stream stops.
-  draw_walker(const draw_plan& plan, const shared_stream& stream, simd_path path);
+  draw_walker(const draw_plan& plan, const shared_stream& stream, simd_path path,
+              rejection_tables* tables = nullptr);
 
   // The position the next draw starts from.
   int64_t position() const { return pos_; }
@@ -58,19 +64,22 @@ class draw_walker {
 
   const draw_plan& plan_;
   uniform_ring ring_;
-  rejection_tables tables_;
+  std::unique_ptr<rejection_tables> own_tables_;
+  rejection_tables* tables_;
   std::vector<walk_step> steps_;
   std::vector<int64_t> accepted_;  // a cluster's accepted attempt positions
   std::vector<double> scratch_;  // a run's uniforms where they wrap round the ring
   int64_t pos_ = 0;
 };
 
-// The products of the product-branch cells into P (kernel layout), from
-// the uniforms U (a ring with the given mask and one slot of 1.0 after it)
-// and the position before each product run; scratch holds at least
+// The products of the product-branch cells of runs first_run..end_run-1
+// into P (kernel layout), from the uniforms U (a ring with the given mask
+// and one slot of 1.0 after it) and the position before each product run
+// (run_positions[r] for run r); scratch holds at least
 // plan.max_run_uniforms + 1 values, for runs that wrap round the ring.
 void products_at(const draw_plan& plan, const double* U, int64_t mask,
-                 const int64_t* run_positions, double* P, double* scratch);
+                 const int64_t* run_positions, double* P, double* scratch, size_t first_run,
+                 size_t end_run);
 
 }  // namespace drevel
 

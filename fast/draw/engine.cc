@@ -1,7 +1,11 @@
 // The fast engine's run.
 #include "fast/draw/engine.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include "evidence/monte_carlo.h"
+#include "fast/bounds/rejection_table.h"
 #include "fast/draw/draw_decider.h"
 #include "fast/draw/draw_plan.h"
 #include "fast/draw/one_thread.h"
@@ -20,6 +24,58 @@ bool shapes_valid(const double* alpha, int c) {
   return true;
 }
 
+// A draw source for a stretch of a run: at most `left` draws, and none
+// once the clock has passed `deadline` (read every 16 draws: a draw of a
+// locus that may take the split costs far more than reading the clock).
+template <class Source>
+struct stretch_of {
+  static constexpr bool may_end = true;
+  Source& source;
+  int64_t left;
+  std::chrono::steady_clock::time_point deadline;
+  int64_t taken = 0;
+  bool source_ended = false;  // the source itself ended the stretch (a split that gave up)
+  int next_hit() {
+    if (left <= 0) return -1;
+    if (taken % 16 == 15 && deadline != std::chrono::steady_clock::time_point::max() &&
+        std::chrono::steady_clock::now() >= deadline)
+      return -1;
+    int hit = source.next_hit();
+    if (hit < 0) {
+      source_ended = true;
+      return -1;
+    }
+    left--;
+    taken++;
+    return hit;
+  }
+};
+
+// Whether the locus may take the split; if not, *why says so.
+bool split_possible(const draw_plan& plan, int c, const engine_options& options,
+                    std::string* why) {
+  char line[160];
+  if (options.threads < 2) {
+    *why = "one thread: one thread asked for";
+    return false;
+  }
+  if (c < options.pipeline_min_cells) {
+    std::snprintf(line, sizeof line,
+                  "one thread: %d cells, too few for two threads (they need %d)", c,
+                  options.pipeline_min_cells);
+    *why = line;
+    return false;
+  }
+  if (plan.np < options.pipeline_min_product_share * c) {
+    std::snprintf(line, sizeof line,
+                  "one thread: %d of %d cells take the product branch, too few for two threads",
+                  plan.np, c);
+    *why = line;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 double run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, int c,
@@ -31,30 +87,49 @@ double run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, i
   const simd_path path = choose_simd_path(options.portable);
   const draw_plan plan = make_draw_plan(alpha, c);
   draw_decider decider(plan, path, alpha, L_hyp);
+  // One set of tables for every walker of the run: a walker fills a bin on
+  // first use, and the drivers take turns.
+  rejection_tables tables(plan.rejection);
   uint64_t X = rand48_access::get(state);
   mc_run run;
   int64_t literal_tests = 0;
-  bool done = false;
-  if (options.threads >= 2 && c >= options.pipeline_min_cells &&
-      plan.np >= options.pipeline_min_product_share * c) {
-    two_thread_draws two(plan, decider, X, path, options.stream_log2);
-    done = run_draws(two, rule, run);
-    X = two.state();
-    literal_tests += two.finish();
-  }
-  // One thread, or the rest of a run whose split ended, from the last draw
-  // counted.
-  if (!done) {
-    one_thread_draws one(plan, decider, X, path);
-    run_draws(one, rule, run);
-    X = one.state();
-    literal_tests += one.literal_tests();
+  std::string why;
+  const bool split = split_possible(plan, c, options, &why);
+  driver_schedule schedule(split ? options.schedule : schedule_policy::timed,
+                           options.alternate_draws);
+  if (!split) schedule.split_ended();  // one thread throughout
+  for (bool done = false; !done;) {
+    const stretch s = schedule.next();
+    const int64_t before = run.draws;
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline =
+        s.seconds > 1e6 ? std::chrono::steady_clock::time_point::max()
+                        : start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                      std::chrono::duration<double>(s.seconds));
+    if (s.driver == draw_driver::two_threads) {
+      two_thread_draws two(plan, decider, X, path, options.stream_log2, &tables);
+      stretch_of<two_thread_draws> source{two, s.draws, deadline};
+      done = run_draws(source, rule, run);
+      X = two.state();
+      literal_tests += two.finish();
+      if (!done && source.source_ended) schedule.split_ended();
+    } else {
+      one_thread_draws one(plan, decider, X, path, &tables);
+      stretch_of<one_thread_draws> source{one, s.draws, deadline};
+      done = run_draws(source, rule, run);
+      X = one.state();
+      literal_tests += one.literal_tests();
+    }
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    schedule.done(s, run.draws - before, seconds.count());
   }
   rand48_access::set(state, X);
   if (draws) *draws = run.draws;
   if (counts) {
     counts->kernel_replays = decider.replays();
     counts->literal_tests = literal_tests;
+    counts->two_thread_draws = schedule.draws_on(draw_driver::two_threads);
+    counts->driver = split ? describe_schedule(schedule, run.draws) : why;
   }
   return run.check.r;
 }

@@ -6,18 +6,23 @@
 #define DREVEL_FAST_DRAW_ENGINE_H
 
 #include <cstdint>
+#include <string>
 
 #include "evidence/draw_loop.h"
+#include "fast/draw/driver_schedule.h"
 #include "random/rand48.h"
 
 namespace drevel {
 namespace fast_internal {
 
 struct engine_options {
-  // Threads: 1 runs everything on the caller's thread; 2 or more split each
-  // draw between a thread that walks the rejection-branch cells and the
-  // caller's, which does the rest (more than 2 are not used).
+  // Threads: 1 runs everything on the caller's thread; 2 or more may split
+  // each draw between a thread that walks the rejection-branch cells and
+  // the caller's, which does the rest (more than 2 are not used), as the
+  // schedule decides (driver_schedule.h).
   int threads = 1;
+  schedule_policy schedule = schedule_policy::timed;
+  int64_t alternate_draws = 100;  // the alternate schedule's stretch
   bool portable = false;  // true: never the AVX2 path, even where available
   // Loci with fewer cells run on one thread whatever `threads` says: their
   // draws are too short to pay for the hand-over between cores.
@@ -35,6 +40,8 @@ struct engine_options {
 struct engine_counts {
   int64_t kernel_replays = 0;  // draws evaluated literally (bound or range)
   int64_t literal_tests = 0;   // rejection attempts decided by log and exp
+  int64_t two_thread_draws = 0;  // draws taken on two threads
+  std::string driver;  // which driver ran and why, one line
 };
 
 // evidag_fast with the internal options: the same result, *draws and final

@@ -18,9 +18,11 @@ class one_thread_draws {
  public:
   static constexpr bool may_end = false;
 
-  // Draws of `plan` from state X on; plan and decider must outlive it.
-  one_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X, simd_path path)
-      : decider_(decider), walker_(plan, X, path), G_(static_cast<size_t>(plan.c)), X_(X) {}
+  // Draws of `plan` from state X on; plan and decider (and tables, the
+  // run's rejection tables, or null for the walker's own) must outlive it.
+  one_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X, simd_path path,
+                   rejection_tables* tables = nullptr)
+      : decider_(decider), walker_(plan, X, path, tables), G_(static_cast<size_t>(plan.c)), X_(X) {}
 
   int next_hit() {
     uint64_t X0;

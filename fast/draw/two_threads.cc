@@ -20,19 +20,58 @@ inline void wait_a_little(int& spins) {
   std::this_thread::yield();
 }
 
+// How many of the product runs, from the first, the walker takes besides
+// the rejection-branch cells, so that the two threads' work per draw is
+// about even.  The weights are instructions per unit of work, measured
+// with callgrind on the twenty-allele locus: the walker's rejection-branch
+// cell (its attempts, their words and their tables), the caller's uniform
+// (generated in chunks), product uniform (a factor of a product) and cell
+// (its logarithm in the kernel).  A rejection cell takes about 4 uniforms.
+size_t walker_product_runs(const draw_plan& plan) {
+  const double per_rejection_cell = 306, per_uniform = 6.6, per_product_uniform = 6.4,
+               per_cell = 18.5;
+  double product_uniforms = 0;
+  for (const product_run& run : plan.runs) product_uniforms += run.uniforms;
+  const double nrej = static_cast<double>(plan.rejection.size());
+  double walker = per_rejection_cell * nrej;
+  double caller = per_uniform * (product_uniforms + 4 * nrej) +
+                  per_product_uniform * product_uniforms + per_cell * plan.c;
+  size_t k = 0;
+  while (k < plan.runs.size()) {
+    double move = per_product_uniform * plan.runs[k].uniforms;
+    if (walker + move > caller - move) break;
+    walker += move;
+    caller -= move;
+    k++;
+  }
+  return k;
+}
+
 struct draw_ring {
   explicit draw_ring(const draw_plan& plan)
       : nrej(static_cast<size_t>(plan.c - plan.np)),
         nruns(plan.runs.size()),
+        np(static_cast<size_t>(plan.np)),
+        walker_runs(walker_product_runs(plan)),
         X_start(slots),
         X_end(slots),
         start(slots),
         R(slots * nrej),
-        run_positions(slots * nruns) {}
-  const size_t nrej, nruns;
+        P(slots * np),
+        run_positions(slots * nruns) {
+    for (size_t r = 0; r < walker_runs; r++) {
+      const product_run& run = plan.runs[r];
+      for (int i = run.first; i < run.first + run.count; i++)
+        walker_slots.push_back(plan.product_cells[static_cast<size_t>(i)].slot);
+    }
+  }
+  const size_t nrej, nruns, np;
+  const size_t walker_runs;  // product runs 0..walker_runs-1 are the walker's
+  std::vector<int> walker_slots;  // their cells' kernel slots
   std::vector<uint64_t> X_start, X_end;
   std::vector<int64_t> start;  // each draw's first position
   std::vector<double> R;
+  std::vector<double> P;  // each draw's products of the walker's runs, at their kernel slots
   std::vector<int64_t> run_positions;
   alignas(64) std::atomic<int64_t> written{0};   // draws the walker has published
   alignas(64) std::atomic<int64_t> consumed{0};  // draws the evaluator is done with
@@ -44,9 +83,10 @@ struct draw_ring {
 namespace {
 
 void walker_thread(const draw_plan& plan, const shared_stream& stream, simd_path path,
-                   draw_ring& ring, int64_t* literal_tests) {
+                   rejection_tables* tables, draw_ring& ring, int64_t* literal_tests) {
   try {
-    draw_walker walker(plan, stream, path);
+    draw_walker walker(plan, stream, path, tables);
+    std::vector<double> scratch(static_cast<size_t>(plan.max_run_uniforms) + 5);
     for (int64_t n = 0;; n++) {
       int spins = 0;
       while (n - ring.consumed.load(std::memory_order_acquire) >= slots) {
@@ -56,9 +96,13 @@ void walker_thread(const draw_plan& plan, const shared_stream& stream, simd_path
       if (ring.stop.load(std::memory_order_relaxed)) return;
       ring.walker_at.store(walker.position(), std::memory_order_release);
       size_t s = static_cast<size_t>(n % slots);
-      walker.walk_rejections(ring.R.data() + s * ring.nrej,
-                             ring.run_positions.data() + s * ring.nruns, &ring.start[s],
+      int64_t* run_positions = ring.run_positions.data() + s * ring.nruns;
+      walker.walk_rejections(ring.R.data() + s * ring.nrej, run_positions, &ring.start[s],
                              &ring.X_start[s], &ring.X_end[s], literal_tests);
+      // Its draw's uniforms are all there now, and stay until the draw is
+      // consumed.
+      products_at(plan, stream.uniforms(), stream.mask(), run_positions,
+                  ring.P.data() + s * ring.np, scratch.data(), 0, ring.walker_runs);
       ring.written.store(n + 1, std::memory_order_release);
     }
   } catch (const stream_stopped&) {
@@ -86,7 +130,7 @@ int stream_size_log2(const draw_plan& plan) {
 using namespace two_threads_detail;
 
 two_thread_draws::two_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X,
-                                   simd_path path, int stream_log2)
+                                   simd_path path, int stream_log2, rejection_tables* tables)
     : plan_(plan),
       decider_(decider),
       ring_(new draw_ring(plan)),
@@ -94,7 +138,7 @@ two_thread_draws::two_thread_draws(const draw_plan& plan, draw_decider& decider,
       G_(static_cast<size_t>(plan.c)),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 5),
       X_end_(X),
-      walker_(walker_thread, std::cref(plan), std::cref(stream_), path, std::ref(*ring_),
+      walker_(walker_thread, std::cref(plan), std::cref(stream_), path, tables, std::ref(*ring_),
               &walker_tests_) {}
 
 two_thread_draws::~two_thread_draws() { finish(); }
@@ -136,9 +180,11 @@ int two_thread_draws::next_hit() {
   }
   size_t s = static_cast<size_t>(N_ % slots);
   products_at(plan_, stream_.uniforms(), stream_.mask(), ring.run_positions.data() + s * ring.nruns,
-              G_.data(), scratch_.data());
+              G_.data(), scratch_.data(), ring.walker_runs, ring.nruns);
+  const double* P = ring.P.data() + s * ring.np;
+  for (int slot : ring.walker_slots) G_[static_cast<size_t>(slot)] = P[slot];
   const double* R = ring.R.data() + s * ring.nrej;
-  for (size_t i = 0; i < ring.nrej; i++) G_[static_cast<size_t>(plan_.np) + i] = R[i];
+  for (size_t i = 0; i < ring.nrej; i++) G_[ring.np + i] = R[i];
   uint64_t X_start = ring.X_start[s];
   X_end_ = ring.X_end[s];
   N_ = N_ + 1;

@@ -2,9 +2,10 @@
 // draw loop (evidence/draw_loop.h).  The caller's thread generates the
 // uniform stream for both (shared_stream); a walker thread takes every
 // draw's rejection-branch deviates, which must be walked in stream order,
-// and records where each product run starts; the caller's thread reads the
-// product runs there, evaluates the kernel and decides the hits in draw
-// order, exactly as on one thread.  The two meet in a ring of draw records;
+// records where each product run starts and forms the products of the
+// first few runs, as many as even out the two threads' work; the caller's
+// thread forms the other runs' products, evaluates the kernel and decides
+// the hits in draw order, exactly as on one thread.  The two meet in a ring of draw records;
 // the walker may run ahead by the ring's length, and draws it walked past
 // the stopping point are discarded.
 #ifndef DREVEL_FAST_DRAW_TWO_THREADS_H
@@ -15,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "fast/bounds/rejection_table.h"
 #include "fast/draw/draw_decider.h"
 #include "fast/draw/draw_plan.h"
 #include "fast/stream/cpu_dispatch.h"
@@ -34,9 +36,11 @@ class two_thread_draws {
 
   // Starts the walker on draws of `plan` from state X; stream_log2 > 0 sets
   // the shared stream's size (2^stream_log2 positions) instead of the one
-  // chosen from the plan.  plan and decider must outlive it.
+  // chosen from the plan.  tables: the run's rejection tables, which the
+  // walker thread fills and reads until finish() (null: its own).  plan,
+  // decider and tables must outlive it.
   two_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X, simd_path path,
-                   int stream_log2 = 0);
+                   int stream_log2 = 0, rejection_tables* tables = nullptr);
   // Stops and joins the walker.
   ~two_thread_draws();
   two_thread_draws(const two_thread_draws&) = delete;

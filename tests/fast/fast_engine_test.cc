@@ -15,6 +15,7 @@
 
 using namespace drevel;
 using fast_internal::engine_options;
+using fast_internal::schedule_policy;
 
 namespace {
 
@@ -104,8 +105,9 @@ void expect_same(const outcome& a, const outcome& b) {
 
 // Thresholds: one of the draws' own literal kernels (a tie, which is a hit),
 // the next double on either side (near misses the bound must send to the
-// literal evaluation), and random quantiles; AVX2 and portable paths, one
-// and two threads.
+// literal evaluation), and random quantiles; AVX2 and portable paths; one
+// thread, two threads, and the two in turn every 37 draws (hand-overs both
+// ways inside the checks' hundreds).
 TEST(fast_engine, matches_the_literal_engine_on_random_inputs) {
   std::mt19937_64 rng(20261209);
   int64_t replays = 0, draws = 0, tie_replays = 0;
@@ -124,8 +126,10 @@ TEST(fast_engine, matches_the_literal_engine_on_random_inputs) {
       default: threshold = sorted[rng() % sorted.size()] + 1e-3; break;
     }
     engine_options options;
-    options.portable = i % 2 == 1;
-    options.threads = i % 3 == 2 ? 2 : 1;
+    options.portable = (i / 4) % 2 == 1;  // every threshold kind on both paths
+    options.threads = i % 3 == 0 ? 1 : 2;
+    options.schedule = i % 3 == 1 ? schedule_policy::two : schedule_policy::alternate;
+    options.alternate_draws = 37;
     options.pipeline_min_cells = 1;
     options.pipeline_min_product_share = 0;
     outcome a = literal(alpha, threshold, 300, 100, 0.0);
@@ -166,10 +170,11 @@ TEST(fast_engine, reproduces_the_reference_runs) {
     Find_Argmax_Hyp(alpha.data(), h.data(), &L_hyp, ref.k, c);
     rand48_state expected;
     for (long long i = 0; i < ref.uniforms; i++) drand48(expected);
-    for (int variant = 0; variant < 3; variant++) {
+    for (int variant = 0; variant < 4; variant++) {
       engine_options options;
       options.portable = variant == 1;
-      options.threads = variant == 2 ? 2 : 1;
+      options.threads = variant >= 2 ? 2 : 1;
+      options.schedule = variant == 2 ? schedule_policy::two : schedule_policy::timed;
       options.pipeline_min_cells = 1;
       options.pipeline_min_product_share = 0;
       outcome o = fast(alpha, L_hyp, 10000 * c, 500 * c, 0.005, options);
@@ -206,6 +211,7 @@ TEST(fast_engine, many_cells_with_huge_and_zero_counts_match) {
         engine_options options;
         options.portable = portable;
         options.threads = threads;
+        options.schedule = schedule_policy::two;
         expect_same(literal(alpha, threshold, 200, 200, 0.0),
                     fast(alpha, threshold, 200, 200, 0.0, options));
       }
@@ -223,6 +229,7 @@ TEST(fast_engine, two_threads_stop_where_one_thread_does) {
   std::sort(L.begin(), L.end());
   engine_options two;
   two.threads = 2;
+  two.schedule = schedule_policy::two;
   two.pipeline_min_product_share = 0;
   for (int32_t maxmc : {100, 1000, 3000}) {
     for (double precision : {0.0, 0.05}) {
@@ -245,11 +252,49 @@ TEST(fast_engine, a_draw_too_long_for_the_stream_ends_the_split) {
   std::sort(L.begin(), L.end());
   engine_options two;
   two.threads = 2;
+  two.schedule = schedule_policy::two;
   two.stream_log2 = 12;  // 4096 positions: the split ends some 50 draws in
   outcome a = literal(alpha, L[100], 2000, 300, 0.0);
   expect_same(a, fast(alpha, L[100], 2000, 300, 0.0, two));
   two.stream_log2 = 11;  // every draw too long: the split ends at once
   expect_same(a, fast(alpha, L[100], 2000, 300, 0.0, two));
+}
+
+// Stretches of one and two threads in turn, of any length, hand the stream
+// over at the last draw counted either way; and the timed choice gives the
+// same run whatever it chooses.
+TEST(fast_engine, drivers_taking_turns_give_the_literal_run) {
+  std::vector<double> counts(210);
+  for (size_t n = 0; n < counts.size(); n++) counts[n] = static_cast<double>((n * 3) % 8);
+  std::vector<double> alpha = alpha_of(counts);
+  std::vector<double> L = literal_kernels(alpha, 300);
+  std::sort(L.begin(), L.end());
+  outcome a = literal(alpha, L[120], 3000, 300, 0.0);
+  for (bool portable : {false, true}) {
+    for (int64_t stretch : {7, 99, 100, 101, 1000}) {
+      engine_options options;
+      options.portable = portable;
+      options.threads = 2;
+      options.schedule = schedule_policy::alternate;
+      options.alternate_draws = stretch;
+      SCOPED_TRACE(stretch);
+      expect_same(a, fast(alpha, L[120], 3000, 300, 0.0, options));
+    }
+    engine_options timed;
+    timed.portable = portable;
+    timed.threads = 2;
+    outcome b = fast(alpha, L[120], 3000, 300, 0.0, timed);
+    expect_same(a, b);
+    EXPECT_EQ(b.draws, 3000);
+  }
+  // A split that gives up inside a turn (draws too long for its stream)
+  // leaves the rest of the run to one thread.
+  engine_options small;
+  small.threads = 2;
+  small.schedule = schedule_policy::alternate;
+  small.alternate_draws = 250;
+  small.stream_log2 = 11;
+  expect_same(a, fast(alpha, L[120], 3000, 300, 0.0, small));
 }
 
 // The public face: the same run through evidag_fast for either thread

@@ -73,8 +73,12 @@ TEST(draw_walker, split_walk_gives_the_whole_walk) {
         if (shared) stream.generate(split.position(), split.position());
         split.walk_rejections(R.data(), runs.data(), &start, &b0, &b1, &tests);
         const double* U = shared ? stream.uniforms() : split.ring().uniforms();
+        // In two parts, as the two threads may share the runs.
+        const size_t half = plan.runs.size() / 2;
         products_at(plan, U, shared ? stream.mask() : split.ring().mask(), runs.data(), P.data(),
-                    scratch.data());
+                    scratch.data(), half, plan.runs.size());
+        products_at(plan, U, shared ? stream.mask() : split.ring().mask(), runs.data(), P.data(),
+                    scratch.data(), 0, half);
         ASSERT_EQ(a0, b0);
         ASSERT_EQ(a1, b1);
         for (int i = 0; i < plan.np; i++) ASSERT_EQ(G[i], P[i]) << n << " " << i;
