@@ -62,6 +62,10 @@ int classic_main(const command_line& cl) {
   engine_choice engine;
   engine.engine = cl.tuning.engine;
   engine.threads = thread_count(cl);
+  if (cl.verbose)
+    std::fprintf(stderr, "drevel: %s engine, %d thread%s\n",
+                 engine.engine == mc_engine::fast ? "fast" : "literal", engine.threads,
+                 engine.threads == 1 ? "" : "s");
   locus_fault fault;
   CalcEvidence(input.k, c, input.alpha(), m, h, &L_max, &L_hyp, &E, input.maxmc, input.minmc,
                input.precision, engine, &fault);

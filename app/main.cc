@@ -40,6 +40,7 @@ static const char* const help_text =
     "                         write the same result file, byte for byte\n"
     "  --threads N            threads of the fast engine (default: one per core);\n"
     "                         the result file is the same for every N\n"
+    "  --verbose              say the engine and the threads chosen, on stderr\n"
     "  -h, --help             print this help and exit\n"
     "  --version              print the version and exit\n"
     "\n";

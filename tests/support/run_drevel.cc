@@ -79,6 +79,8 @@ run_result run_drevel(const std::vector<std::string>& args, const std::string& s
   return r;
 }
 
+std::string drevel_binary() { return env("DREVEL_BIN", DREVEL_BIN_PATH); }
+
 pid_t start_drevel(const std::vector<std::string>& args, const std::vector<int>& ignored,
                    const std::string& err_path) {
   std::string bin = env("DREVEL_BIN", DREVEL_BIN_PATH);

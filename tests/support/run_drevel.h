@@ -16,6 +16,9 @@ struct run_result {
 // input from stdin_path when it is not empty, and captures both streams.
 run_result run_drevel(const std::vector<std::string>& args, const std::string& stdin_path = "");
 
+// The path of the drevel binary the tests run ($DREVEL_BIN overrides it).
+std::string drevel_binary();
+
 // Starts the drevel binary with args and returns at once with its process
 // id.  Its standard input and output are /dev/null, its standard error goes
 // to err_path (/dev/null when empty), and it starts with the signals in
