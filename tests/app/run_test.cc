@@ -103,6 +103,15 @@ TEST(run, usage_help_and_version) {
   run_result version = run_drevel({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("drevel ", 0), 0u);
+  // Anywhere on the line, after a mode or files, even beside a bad option.
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"--vcf", "--help"}, {"--genepop", "in", "out", "-h"},
+        {"in", "out", "--help"}, {"--threads", "zero", "--help"}}) {
+    run_result help = run_drevel(args);
+    EXPECT_EQ(help.status, 0) << args[0];
+    EXPECT_NE(help.out.find("Many loci: drevel --vcf"), std::string::npos);
+  }
+  EXPECT_EQ(run_drevel({"--vcf", "x.vcf", "--version"}).out, version.out);
 }
 
 TEST(run, unwritable_result_paths) {
