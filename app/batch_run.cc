@@ -7,6 +7,7 @@
 
 #include "app/progress.h"
 #include "io/atomic_output.h"
+#include "io/output_path.h"
 #include "sites/site_pool.h"
 
 namespace drevel {
@@ -21,9 +22,8 @@ class table_output {
     to_stdout_ = path == "-";
     name_ = to_stdout_ ? "standard output" : path;
     if (to_stdout_) return true;
-    if (!file_.open(path)) return false;
-    file_.remove_on_exit();
-    return true;
+    file_.remove_on_exit();  // before open: covered from the moment it exists
+    return file_.open(path);
   }
   bool write(const std::string& text) {
     if (!to_stdout_) return file_.write(text);
@@ -58,6 +58,8 @@ int batch_failure(const std::string& message) {
 int run_batch(const command_line& options, site_source& source, const batch_table& table) {
   const std::string& output = options.files[1];
   const int threads = thread_count(options);
+  if (same_file(options.files[0], output))
+    return batch_failure(output + ": the output file is the input file");
   progress_line progress;
   table_output out;
   if (!out.open(output))
@@ -79,7 +81,8 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
                  [tuning, max_alleles](const site_record& site) {
                    return compute_site_evidence(site, tuning, max_alleles);
                  });
-  uint64_t done = 0, not_computed = 0;
+  uint64_t done = 0, not_computed = 0, lost = 0;
+  std::string first_lost;
   site_record site;
   site_evidence evidence;
   std::string rows;
@@ -92,8 +95,13 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
       if (!out.write(rows)) return false;
       if (table.beside && !table.beside->write(site, evidence, &beside_error)) return false;
       done++;
-      for (const group_evidence& g : evidence.groups)
+      for (size_t n = 0; n < evidence.groups.size(); n++) {
+        const group_evidence& g = evidence.groups[n];
         if (g.outcome == site_outcome::too_many_alleles) not_computed++;
+        if (g.outcome == site_outcome::lost_to_rounding && lost++ == 0)
+          first_lost = (table.describe ? table.describe(site) : std::string("row")) + ": " +
+                       describe_group_fault(site.groups[n], g);
+      }
     }
     progress.update(done);
     return true;
@@ -127,6 +135,11 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
                  "drevel: note: %" PRIu64 " %s with more than %d alleles were not computed "
                  "(NA in the table); --max-alleles raises the limit\n",
                  not_computed, table.row_noun.c_str(), max_alleles);
+  if (lost > 0)
+    std::fprintf(stderr,
+                 "drevel: note: %" PRIu64 " %s could not be computed in double precision "
+                 "(STATUS lost_to_rounding, NA in the table); the first, %s\n",
+                 lost, table.row_noun.c_str(), first_lost.c_str());
   return 0;
 }
 

@@ -18,19 +18,22 @@ struct batch_table {
   std::string header;  // the header line, ending in "\n"
   // Appends the rows of a computed site to *out.
   std::function<void(const site_record&, const site_evidence&, std::string* out)> append_rows;
-  // What a row is, for the note on rows with too many alleles ("sites").
+  // What a row is, for the notes on rows not computed ("sites").
   std::string row_noun;
   // When not null, every computed site also goes here, in the same order as
   // the rows, and it is committed just before the table; while it holds too
   // much, sites are taken back before more are read.
   site_sink* beside = nullptr;
+  // Where a record is, for those notes ("site 1:12345").
+  std::function<std::string(const site_record&)> describe;
 };
 
 // Computes every site of `source` with the command line's tuning values,
 // threads and allele limit and writes the table to cl.files[1] ("-" for
 // standard output); the source's warnings go to stderr as they come.
-// Returns the exit status: 0 on success, 1 on a read or write failure, with
-// one line on stderr; the output file is then left as it was.
+// Returns the exit status: 0 on success, 1 on a read or write failure or an
+// output that is the input file (cl.files[0]), with one line on stderr; the
+// output file is then left as it was.
 int run_batch(const command_line& cl, site_source& source, const batch_table& table);
 
 // Prints "drevel: <message>" on stderr and returns 1.

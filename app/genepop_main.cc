@@ -19,6 +19,9 @@ int genepop_main(const command_line& options) {
   table.append_rows = [](const site_record& site, const site_evidence& evidence,
                          std::string* out) { append_genepop_row(site, evidence, out); };
   table.row_noun = "population-locus rows";
+  table.describe = [](const site_record& site) {
+    return "population " + std::to_string(site.population) + ", locus " + site.locus;
+  };
   return run_batch(options, sites, table);
 }
 

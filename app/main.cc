@@ -1,18 +1,13 @@
 // drevel <inputfile> <outputfile>: Bayesian evidence for Hardy-Weinberg
 // equilibrium at one locus.
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "app/result_file.h"
-#include "app/run.h"
+#include "app/classic_run.h"
 #include "app/options.h"
 #include "app/genepop_main.h"
 #include "app/plot_main.h"
 #include "app/vcf_main.h"
-#include "fast/fast_engine.h"
-#include "numeric/nrutil.h"
 
 using namespace drevel;
 
@@ -48,7 +43,8 @@ static const char* const help_text =
     "                         more, a large locus runs on two threads for the\n"
     "                         stretches of the run where timing shows they draw\n"
     "                         faster than one\n"
-    "  --verbose              say on stderr which the fast engine ran, and why\n"
+    "  --verbose              say on stderr the engine, its threads, and which\n"
+    "                         driver the fast engine ran, and why\n"
     "  -h, --help             print this help and exit\n"
     "  --version              print the version and exit\n"
     "\n";
@@ -120,7 +116,9 @@ static const char* const batch_help_text =
     "              log-kernel overall and under equilibrium; DRAWS the draws\n"
     "  N_TESTED    alleles tested (seen; with --declared-alleles, all declared)\n"
     "  STATUS      ok; no_calls; monomorphic: one allele seen, not computed;\n"
-    "              too_many_alleles: more tested alleles than --max-alleles\n"
+    "              too_many_alleles: more tested alleles than --max-alleles;\n"
+    "              lost_to_rounding: counts beyond what double precision computes\n"
+    "              (see README.md, Exit status and failures)\n"
     "  GENOTYPES   counts of the tested alleles' genotypes, lower triangle, comma-\n"
     "              separated: 1/1,2/1,2/2,3/1,... (two alleles: hom, het, hom)\n"
     "  HET_OBS     observed heterozygosity: heterozygous calls / N_CALLED\n"
@@ -171,37 +169,5 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // The two-file run reads its files as argv[1] and argv[2], the options
-  // taken out.
-  std::vector<char*> files{argv[0]};
-  for (std::string& f : cl.files) files.push_back(&f[0]);
-  files.push_back(nullptr);
-  int k, c;
-  double* alpha;
-  double precision;
-  int32_t minmc, maxmc;
-  Read_Data(static_cast<int>(files.size()) - 1, files.data(), &k, &c, &alpha, &precision, &minmc,
-            &maxmc);
-
-  double* m = vector(0, c);
-  double* h = vector(0, c);
-  m[0] = c;
-  h[0] = c;
-  double L_max, L_hyp, E;
-  engine_choice engine;
-  engine.engine = cl.tuning.engine;
-  engine.threads = thread_count(cl);
-  fast_stats stats;
-  engine.stats = &stats;
-  CalcEvidence(k, c, alpha, m, h, &L_max, &L_hyp, &E, maxmc, minmc, precision, engine);
-  if (cl.verbose && engine.engine == mc_engine::fast)
-    std::fprintf(stderr, "drevel: fast engine, %s\n", stats.driver.c_str());
-
-  int status = write_file_atomically(files[2], format_result(E, L_max, L_hyp, m, h, c));
-  free_vector(alpha, 0, c);
-  free_vector(m, 0, c);
-  free_vector(h, 0, c);
-  if (status == 1) std::fputs("Error: unable to open output file\n", stderr);
-  if (status == 2) std::fputs("Error: unable to write output file\n", stderr);
-  return status == 0 ? 0 : 1;
+  return classic_main(cl);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "io/atomic_output.h"
+#include "io/output_path.h"
 #include "plot/picture.h"
 #include "plot/plot_content.h"
 #include "plot/result_table.h"
@@ -32,10 +33,11 @@ int plot_main(const command_line& options) {
   if (!picture_format_of(picture, &format))
     return fail(picture + ": the picture's name must end in .svg, .png or .pdf");
 
+  if (same_file(table, picture)) return fail(picture + ": the picture is the table file");
   atomic_output out;
+  out.remove_on_exit();  // before open: covered from the moment it exists
   if (!out.open(picture))
     return fail(picture + ": cannot create the picture: " + std::strerror(errno));
-  out.remove_on_exit();
 
   std::string error;
   result_table_reader reader;

@@ -15,10 +15,8 @@ std::string format_result(double E, double L_max, double L_hyp, const double* m,
                           const double* h, int c);
 
 // Writes text to path so that an existing file there is replaced only by a
-// complete one: a regular file or a new path is written through a temporary
-// file in the same directory, renamed over the target when complete, with
-// the permissions a newly created file gets; any other kind of path (a
-// symbolic link, a device, a pipe) is written directly.
+// complete one, through io/atomic_output (links followed, the replaced
+// file's permissions kept, devices and pipes written directly).
 // Returns 0 on success, 1 when the file could not be opened, 2 when a write
 // or the close failed; nothing is printed.
 int write_file_atomically(const std::string& path, const std::string& text);

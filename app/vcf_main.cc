@@ -80,6 +80,9 @@ int vcf_main(const command_line& options) {
   table.append_rows = [names](const site_record& site, const site_evidence& evidence,
                               std::string* out) { append_vcf_rows(site, evidence, names, out); };
   table.row_noun = with_groups ? "site-group rows" : "sites";
+  table.describe = [](const site_record& site) {
+    return "site " + site.chrom + ":" + std::to_string(site.pos);
+  };
   if (options.annotate.empty()) return run_batch(options, reader, table);
   vcf_annotator annotator;
   annotate.group_names = names;

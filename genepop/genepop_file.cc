@@ -1,5 +1,7 @@
 #include "genepop/genepop_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -154,6 +156,12 @@ bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
 
 bool read_genepop_file(const std::string& path, genepop_file* file, std::string* error) {
   if (path == "-") return read_genepop(std::cin, "standard input", file, error);
+  // A directory opens for reading and fails only at the first read.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    *error = path + ": cannot open the file: " + std::strerror(EISDIR);
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     *error = path + ": cannot open the file: " + std::strerror(errno);

@@ -1,6 +1,6 @@
 // A file that replaces its target only once it is complete: the text goes to
-// a temporary file in the target's directory, which is renamed over the
-// target at commit.  Used for the result file and for the VCF table.
+// a temporary file beside the target, which is renamed over the target at
+// commit.  Used for the result file, the batch tables and the pictures.
 #ifndef DREVEL_IO_ATOMIC_OUTPUT_H
 #define DREVEL_IO_ATOMIC_OUTPUT_H
 
@@ -17,11 +17,18 @@ class atomic_output {
   // An output that was opened and not committed is abandoned.
   ~atomic_output();
 
-  // Opens path.  A regular file or a new path is written through a temporary
-  // file ".<name>.XXXXXX" in the same directory, with the permissions a
-  // newly created file gets; any other kind of path (a symbolic link, a
-  // device, a pipe) is written directly.  Returns false when the file could
-  // not be opened (errno tells why); nothing is printed.
+  // Opens path.  Symbolic links are followed (io/output_path.h), so a link
+  // keeps pointing at a file that the result replaces.  A regular file or a
+  // new path is written through a temporary file ".<name>.XXXXXX" in the
+  // target's directory (the name cut short where it would pass the file
+  // system's limit on a name's length).  A replaced file keeps its
+  // permissions, and its owner and group where the process may set them, as
+  // `sed -i` does, read-only ones included; a new file gets the permissions
+  // a newly created file gets.  What is not a regular file (a device, a
+  // pipe, a terminal) is written directly, truncated; a name of one of the
+  // process's open descriptors (/dev/stdout, /dev/fd/N) through a copy of
+  // that descriptor, so that a shell's `>>` still appends.  Returns false when
+  // the file could not be opened (errno tells why); nothing is printed.
   bool open(const std::string& path);
 
   // Appends n bytes (buffered).  Returns false once any write has failed.
@@ -36,20 +43,23 @@ class atomic_output {
   // Closes and removes the temporary file; the target is left as it was.
   void abandon();
 
-  // From now until commit or abandon, the temporary file is also removed when
-  // the process exits without committing (exit from any thread) or is ended
-  // by SIGINT, SIGTERM or SIGHUP.  Up to four outputs at a time may ask for
-  // this (a table, an annotated file and its index); a fifth is not removed.
+  // Asks that the temporary file also be removed when the process exits
+  // without committing (exit from any thread) or is ended by SIGINT, SIGTERM
+  // or SIGHUP, from now until commit or abandon.  Called before open, it
+  // covers the temporary file from the moment it exists.  A signal that the
+  // process ignores (nohup, a background job) stays ignored.  Up to eight
+  // outputs at a time are covered.
   void remove_on_exit();
 
  private:
   bool flush();
+  void unregister();
   int fd_ = -1;
   bool failed_ = false;
   bool direct_ = false;
-  bool registered_ = false;
-  int slot_ = 0;  // remove_on_exit's slot, while registered_
-  std::string path_, temp_, buffer_;
+  bool cleanup_ = false;  // remove_on_exit was asked for
+  int slot_ = -1;         // the clean-up slot of temp_, or -1
+  std::string target_, temp_, buffer_;
 };
 
 }  // namespace drevel

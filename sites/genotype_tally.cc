@@ -18,13 +18,15 @@ void genotype_tally::start(int k, int groups) {
 void genotype_tally::finish(bool declared_alleles, int max_alleles,
                             std::vector<group_counts>* groups) {
   groups->resize(groups_);
+  // Offsets into the tables by data(): a locus without alleles (k = 0, a
+  // Genepop locus whose every genotype is missing) has empty tables.
   position_.assign(static_cast<size_t>(groups_) * k_, -1);
   for (int g = 0; g < groups_; g++) {
     group_counts& out = (*groups)[g];
     out.tested.clear();
     out.allele_counts.clear();
-    const int64_t* copies = &copies_[static_cast<size_t>(g) * k_];
-    int* position = &position_[static_cast<size_t>(g) * k_];
+    const int64_t* copies = copies_.data() + static_cast<size_t>(g) * k_;
+    int* position = position_.data() + static_cast<size_t>(g) * k_;
     for (int a = 0; a < k_; a++) {
       if (!declared_alleles && copies[a] == 0) continue;
       position[a] = static_cast<int>(out.tested.size());
@@ -38,7 +40,7 @@ void genotype_tally::finish(bool declared_alleles, int max_alleles,
     out.heterozygous = heterozygous_[g];
     if (!dense_ || out.counts.empty()) continue;
     // Cell (i, j), i >= j, 0-based: i(i+1)/2 + j, posvectinf(i + 1, j + 1) - 1.
-    const int64_t* cells = &cells_[static_cast<size_t>(g) * cells_per_group_];
+    const int64_t* cells = cells_.data() + static_cast<size_t>(g) * cells_per_group_;
     double* counts = out.counts.data();
     for (size_t i = 0; i < t; i++) {
       size_t a = static_cast<size_t>(out.tested[i]);
@@ -49,7 +51,7 @@ void genotype_tally::finish(bool declared_alleles, int max_alleles,
   for (const call& c : calls_) {
     group_counts& out = (*groups)[c.group];
     if (out.counts.empty()) continue;
-    const int* position = &position_[static_cast<size_t>(c.group) * k_];
+    const int* position = position_.data() + static_cast<size_t>(c.group) * k_;
     size_t i = static_cast<size_t>(position[c.high]), j = static_cast<size_t>(position[c.low]);
     out.counts[i * (i + 1) / 2 + j] += 1;
   }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "random/rand48.h"
+#include "sites/locus_check.h"
 
 namespace drevel {
 
@@ -31,9 +32,15 @@ struct engine_choice {
 // last draw left it) and, when draws is not null, stores their number.
 // k >= 1 alleles, c = k(k+1)/2.  A shape below 1 ends the process inside
 // gamadev, as the literal evaluation does.
-void locus_evidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
-                    double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
-                    rand48_state& state, int64_t* draws, const engine_choice& engine);
+// Returns locus_fault::none, or the fault (sites/locus_check.h) that stopped
+// the computation: a total of counts that is not safe, checked before
+// anything else; maxima that rounding has lost, checked before the Monte
+// Carlo estimate; or an evidence outside [0, 1].  The values not reached are
+// then NaN, the draws 0, and the stream untouched unless the estimate ran.
+locus_fault locus_evidence(int k, int c, const double* alpha, double* m, double* h,
+                           double* L_max, double* L_hyp, double* E, int32_t maxmc, int32_t minmc,
+                           double precision, rand48_state& state, int64_t* draws,
+                           const engine_choice& engine);
 
 }  // namespace drevel
 

@@ -1,6 +1,7 @@
 #include "sites/site_evidence.h"
 
 #include <cmath>
+#include <vector>
 
 #include "numeric/nrutil.h"
 #include "random/rand48.h"
@@ -40,12 +41,16 @@ void compute_group(const group_counts& group, const tuning_request& tuning,
   engine_choice one_thread;
   one_thread.engine = tuning.engine;
   one_thread.threads = 1;
-  locus_evidence(k, c, alpha, m, h, &result->L_max, &result->L_hyp, &result->E,
-                 static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc), precision, state,
-                 &result->draws, one_thread);
+  result->fault = locus_evidence(k, c, alpha, m, h, &result->L_max, &result->L_hyp, &result->E,
+                                 static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc),
+                                 precision, state, &result->draws, one_thread);
   free_vector(alpha, 0, c);
   free_vector(m, 0, c);
   free_vector(h, 0, c);
+  if (result->fault != locus_fault::none) {
+    result->outcome = site_outcome::lost_to_rounding;
+    return;
+  }
 
   const double E = result->E;
   result->mc_se = std::sqrt(E * (1 - E) / static_cast<double>(result->draws));
@@ -54,6 +59,16 @@ void compute_group(const group_counts& group, const tuning_request& tuning,
 }
 
 }  // namespace
+
+std::string describe_group_fault(const group_counts& group, const group_evidence& evidence) {
+  const int k = static_cast<int>(group.tested.size());
+  std::vector<double> alpha(group.counts.size() + 1);
+  alpha[0] = static_cast<double>(group.counts.size());
+  for (size_t n = 0; n < group.counts.size(); n++) alpha[n + 1] = group.counts[n] + 1.0001;
+  return describe_locus_fault(evidence.fault, alpha.data(), k,
+                              static_cast<int>(group.counts.size()), evidence.L_max,
+                              evidence.L_hyp, evidence.E);
+}
 
 site_evidence compute_site_evidence(const site_record& site, const tuning_request& tuning,
                                     int max_alleles) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sites/locus_evidence.h"
@@ -34,8 +35,10 @@ struct tuning_request {
 // What became of a group, in the order the computation decides it:
 // too_many_alleles: more tested alleles than the limit (or no counts kept);
 // no_calls: no counted call; monomorphic: a single tested allele (never
-// with the declared alleles); computed: everything else.
-enum class site_outcome { computed, no_calls, monomorphic, too_many_alleles };
+// with the declared alleles); lost_to_rounding: the locus checks refused the
+// counts (sites/locus_check.h; fault says why), E, L_max and L_hyp are then
+// not valid; computed: everything else.
+enum class site_outcome { computed, no_calls, monomorphic, too_many_alleles, lost_to_rounding };
 
 // What the computation gave for one group of a site.
 struct group_evidence {
@@ -45,6 +48,7 @@ struct group_evidence {
   // at maxmc before both half-widths were below the precision.
   double E = 0, L_max = 0, L_hyp = 0;
   int64_t draws = 0;
+  locus_fault fault = locus_fault::none;  // lost_to_rounding: why
   double mc_se = 0;
   bool at_maxmc = false;
   // Every group, where defined (see sites/heterozygosity.h): observed and
@@ -64,6 +68,10 @@ struct site_evidence {
 // threads at once.  An allocation failure ends the process through nrerror.
 site_evidence compute_site_evidence(const site_record& site, const tuning_request& tuning,
                                     int max_alleles);
+
+// For a group whose outcome is lost_to_rounding: the cause, in one line
+// without a line end (describe_locus_fault for the group's counts).
+std::string describe_group_fault(const group_counts& group, const group_evidence& evidence);
 
 }  // namespace drevel
 

@@ -75,6 +75,7 @@ const char* status_name(site_outcome outcome) {
     case site_outcome::no_calls: return "no_calls";
     case site_outcome::monomorphic: return "monomorphic";
     case site_outcome::too_many_alleles: return "too_many_alleles";
+    case site_outcome::lost_to_rounding: return "lost_to_rounding";
   }
   return "?";
 }

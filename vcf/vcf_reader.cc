@@ -7,7 +7,11 @@
 #include <htslib/tbx.h>
 #include <htslib/vcf.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -68,6 +72,17 @@ struct vcf_reader::impl {
     return last_site.empty() ? "before the first site" : "after site " + last_site;
   }
   bool check_columns(std::string* error);
+  // "at site chr:pos" from the first two columns of the text line just read
+  // (vcf_parse may have turned its tabs into NULs).
+  std::string line_site() const {
+    std::string text(line.s, line.l);
+    const char separators[] = {'\t', '\0'};
+    const std::string tabs(separators, 2);
+    size_t tab1 = text.find_first_of(tabs), tab2 = text.find_first_of(tabs, tab1 + 1);
+    if (tab1 == std::string::npos) return after_last_site();
+    return "at site " + text.substr(0, tab1) + ":" +
+           text.substr(tab1 + 1, tab2 == std::string::npos ? tab2 : tab2 - tab1 - 1);
+  }
   int read_record(std::string* error);
   bool fill_site(site_record* site, std::string* error);
   bool choose_samples(const vcf_read_options& options, std::string* error);
@@ -94,9 +109,17 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
     return false;
   }
 
+  // A directory opens for reading and fails only at the first read.
+  struct stat st;
+  if (path != "-" && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    *error = d.path + ": cannot open the file: " + std::strerror(EISDIR);
+    return false;
+  }
+  errno = 0;
   d.fp = hts_open(path.c_str(), "r");
   if (!d.fp) {
-    *error = d.path + ": cannot open the file";
+    *error = d.path + ": cannot open the file" +
+             (errno ? std::string(": ") + std::strerror(errno) : std::string());
     return false;
   }
   const htsFormat* format = hts_get_format(d.fp);
@@ -250,14 +273,7 @@ bool vcf_reader::impl::check_columns(std::string* error) {
   int nsamples = bcf_hdr_nsamples(hdr);
   size_t expected = nsamples > 0 ? 9 + static_cast<size_t>(nsamples) : 8;
   if (columns == expected || (nsamples == 0 && columns == 9)) return true;
-  std::string text(line.s, line.l);
-  size_t tab1 = text.find('\t'), tab2 = text.find('\t', tab1 + 1);
-  std::string where =
-      tab1 == std::string::npos
-          ? after_last_site()
-          : "at site " + text.substr(0, tab1) + ":" +
-                text.substr(tab1 + 1, tab2 == std::string::npos ? tab2 : tab2 - tab1 - 1);
-  *error = path + ": truncated or corrupt input " + where + ": " + std::to_string(columns) +
+  *error = path + ": truncated or corrupt input " + line_site() + ": " + std::to_string(columns) +
            " columns where the header makes " + std::to_string(expected);
   return false;
 }
@@ -303,8 +319,10 @@ int vcf_reader::impl::read_record(std::string* error) {
     if (status < -1 || rec->errcode) {
       // A parse error leaves the record's position; a read error does not.
       const char* name = rec->errcode ? bcf_seqname(hdr, rec) : nullptr;
+      // A text line that htslib could not parse still names its site.
       std::string where = name ? "at site " + std::string(name) + ":" + std::to_string(rec->pos + 1)
-                          : after_last_site();
+                          : text && (status >= 0 || status == -2) ? line_site()
+                                                                 : after_last_site();
       *error = path + ": truncated or corrupt input " + where;
       return -1;
     }

@@ -3,6 +3,7 @@
 // both ways of listing loci, with missing and half-missing genotypes; and
 // malformed files, which leave no table.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <map>
 #include <random>
@@ -197,4 +198,14 @@ TEST(genepop_main, malformed_files_give_a_message_status_1_and_no_table) {
   run_result missing = run_drevel({"--genepop", dir + "/none.gen", out});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "drevel: " + dir + "/none.gen: cannot open the file: No such file or directory\n");
+  run_result directory = run_drevel({"--genepop", dir, out});
+  EXPECT_EQ(directory.status, 1);
+  EXPECT_EQ(directory.err, "drevel: " + dir + ": cannot open the file: Is a directory\n");
+  // The input as the output, under its own name or another.
+  write_text(dir + "/in.gen", "t\nA\nPop\nn1, 0101\n");
+  ASSERT_EQ(symlink((dir + "/in.gen").c_str(), (dir + "/link.gen").c_str()), 0);
+  run_result same = run_drevel({"--genepop", dir + "/in.gen", dir + "/link.gen"});
+  EXPECT_EQ(same.status, 1);
+  EXPECT_EQ(same.err, "drevel: " + dir + "/link.gen: the output file is the input file\n");
+  EXPECT_EQ(read_text(dir + "/in.gen"), "t\nA\nPop\nn1, 0101\n");
 }

@@ -1,6 +1,9 @@
 #include "app/options.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -182,4 +185,40 @@ TEST(options, a_bad_option_is_a_usage_error_and_writes_nothing) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "drevel: --engine needs fast or literal, not 'slow' (see drevel --help)\n");
   EXPECT_FALSE(file_exists(dir + "/out.txt"));
+}
+
+TEST(options, default_threads_follow_the_affinity_mask) {
+  // As `taskset -c N drevel ...`: one core allowed, one thread by default.
+  EXPECT_EXIT(
+      {
+        cpu_set_t set;
+        if (sched_getaffinity(0, sizeof set, &set) != 0) std::_Exit(3);
+        int first = 0;
+        while (!CPU_ISSET(first, &set)) first++;
+        CPU_ZERO(&set);
+        CPU_SET(first, &set);
+        if (sched_setaffinity(0, sizeof set, &set) != 0) std::_Exit(4);
+        parsed classic = parse({"in.txt", "out.txt"});
+        parsed vcf = parse({"--vcf", "in.vcf", "-"});
+        parsed chosen = parse({"--threads", "2", "in.txt", "out.txt"});
+        std::_Exit(available_cores() == 1 && thread_count(classic.cl) == 1 &&
+                           thread_count(vcf.cl) == 1 && thread_count(chosen.cl) == 2
+                       ? 0
+                       : 5);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
+TEST(options, the_classic_run_says_its_threads_when_verbose) {
+  std::string dir = make_temp_dir();
+  write_text(dir + "/in.txt", "2 10 20 30 0 0 0");
+  run_result r = run_drevel({"--verbose", dir + "/in.txt", dir + "/out.txt", "--threads", "3"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err.rfind("drevel: fast engine, 3 threads: ", 0), 0u) << r.err;
+  if (std::system("taskset -c 0 true >/dev/null 2>&1") == 0) {
+    std::string command = "taskset -c 0 " + drevel_binary() + " --verbose " + dir + "/in.txt " + dir +
+                          "/out.txt 2>" + dir + "/err.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(read_text(dir + "/err.txt").rfind("drevel: fast engine, 1 thread: ", 0), 0u);
+  }
 }

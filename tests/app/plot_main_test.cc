@@ -409,6 +409,13 @@ TEST_F(plot_run, refused_inputs_leave_no_picture) {
   std::vector<std::string> left = dir_entries(dir_);
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"bad.tsv", "good.tsv", "p.png"}));
+
+  // A picture that is the table is refused, the table kept.
+  write_text(path("table.svg"), good);
+  run_result same = run_drevel({"--plot", path("table.svg"), path("./table.svg")});
+  EXPECT_EQ(same.status, 1);
+  EXPECT_EQ(same.err, "drevel: " + path("./table.svg") + ": the picture is the table file\n");
+  EXPECT_EQ(read_text(path("table.svg")), good);
 }
 
 }  // namespace

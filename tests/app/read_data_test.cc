@@ -151,5 +151,6 @@ TEST(read_data, usage_needs_two_file_names) {
   char* missing[] = {const_cast<char*>("drevel"), const_cast<char*>("/no/such/input"),
                      const_cast<char*>("out"), nullptr};
   EXPECT_EXIT(Read_Data(3, missing, &k, &c, &alpha, &precision, &minmc, &maxmc),
-              testing::ExitedWithCode(1), "^ERROR: Unable to open input file\n$");
+              testing::ExitedWithCode(1),
+              "^ERROR: Unable to open input file\n/no/such/input: No such file or directory\n$");
 }

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -272,7 +275,9 @@ TEST(vcf_main, failures_give_a_message_a_status_and_no_table) {
            {{"--vcf", "--regions", "1:1-10", dir + "/good.vcf", out}, 1,
             "drevel: " + dir + "/good.vcf: --regions needs an index next to the file (a bgzipped VCF with a .tbi or .csi index); none was found\n"},
            {{"--vcf", dir + "/missing.vcf", out}, 1,
-            "drevel: " + dir + "/missing.vcf: cannot open the file\n"},
+            "drevel: " + dir + "/missing.vcf: cannot open the file: No such file or directory\n"},
+           {{"--vcf", dir + "/good.vcf", dir + "/good.vcf"}, 1,
+            "drevel: " + dir + "/good.vcf: the output file is the input file\n"},
            {{"--vcf", "--threads", "zero", dir + "/good.vcf", out}, 2,
             "drevel: --threads needs a whole number from 1 to 1024, not 'zero' (see drevel --help)\n"},
            {{"--vcf", dir + "/good.vcf"}, 2,
@@ -529,4 +534,86 @@ TEST(vcf_main, bad_groups_fail_before_any_table) {
   EXPECT_EQ(r.err, "drevel: " + lists + "/twice.txt: line 3: sample 'S0' is listed twice (first on line 1)\n");
   EXPECT_EQ(read_text(out), "previous table\n");
   EXPECT_EQ(dir_entries(dir).size(), 2u);
+}
+
+TEST(vcf_main, a_link_keeps_its_target_until_the_table_is_complete) {
+  std::string dir = make_temp_dir();
+  std::string good = vcf_text(samples(4), {{"1", 5, "A", "C", {"0/1", "0/0", "1/1", "0/1"}},
+                                           {"1", 6, "A", "G", {"0/1", "0/0", "1/1", "0/1"}}});
+  write_text(dir + "/good.vcf", good);
+  // The last line is corrupt: the rows before it are written, then the run
+  // fails.
+  write_text(dir + "/late.vcf", good + "1\t8\t.\tA\tG\t.\t.\t.\tGT\t0/1\t0/0\t0/0\t0/5\n");
+  ASSERT_EQ(mkdir((dir + "/tables").c_str(), 0755), 0);
+  std::string target = dir + "/tables/t.tsv", link = dir + "/t.tsv";
+  write_text(target, "previous table\n");
+  ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+  ASSERT_EQ(symlink("tables/t.tsv", link.c_str()), 0);
+  run_result late = run_drevel({"--vcf", dir + "/late.vcf", link});
+  EXPECT_EQ(late.status, 1);
+  EXPECT_EQ(read_text(target), "previous table\n");
+  EXPECT_EQ(dir_entries(dir + "/tables").size(), 1u);
+
+  run_result ok = run_drevel({"--vcf", dir + "/good.vcf", link});
+  EXPECT_EQ(ok.status, 0) << ok.err;
+  EXPECT_EQ(read_text(target), run_drevel({"--vcf", dir + "/good.vcf", "-"}).out);
+  struct stat st;
+  ASSERT_EQ(lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u) << "the replaced table keeps its permissions";
+  // Names of 248 to 255 characters take a temporary name that fits.
+  std::string long_name = dir + "/" + std::string(255, 't');
+  EXPECT_EQ(run_drevel({"--vcf", dir + "/good.vcf", long_name}).status, 0);
+  EXPECT_EQ(read_text(long_name), read_text(target));
+}
+
+TEST(vcf_main, counts_beyond_double_precision_give_a_status_and_a_note) {
+  // 45000 calls, none of the declared third allele: with it tested, the
+  // equilibrium fit's last frequency is lost to rounding.
+  std::vector<std::string> calls;
+  for (int s = 0; s < 45000; s++) calls.push_back(s % 3 == 0 ? "0/0" : s % 3 == 1 ? "0/1" : "1/1");
+  std::string dir = make_temp_dir(), in = dir + "/big.vcf";
+  write_text(in, vcf_text(samples(45000), {{"1", 5, "A", "C,G", calls}, {"1", 6, "A", "C", calls}}));
+  run_result declared = run_drevel({"--vcf", "--declared-alleles", in, "-"});
+  EXPECT_EQ(declared.status, 0) << declared.err;
+  std::vector<std::string> rows;
+  std::istringstream lines(declared.out);
+  for (std::string line; std::getline(lines, line);) rows.push_back(line);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_NE(rows[1].find("\tNA\tNA\tNA\tNA\t3\tlost_to_rounding\t15000,15000,15000,0,0,0\t"),
+            std::string::npos)
+      << rows[1];
+  EXPECT_NE(rows[2].find("\tok\t"), std::string::npos) << rows[2];
+  EXPECT_EQ(declared.err.find("drevel: note: 1 sites could not be computed in double precision "
+                              "(STATUS lost_to_rounding, NA in the table); the first, site 1:5: "
+                              "the equilibrium fit is lost to rounding"),
+            0u)
+      << declared.err;
+  // The seen alleles alone compute.
+  run_result seen = run_drevel({"--vcf", in, "-"});
+  EXPECT_EQ(seen.status, 0);
+  EXPECT_EQ(seen.err, "");
+  EXPECT_EQ(seen.out.find("lost_to_rounding"), std::string::npos);
+}
+
+TEST(vcf_main, a_job_that_ignores_hangups_and_interrupts_runs_to_the_end) {
+  // As `nohup drevel --vcf ...` or a script's background job: the parent set
+  // SIGHUP and SIGINT to be ignored, and the run finishes its table.
+  std::string dir = make_temp_dir(), in = dir + "/in.vcf", out = dir + "/t.tsv";
+  std::mt19937 rng(16);
+  std::vector<vcf_test_site> sites;
+  for (int n = 0; n < 10; n++) sites.push_back(random_site(rng, 100 + n, 7, 200, false).site);
+  write_text(in, vcf_text(samples(200), sites));
+  pid_t pid = start_drevel({"--vcf", "--engine", "literal", "--threads", "1", "--minmc", "100000",
+                            "--maxmc", "100000", in, out},
+                           {SIGHUP, SIGINT});
+  ASSERT_TRUE(wait_for_entry(dir, ".t.tsv.", pid));
+  kill(pid, SIGHUP);
+  kill(pid, SIGINT);
+  int status = wait_drevel(pid);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(dir_entries(dir).size(), 2u) << "no temporary file left";
+  EXPECT_EQ(read_text(out).rfind("#CHROM\t", 0), 0u);
 }

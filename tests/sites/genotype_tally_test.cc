@@ -113,3 +113,22 @@ TEST(genotype_tally, many_declared_alleles_count_the_same_way) {
     }
   }
 }
+
+TEST(genotype_tally, a_locus_without_alleles) {
+  // A Genepop locus whose every genotype is missing has no codes: k = 0.
+  // Under the sanitizers this reached into empty tables.
+  genotype_tally tally;
+  std::vector<group_counts> groups;
+  for (bool declared : {false, true}) {
+    tally.start(0, 2);
+    tally.add_skipped(1);
+    tally.finish(declared, 20, &groups);
+    ASSERT_EQ(groups.size(), 2u);
+    for (const group_counts& g : groups) {
+      EXPECT_TRUE(g.tested.empty());
+      EXPECT_TRUE(g.counts.empty());
+      EXPECT_EQ(g.called, 0);
+    }
+    EXPECT_EQ(groups[1].skipped, 1);
+  }
+}

@@ -164,6 +164,18 @@ TEST(vcf_reader, regions_through_tabix_and_csi_indexes) {
     r = read_file(path, {"1:20-10"});
     EXPECT_FALSE(r.opened);
     EXPECT_NE(r.error.find("cannot read the region '1:20-10'"), std::string::npos) << r.error;
+
+    // Thousands separators, split at their commas by the command line.
+    r = read_file(path, {"1:1", "000-2", "000"});
+    EXPECT_FALSE(r.opened);
+    EXPECT_EQ(r.error, "--regions: '1:1,000-2,000' reads as several regions, since commas "
+                       "separate regions: write positions without thousands separators "
+                       "('1:1000-2000')");
+    r = read_file(path, {"1:100-1", "000", "000"});
+    EXPECT_EQ(r.error.find("--regions: '1:100-1,000,000' reads as several regions"), 0u) << r.error;
+    // A sequence the file lacks is still named as one.
+    r = read_file(path, {"1:100-200", "30"});
+    EXPECT_EQ(r.error, path + ": region '30' names a sequence that the file does not have");
   }
 }
 
@@ -240,6 +252,9 @@ TEST(vcf_reader, truncated_and_corrupt_files) {
             "truncated or corrupt input at site 1:1100"},
            {good + "1\t1100\t.\tA\tG\t.\t.\t.\tGT\t0/2\t0/0\t0/0\t0/0\n",
             "site 1:1100: a genotype names allele 2 but the site has only 2 alleles"},
+           // An allele index htslib cannot read: the line still names its site.
+           {good + "1\t1100\t.\tA\tG\t.\t.\t.\tGT\t0/-1\t0/0\t0/0\t0/0\n",
+            "truncated or corrupt input at site 1:1100"},
        }) {
     write_text(dir + "/bad.vcf", b.text);
     read_all r = read_file(dir + "/bad.vcf");
@@ -256,7 +271,16 @@ TEST(vcf_reader, truncated_and_corrupt_files) {
   EXPECT_EQ(r.error, dir + "/text.txt: not a VCF or BCF file");
   r = read_file(dir + "/missing.vcf");
   EXPECT_FALSE(r.opened);
-  EXPECT_EQ(r.error, dir + "/missing.vcf: cannot open the file");
+  EXPECT_EQ(r.error, dir + "/missing.vcf: cannot open the file: No such file or directory");
+  r = read_file(dir);
+  EXPECT_FALSE(r.opened);
+  EXPECT_EQ(r.error, dir + ": cannot open the file: Is a directory");
+  // A bad allele index on the first site: named, not "before the first site".
+  write_text(dir + "/first.vcf", vcf_text(four, {}) + "2\t7\t.\tA\tG\t.\t.\t.\tGT\t-1/0\t0/0\t0/0\t0/0\n");
+  r = read_file(dir + "/first.vcf");
+  ASSERT_TRUE(r.opened) << r.error;
+  EXPECT_EQ(r.last_status, -1);
+  EXPECT_EQ(r.error, dir + "/first.vcf: truncated or corrupt input at site 2:7");
 }
 
 TEST(vcf_reader, truncated_compressed_files) {

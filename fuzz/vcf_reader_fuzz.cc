@@ -1,0 +1,69 @@
+// The VCF reader on any bytes (text VCF, or BCF and bgzip when the input
+// starts as they do), every site it gives through the batch computation
+// with few draws: reads, refusals with the file's name, and counts that
+// agree with the calls counted.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "fuzz/fuzz_target.h"
+#include "sites/site_evidence.h"
+#include "vcf/vcf_reader.h"
+
+using namespace drevel;
+
+namespace {
+
+// htslib reads from a path: the input goes to one file of this process's.
+const std::string& input_path() {
+  static const std::string path = [] {
+    char name[] = "/tmp/drevel_fuzz_vcf_XXXXXX";
+    int fd = ::mkstemp(name);
+    if (fd < 0) fuzz_failure("no temporary file");
+    ::close(fd);
+    std::string p = name;
+    static std::string removed;
+    removed = p;
+    std::atexit([] { ::unlink(removed.c_str()); });
+    return p;
+  }();
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string& path = input_path();
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) fuzz_failure("cannot write the input file");
+  if (size > 0 && std::fwrite(data, 1, size, out) != size) fuzz_failure("cannot write the input");
+  std::fclose(out);
+
+  vcf_read_options options;
+  options.max_alleles = 6;
+  options.declared_alleles = size > 0 && data[0] % 2 == 0;
+  vcf_reader reader;
+  std::string error;
+  if (!reader.open(path, options, &error)) {
+    if (error.compare(0, path.size(), path) != 0) fuzz_failure("a refusal that does not name the file");
+    return 0;
+  }
+  tuning_request tuning;
+  tuning.minmc = 50;
+  tuning.maxmc = 200;
+  site_record site;
+  int status;
+  for (int sites = 0; sites < 64 && (status = reader.next(&site, &error)) == 1; sites++) {
+    for (const group_counts& g : site.groups) {
+      double counted = 0;
+      for (double x : g.counts) counted += x;
+      if (!g.counts.empty() && counted != static_cast<double>(g.called)) fuzz_failure("counts and calls disagree");
+    }
+    site_evidence evidence = compute_site_evidence(site, tuning, 6);
+    for (const group_evidence& e : evidence.groups)
+      if (e.outcome == site_outcome::computed && !(e.E >= 0 && e.E <= 1))
+        fuzz_failure("E outside [0, 1]");
+  }
+  return 0;
+}
