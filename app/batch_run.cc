@@ -5,8 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include <future>
+#include <vector>
+
 #include "app/progress.h"
 #include "io/atomic_output.h"
+#include "sites/site_batch.h"
 #include "sites/site_pool.h"
 
 namespace drevel {
@@ -48,6 +52,10 @@ class table_output {
 // so that a slow multi-allelic site does not leave the others idle.
 size_t sites_in_flight(int threads) { return 64 * static_cast<size_t>(threads); }
 
+// Sites the batch engine takes at once: enough that the lanes seldom run
+// short at the end of a window, few enough that memory stays small.
+constexpr size_t batch_window = 4096;
+
 }  // namespace
 
 int batch_failure(const std::string& message) {
@@ -73,11 +81,78 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
 
   const tuning_request tuning = options.tuning;
   const int max_alleles = options.max_alleles;
+  uint64_t done = 0, not_computed = 0;
+  auto report = [&]() {
+    if (not_computed > 0)
+      std::fprintf(stderr,
+                   "drevel: note: %" PRIu64 " %s with more than %d alleles were not computed "
+                   "(NA in the table); --max-alleles raises the limit\n",
+                   not_computed, table.row_noun.c_str(), max_alleles);
+    return 0;
+  };
+  auto read_failed = [&](const std::string& error) {
+    progress.finish();
+    out.abandon();
+    return batch_failure(error);
+  };
+
+  if (options.site_engine == site_engine_choice::batch && tuning.engine == mc_engine::fast) {
+    // Windows of sites: the engines compute one while this thread reads
+    // the next, then its rows are written in order.
+    site_batch engine(tuning, max_alleles, threads);
+    std::vector<site_record> computing, reading;
+    std::future<std::vector<site_evidence>> results;
+    std::string rows;
+    auto write_window = [&]() {
+      std::vector<site_evidence> evidence = results.get();
+      for (size_t i = 0; i < computing.size(); i++) {
+        rows.clear();
+        table.append_rows(computing[i], evidence[i], &rows);
+        if (!out.write(rows)) return false;
+        done++;
+        for (const group_evidence& g : evidence[i].groups)
+          if (g.outcome == site_outcome::too_many_alleles) not_computed++;
+      }
+      progress.update(done);
+      return true;
+    };
+    bool more = true;
+    while (more) {
+      reading.clear();
+      while (reading.size() < batch_window) {
+        site_record site;
+        std::string error;
+        int status = source.next(&site, &error);
+        std::vector<std::string> warnings = source.take_warnings();
+        if (!warnings.empty()) progress.finish();
+        for (const std::string& w : warnings)
+          std::fprintf(stderr, "drevel: warning: %s\n", w.c_str());
+        if (status < 0) {
+          if (results.valid()) results.wait();
+          return read_failed(error);
+        }
+        if (status == 0) {
+          more = false;
+          break;
+        }
+        reading.push_back(std::move(site));
+      }
+      if (results.valid() && !write_window()) return write_failed();
+      computing.swap(reading);
+      results = std::async(std::launch::async,
+                           [&engine, &computing]() { return engine.compute(computing); });
+    }
+    if (results.valid() && !write_window()) return write_failed();
+    progress.finish();
+    errno = 0;
+    if (!out.commit()) return write_failed();
+    return report();
+  }
+
   site_pool pool(threads, sites_in_flight(threads),
                  [tuning, max_alleles](const site_record& site) {
                    return compute_site_evidence(site, tuning, max_alleles);
                  });
-  uint64_t done = 0, not_computed = 0;
   site_record site;
   site_evidence evidence;
   std::string rows;
@@ -104,11 +179,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
     std::vector<std::string> warnings = source.take_warnings();
     if (!warnings.empty()) progress.finish();
     for (const std::string& w : warnings) std::fprintf(stderr, "drevel: warning: %s\n", w.c_str());
-    if (status < 0) {
-      progress.finish();
-      out.abandon();
-      return batch_failure(error);
-    }
+    if (status < 0) return read_failed(error);
     if (status == 0) break;
     pool.submit(std::move(site));
   }
@@ -117,13 +188,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   progress.finish();
   errno = 0;
   if (!out.commit()) return write_failed();
-
-  if (not_computed > 0)
-    std::fprintf(stderr,
-                 "drevel: note: %" PRIu64 " %s with more than %d alleles were not computed "
-                 "(NA in the table); --max-alleles raises the limit\n",
-                 not_computed, table.row_noun.c_str(), max_alleles);
-  return 0;
+  return report();
 }
 
 }  // namespace drevel

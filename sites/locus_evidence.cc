@@ -7,11 +7,16 @@
 
 namespace drevel {
 
+void locus_maxima(int k, int c, const double* alpha, double* m, double* h, double* L_max,
+                  double* L_hyp) {
+  Find_Argmax(alpha, m, L_max, c);
+  Find_Argmax_Hyp(alpha, h, L_hyp, k, c);
+}
+
 void locus_evidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
                     double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
                     rand48_state& state, int64_t* draws, const engine_choice& engine) {
-  Find_Argmax(alpha, m, L_max, c);
-  Find_Argmax_Hyp(alpha, h, L_hyp, k, c);
+  locus_maxima(k, c, alpha, m, h, L_max, L_hyp);
   double r;
   if (engine.engine == mc_engine::literal) {
     r = evidag_mtcar(alpha, *L_hyp, maxmc, minmc, precision, c, state, draws);

@@ -28,6 +28,11 @@ struct engine_choice {
 // last draw left it) and, when draws is not null, stores their number.
 // k >= 1 alleles, c = k(k+1)/2.  A shape below 1 ends the process inside
 // gamadev, as the literal evaluation does.
+// The first two steps alone: the posterior mode into m and L_max, the
+// equilibrium maximum into h and L_hyp (the Monte Carlo's threshold).
+void locus_maxima(int k, int c, const double* alpha, double* m, double* h, double* L_max,
+                  double* L_hyp);
+
 void locus_evidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,
                     double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
                     rand48_state& state, int64_t* draws, const engine_choice& engine);
