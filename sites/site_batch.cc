@@ -1,6 +1,8 @@
 #include "sites/site_batch.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -86,7 +88,15 @@ site_batch::site_batch(const tuning_request& tuning, int max_alleles, int thread
     impl_->engines.emplace_back(new batch_engine(options));
 }
 
-site_batch::~site_batch() = default;
+site_batch::~site_batch() {
+  if (std::getenv("DREVEL_BATCH_STATS"))
+    for (auto& e : impl_->engines) {
+      const batch_stats& s = e->stats();
+      std::fprintf(stderr, "loci %lld cached %lld per_site %lld restarted %lld draws %lld replays %lld literal %lld fills %lld steps %lld\n",
+                   (long long)s.loci, (long long)s.cached, (long long)s.per_site, (long long)s.restarted, (long long)s.draws,
+                   (long long)s.kernel_replays, (long long)s.literal_tests, (long long)s.table_fills, (long long)s.steps);
+    }
+}
 
 std::vector<site_evidence> site_batch::compute(const std::vector<site_record>& sites) {
   std::vector<site_evidence> out(sites.size());

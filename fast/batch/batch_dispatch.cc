@@ -11,8 +11,8 @@ batch_isa select_batch_isa(batch_path requested) {
   if (path == batch_path::avx512 && !batch_path_runs(path)) path = batch_path::avx2;
   if (path == batch_path::avx2 && !batch_path_runs(path)) path = batch_path::scalar;
   switch (path) {
-    case batch_path::avx512: return {path, 16, walk_avx512, block_kernel_scalar};
-    case batch_path::avx2: return {path, 8, walk_avx2, block_kernel_scalar};
+    case batch_path::avx512: return {path, 16, walk_avx512, block_kernel_avx512};
+    case batch_path::avx2: return {path, 8, walk_avx2, block_kernel_avx2};
     default: return {batch_path::scalar, 1, walk_scalar, block_kernel_scalar};
   }
 }

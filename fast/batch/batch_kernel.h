@@ -33,6 +33,12 @@ using block_kernel_fn = void (*)(const batch_plan& bp, const double* U, const in
 
 void block_kernel_scalar(const batch_plan& bp, const double* U, const int32_t* accepted,
                          const int32_t* starts, int n, block_values* out);
+// The same values, 4 or 8 draws at once (n a multiple of 8); x86 only, and
+// only on processors with the instruction set (batch_dispatch chooses).
+void block_kernel_avx2(const batch_plan& bp, const double* U, const int32_t* accepted,
+                       const int32_t* starts, int n, block_values* out);
+void block_kernel_avx512(const batch_plan& bp, const double* U, const int32_t* accepted,
+                         const int32_t* starts, int n, block_values* out);
 
 }  // namespace batch_internal
 }  // namespace drevel

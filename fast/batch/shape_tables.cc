@@ -16,7 +16,8 @@ uint64_t bits_of(double a) {
 
 shape_tables::shape_tables(int tables)
     : slots_(static_cast<size_t>(tables < 1 ? 1 : tables)),
-      pool_(slots_.size() * entries_per_table) {}
+      pool_(slots_.size() * entries_per_table),
+      filled_(pool_.size()) {}
 
 int32_t shape_tables::acquire(double a) {
   clock_++;
@@ -49,13 +50,15 @@ int32_t shape_tables::acquire(double a) {
   by_shape_[bits_of(a)] = chosen;
   const rejection_bounds* e = s.tables->entries(0);
   uint32_t* out = pool_.data() + static_cast<size_t>(chosen) * entries_per_table;
-  for (int bin = 0; bin < entries_per_table; bin++) out[bin] = entry_bits(e[bin]);
+  uint8_t* filled = filled_.data() + static_cast<size_t>(chosen) * entries_per_table;
+  for (int bin = 0; bin < entries_per_table; bin++) {
+    out[bin] = entry_bits(e[bin]);
+    filled[bin] = s.tables->filled(0, bin) ? 1 : 0;
+  }
   return chosen * entries_per_table;
 }
 
 void shape_tables::release(int32_t table) { slots_[static_cast<size_t>(table / entries_per_table)].refs--; }
-
-bool shape_tables::filled(int32_t table, int bin) const { return slot_of(table).tables->filled(0, bin); }
 
 uint32_t shape_tables::fill(int32_t table, int bin) {
   rejection_tables& t = *slots_[static_cast<size_t>(table / entries_per_table)].tables;
@@ -63,6 +66,7 @@ uint32_t shape_tables::fill(int32_t table, int bin) {
     t.fill(0, bin);
     fills_++;
     pool_[static_cast<size_t>(table + bin)] = entry_bits(t.entries(0)[bin]);
+    filled_[static_cast<size_t>(table + bin)] = 1;
   }
   return pool_[static_cast<size_t>(table + bin)];
 }

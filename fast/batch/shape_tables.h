@@ -39,7 +39,9 @@ class shape_tables {
   const rejection_cell& cell(int32_t table) const { return slot_of(table).cell; }
   // Fills one bin of a table (idempotent) and returns its entry.
   uint32_t fill(int32_t table, int bin);
-  bool filled(int32_t table, int bin) const;
+  bool filled(int32_t table, int bin) const {
+    return filled_[static_cast<size_t>(table + bin)] != 0;
+  }
 
   int tables_cached() const { return static_cast<int>(by_shape_.size()); }
   int64_t fills() const { return fills_; }
@@ -61,6 +63,7 @@ class shape_tables {
   }
   std::vector<slot> slots_;
   std::vector<uint32_t> pool_;
+  std::vector<uint8_t> filled_;  // beside pool_: whether the bin's bounds are computed
   std::unordered_map<uint64_t, int> by_shape_;  // shape's bits -> slot
   uint64_t clock_ = 0;
   int64_t fills_ = 0;
