@@ -146,6 +146,14 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
     progress.finish();
     errno = 0;
     if (!out.commit()) return write_failed();
+    if (options.verbose) {
+      site_batch_counts n = engine.counts();
+      std::fprintf(stderr,
+                   "drevel: batch engine: %" PRId64 " groups, %" PRId64
+                   " with counts seen before, %" PRId64 " by the per-site engine; %" PRId64
+                   " draws in lanes, %" PRId64 " evaluated literally\n",
+                   n.groups, n.repeated, n.per_site, n.draws, n.replays);
+    }
     return report();
   }
 

@@ -1,8 +1,5 @@
 #include "sites/site_batch.h"
 
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -88,14 +85,19 @@ site_batch::site_batch(const tuning_request& tuning, int max_alleles, int thread
     impl_->engines.emplace_back(new batch_engine(options));
 }
 
-site_batch::~site_batch() {
-  if (std::getenv("DREVEL_BATCH_STATS"))
-    for (auto& e : impl_->engines) {
-      const batch_stats& s = e->stats();
-      std::fprintf(stderr, "loci %lld cached %lld per_site %lld restarted %lld draws %lld replays %lld literal %lld fills %lld steps %lld\n",
-                   (long long)s.loci, (long long)s.cached, (long long)s.per_site, (long long)s.restarted, (long long)s.draws,
-                   (long long)s.kernel_replays, (long long)s.literal_tests, (long long)s.table_fills, (long long)s.steps);
-    }
+site_batch::~site_batch() = default;
+
+site_batch_counts site_batch::counts() const {
+  site_batch_counts total;
+  for (const auto& e : impl_->engines) {
+    const batch_stats& s = e->stats();
+    total.groups += s.loci;
+    total.repeated += s.cached;
+    total.per_site += s.per_site;
+    total.draws += s.draws;
+    total.replays += s.kernel_replays;
+  }
+  return total;
 }
 
 std::vector<site_evidence> site_batch::compute(const std::vector<site_record>& sites) {

@@ -8,12 +8,22 @@
 #ifndef DREVEL_SITES_SITE_BATCH_H
 #define DREVEL_SITES_SITE_BATCH_H
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "sites/site_evidence.h"
 
 namespace drevel {
+
+// What the engines did so far, for --verbose.
+struct site_batch_counts {
+  int64_t groups = 0;    // groups run
+  int64_t repeated = 0;  // of them, count vectors computed before (results reused)
+  int64_t per_site = 0;  // run by the per-site engine (too long for the shared stream)
+  int64_t draws = 0;     // draws taken in lanes
+  int64_t replays = 0;   // of them, draws evaluated literally
+};
 
 class site_batch {
  public:
@@ -30,6 +40,8 @@ class site_batch {
   // persist from call to call, with bounded memory.  An allocation failure
   // ends the process.
   std::vector<site_evidence> compute(const std::vector<site_record>& sites);
+
+  site_batch_counts counts() const;
 
  private:
   struct impl;
