@@ -58,7 +58,12 @@ DREVEL_AVX2 walk_event walk_avx2(walk_lanes& L, walk_context& ctx) {
       alignas(32) int32_t ps[8];
       _mm256_store_si256(reinterpret_cast<__m256i*>(ps), p);
       int first = static_cast<int>(steps & 3) * 2;
-      for (int l = first; l < first + 2; l++) __builtin_prefetch(ctx.words + ps[l] + prefetch_ahead);
+      for (int l = first; l < first + 2; l++) {
+        __builtin_prefetch(ctx.words + ps[l] + prefetch_ahead);
+        // And their uniforms, which open attempts and the block kernel read.
+        __builtin_prefetch(ctx.U + ps[l] + prefetch_ahead);
+        __builtin_prefetch(ctx.U + ps[l] + prefetch_ahead + 8);
+      }
     }
     __m256i w = _mm256_mask_i32gather_epi32(zero, words, p, active, 4);
     __m256i bin = _mm256_and_si256(w, low16), t = _mm256_srli_epi32(w, 16);

@@ -47,7 +47,12 @@ DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
       alignas(64) int32_t ps[max_lanes];
       _mm512_store_si512(ps, p);
       int first = static_cast<int>(steps & 3) * 4;
-      for (int l = first; l < first + 4; l++) __builtin_prefetch(ctx.words + ps[l] + prefetch_ahead);
+      for (int l = first; l < first + 4; l++) {
+        __builtin_prefetch(ctx.words + ps[l] + prefetch_ahead);
+        // And their uniforms, which open attempts and the block kernel read.
+        __builtin_prefetch(ctx.U + ps[l] + prefetch_ahead);
+        __builtin_prefetch(ctx.U + ps[l] + prefetch_ahead + 8);
+      }
     }
     __m512i w = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), active, p, words, 4);
     __m512i bin = _mm512_and_si512(w, low16), t = _mm512_srli_epi32(w, 16);
