@@ -1,7 +1,6 @@
 #include "sites/site_batch.h"
 
-#include <mutex>
-#include <thread>
+#include <utility>
 
 #include "fast/batch/batch_engine.h"
 #include "numeric/nrutil.h"
@@ -9,87 +8,96 @@
 
 namespace drevel {
 
-namespace {
-
-// A computed group waiting for its run.
-struct pending_group {
-  size_t site, group;
-  group_run run;
-};
-
-// Hands the groups to the engines in order; each engine's thread computes
-// the maxima (and so L_hyp) of the groups it takes, outside the lock.
-class group_feed : public batch_feed {
+// Hands the queued groups to the engines; each engine's thread computes the
+// maxima (and so L_hyp) of the groups it takes, outside the lock.
+class site_batch::feed : public batch_feed {
  public:
-  group_feed(std::vector<pending_group>& groups, std::vector<site_evidence>& out)
-      : groups_(groups), out_(out) {}
+  explicit feed(site_batch& owner) : b_(owner) {}
 
-  int next(batch_locus* locus, bool) override {
-    size_t i;
+  int next(batch_locus* locus, bool wait) override {
+    std::unique_ptr<group_job> job;
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (next_ >= groups_.size()) return -1;
-      i = next_++;
+      std::unique_lock<std::mutex> lock(b_.mutex_);
+      if (wait) b_.job_added_.wait(lock, [this] { return b_.stopping_ || !b_.jobs_.empty(); });
+      if (b_.jobs_.empty()) return b_.stopping_ ? -1 : 0;
+      job = std::move(b_.jobs_.front());
+      b_.jobs_.pop_front();
     }
-    pending_group& p = groups_[i];
-    group_evidence& g = out_[p.site].groups[p.group];
-    const int c = p.run.c;
+    group_evidence& g = job->owner->evidence.groups[job->group];
+    const int c = job->run.c;
     double* m = vector(0, c);
     double* h = vector(0, c);
     m[0] = h[0] = c;
-    locus_maxima(p.run.k, c, p.run.alpha.data(), m, h, &g.L_max, &g.L_hyp);
+    locus_maxima(job->run.k, c, job->run.alpha.data(), m, h, &g.L_max, &g.L_hyp);
     free_vector(m, 0, c);
     free_vector(h, 0, c);
-    locus->alpha = p.run.alpha.data();
+    locus->alpha = job->run.alpha.data();
     locus->c = c;
     locus->L_hyp = g.L_hyp;
-    locus->maxmc = p.run.maxmc;
-    locus->minmc = p.run.minmc;
-    locus->precision = p.run.precision;
-    locus->tag = i;
+    locus->maxmc = job->run.maxmc;
+    locus->minmc = job->run.minmc;
+    locus->precision = job->run.precision;
+    locus->tag = reinterpret_cast<uint64_t>(job.release());
     return 1;
   }
 
   // Each group is written by the one engine that finished it.
   void finished(const batch_locus& locus, const batch_result& result) override {
-    pending_group& p = groups_[static_cast<size_t>(locus.tag)];
-    group_evidence& g = out_[p.site].groups[p.group];
+    std::unique_ptr<group_job> job(reinterpret_cast<group_job*>(locus.tag));
+    group_evidence& g = job->owner->evidence.groups[job->group];
     g.E = 1 - result.r;
     g.draws = result.draws;
-    finish_group(p.run.precision, &g);
+    finish_group(job->run.precision, &g);
+    bool site_ready;
+    {
+      std::lock_guard<std::mutex> lock(b_.mutex_);
+      site_ready = --job->owner->pending == 0;
+    }
+    if (site_ready) b_.site_done_.notify_all();
   }
 
  private:
-  std::vector<pending_group>& groups_;
-  std::vector<site_evidence>& out_;
-  std::mutex mutex_;
-  size_t next_ = 0;
+  site_batch& b_;
 };
 
-}  // namespace
-
-struct site_batch::impl {
-  tuning_request tuning;
-  int max_alleles;
+struct site_batch::engines {
+  explicit engines(site_batch& owner) : groups(owner) {}
+  feed groups;
   batch_result_cache results{16384};
-  std::vector<std::unique_ptr<batch_engine>> engines;
+  std::vector<std::unique_ptr<batch_engine>> each;
 };
 
-site_batch::site_batch(const tuning_request& tuning, int max_alleles, int threads)
-    : impl_(new impl) {
-  impl_->tuning = tuning;
-  impl_->max_alleles = max_alleles;
+site_batch::site_batch(const tuning_request& tuning, int max_alleles, int threads, size_t window)
+    : tuning_(tuning), max_alleles_(max_alleles), window_(window < 1 ? 1 : window),
+      engines_(new engines(*this)) {
   batch_options options;
-  options.results = &impl_->results;
-  for (int t = 0; t < (threads < 1 ? 1 : threads); t++)
-    impl_->engines.emplace_back(new batch_engine(options));
+  options.results = &engines_->results;
+  if (threads < 1) threads = 1;
+  for (int t = 0; t < threads; t++) engines_->each.emplace_back(new batch_engine(options));
+  for (int t = 0; t < threads; t++) {
+    batch_engine* engine = engines_->each[static_cast<size_t>(t)].get();
+    threads_.emplace_back([this, engine]() { engine->run(engines_->groups); });
+  }
 }
 
-site_batch::~site_batch() = default;
+site_batch::~site_batch() { stop(); }
 
-site_batch_counts site_batch::counts() const {
+void site_batch::stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    // Groups no engine has taken are dropped with their sites.
+    jobs_.clear();
+  }
+  job_added_.notify_all();
+  for (std::thread& t : threads_) t.join();
+  threads_.clear();
+}
+
+site_batch_counts site_batch::close() {
+  stop();
   site_batch_counts total;
-  for (const auto& e : impl_->engines) {
+  for (const auto& e : engines_->each) {
     const batch_stats& s = e->stats();
     total.groups += s.loci;
     total.repeated += s.cached;
@@ -100,22 +108,50 @@ site_batch_counts site_batch::counts() const {
   return total;
 }
 
-std::vector<site_evidence> site_batch::compute(const std::vector<site_record>& sites) {
-  std::vector<site_evidence> out(sites.size());
-  std::vector<pending_group> groups;
-  for (size_t s = 0; s < sites.size(); s++) {
-    out[s] = site_evidence_outline(sites[s], impl_->max_alleles);
-    for (size_t g = 0; g < sites[s].groups.size(); g++)
-      if (out[s].groups[g].outcome == site_outcome::computed)
-        groups.push_back({s, g, group_run_of(sites[s].groups[g], impl_->tuning)});
+bool site_batch::full() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return slots_.size() >= window_;
+}
+
+bool site_batch::empty() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return slots_.empty();
+}
+
+void site_batch::submit(site_record site) {
+  // The outline and the runs' parameters on the caller's thread: they are
+  // cheap, and the engines then only run.
+  site_evidence outline = site_evidence_outline(site, max_alleles_);
+  std::vector<std::unique_ptr<group_job>> runs;
+  for (size_t g = 0; g < site.groups.size(); g++)
+    if (outline.groups[g].outcome == site_outcome::computed)
+      runs.emplace_back(new group_job{nullptr, g, group_run_of(site.groups[g], tuning_)});
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    slots_.emplace_back();
+    slot& s = slots_.back();
+    s.site = std::move(site);
+    s.evidence = std::move(outline);
+    s.pending = static_cast<int>(runs.size());
+    for (auto& job : runs) {
+      job->owner = &s;
+      jobs_.push_back(std::move(job));
+    }
   }
-  group_feed feed(groups, out);
-  std::vector<std::thread> workers;
-  for (size_t t = 1; t < impl_->engines.size(); t++)
-    workers.emplace_back([this, &feed, t]() { impl_->engines[t]->run(feed); });
-  impl_->engines[0]->run(feed);
-  for (std::thread& w : workers) w.join();
-  return out;
+  if (!runs.empty()) job_added_.notify_all();
+}
+
+bool site_batch::take_next(std::chrono::milliseconds timeout, site_record* site,
+                           site_evidence* evidence) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (slots_.empty()) return false;
+  if (!site_done_.wait_for(lock, timeout,
+                           [this] { return !slots_.empty() && slots_.front().pending == 0; }))
+    return false;
+  *site = std::move(slots_.front().site);
+  *evidence = std::move(slots_.front().evidence);
+  slots_.pop_front();
+  return true;
 }
 
 }  // namespace drevel

@@ -1,7 +1,8 @@
 // The batch computation of many sites against the site-by-site one: every
 // group's columns equal, over groups that are computed, monomorphic, too
 // large or without calls, repeated count vectors, tuning values of the
-// user's and several calls on the same engines.
+// user's and windows of one site and more; and stopping with sites in
+// flight.
 #include "sites/site_batch.h"
 
 #include <gtest/gtest.h>
@@ -60,11 +61,29 @@ void expect_same(const site_evidence& got, const site_evidence& want, size_t s) 
   }
 }
 
+// Sites in, sites out in order, through a window smaller than the input.
+std::vector<site_evidence> run_all(site_batch& batch, const std::vector<site_record>& sites) {
+  std::vector<site_evidence> got;
+  site_record back;
+  site_evidence evidence;
+  size_t next = 0;
+  while (got.size() < sites.size()) {
+    while (next < sites.size() && !batch.full()) batch.submit(sites[next++]);
+    if (batch.take_next(std::chrono::milliseconds(50), &back, &evidence)) {
+      EXPECT_EQ(back.groups.size(), sites[got.size()].groups.size());
+      got.push_back(evidence);
+    }
+  }
+  EXPECT_TRUE(batch.empty());
+  return got;
+}
+
 }  // namespace
 
 TEST(site_batch, every_group_as_the_site_by_site_computation) {
   struct setting {
     int groups, threads, max_alleles;
+    size_t window;
     tuning_request tuning;
   };
   tuning_request short_runs;
@@ -72,42 +91,46 @@ TEST(site_batch, every_group_as_the_site_by_site_computation) {
   short_runs.maxmc = 2000;
   tuning_request loose;
   loose.precision = 0.02;
-  for (const setting& set : {setting{1, 1, 20, short_runs}, setting{3, 2, 3, short_runs},
-                             setting{2, 2, 20, loose}}) {
+  for (const setting& set : {setting{1, 1, 20, 7, short_runs}, setting{3, 2, 3, 1, short_runs},
+                             setting{2, 2, 20, 100, loose}}) {
     SCOPED_TRACE(std::to_string(set.groups) + " groups, " + std::to_string(set.threads) +
                  " threads");
     std::mt19937_64 rng(static_cast<uint64_t>(set.groups * 10 + set.threads));
-    site_batch batch(set.tuning, set.max_alleles, set.threads);
-    // Three calls on the same engines; the last repeats the first's sites.
-    std::vector<site_record> first;
-    for (int call = 0; call < 3; call++) {
-      std::vector<site_record> sites;
-      if (call == 2) {
-        sites = first;
-      } else {
-        for (int s = 0; s < 60; s++) sites.push_back(random_site(rng, set.groups, set.max_alleles));
-        // Repeats within a call, computed once.
-        for (int s = 0; s < 10; s++) sites.push_back(sites[static_cast<size_t>(s)]);
-      }
-      if (call == 0) first = sites;
-      std::vector<site_evidence> got = batch.compute(sites);
-      ASSERT_EQ(got.size(), sites.size());
-      for (size_t s = 0; s < sites.size(); s++) {
-        expect_same(got[s], compute_site_evidence(sites[s], set.tuning, set.max_alleles), s);
-        if (HasFailure()) return;
-      }
+    site_batch batch(set.tuning, set.max_alleles, set.threads, set.window);
+    std::vector<site_record> sites;
+    for (int s = 0; s < 60; s++) sites.push_back(random_site(rng, set.groups, set.max_alleles));
+    // Repeats, near (often in flight together) and far (from the cache).
+    for (int s = 0; s < 10; s++) sites.push_back(sites[static_cast<size_t>(s)]);
+    for (int s = 0; s < 60; s++) sites.push_back(sites[static_cast<size_t>(s)]);
+    std::vector<site_evidence> got = run_all(batch, sites);
+    ASSERT_EQ(got.size(), sites.size());
+    for (size_t s = 0; s < sites.size(); s++) {
+      expect_same(got[s], compute_site_evidence(sites[s], set.tuning, set.max_alleles), s);
+      if (HasFailure()) return;
     }
+    site_batch_counts n = batch.close();
+    EXPECT_GT(n.repeated, 0);
+    EXPECT_GT(n.draws, 0);
   }
 }
 
-TEST(site_batch, nothing_to_compute) {
-  site_batch batch(tuning_request(), 20, 2);
-  EXPECT_TRUE(batch.compute({}).empty());
-  site_record none;
-  none.k = 2;
-  none.groups.resize(1);
-  none.groups[0].tested = {};
-  std::vector<site_evidence> got = batch.compute({none});
-  ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0].groups.at(0).outcome, site_outcome::no_calls);
+TEST(site_batch, nothing_to_compute_and_stopping_early) {
+  {
+    site_batch batch(tuning_request(), 20, 2, 4);
+    EXPECT_TRUE(batch.empty());
+    site_record back;
+    site_evidence evidence;
+    EXPECT_FALSE(batch.take_next(std::chrono::milliseconds(1), &back, &evidence));
+    site_record none;
+    none.k = 2;
+    none.groups.resize(1);
+    batch.submit(none);
+    ASSERT_TRUE(batch.take_next(std::chrono::milliseconds(5000), &back, &evidence));
+    EXPECT_EQ(evidence.groups.at(0).outcome, site_outcome::no_calls);
+  }
+  // Sites never taken back are dropped, the engines stopped.
+  std::mt19937_64 rng(5);
+  site_batch batch(tuning_request(), 20, 2, 50);
+  for (int s = 0; s < 50; s++) batch.submit(random_site(rng, 1, 20));
+  EXPECT_TRUE(batch.full());
 }
