@@ -93,7 +93,9 @@ command -v bcftools >/dev/null && ratio drevel-2 bcftools "2 threads' time over 
 
 # The computed columns: EVIDENCE L_MAX L_HYP DRAWS (9-12) of every table.
 cut -f1-2,9-12 "$work/table.1" >"$work/cols.1"
-for t in table.2 ${quick:-site.1 site.2}; do
+tables="table.2"
+[ -z "$quick" ] && tables="$tables site.1 site.2"
+for t in $tables; do
   if cut -f1-2,9-12 "$work/$t" | cmp -s - "$work/cols.1"; then
     echo "computed columns of $t: identical to drevel-1"
   else
