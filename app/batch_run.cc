@@ -8,6 +8,7 @@
 #include "app/progress.h"
 #include "io/atomic_output.h"
 #include "io/output_path.h"
+#include "sites/site_batch.h"
 #include "sites/site_pool.h"
 
 namespace drevel {
@@ -48,6 +49,70 @@ class table_output {
 // so that a slow multi-allelic site does not leave the others idle.
 size_t sites_in_flight(int threads) { return 64 * static_cast<size_t>(threads); }
 
+// The batch engine walks many sites at once on each thread: enough in
+// flight that its lanes stay full behind a slow site, few enough that memory
+// stays small.
+size_t batch_sites_in_flight(int threads) { return 4096 * static_cast<size_t>(threads); }
+
+// What the rows said, for the notes after the table.
+struct row_notes {
+  uint64_t not_computed = 0;  // too many alleles
+  uint64_t lost = 0;          // lost to rounding
+  std::string first_lost;     // where the first lost row is, and why
+};
+
+// Reads every site into `pool` (site_pool or site_batch) and writes the
+// rows back in order.  Returns 0, or the exit status of a failure.
+template <class Pool>
+int pump_sites(Pool& pool, site_source& source, const batch_table& table, table_output& out,
+               progress_line& progress, row_notes* notes, std::string* beside_error,
+               const std::function<int()>& write_failed) {
+  uint64_t done = 0;
+  site_record site;
+  site_evidence evidence;
+  std::string rows;
+  const auto tick = std::chrono::milliseconds(200);
+  // Takes back the oldest site when it is ready; false only on a write error.
+  auto write_next = [&]() {
+    if (pool.take_next(tick, &site, &evidence)) {
+      rows.clear();
+      table.append_rows(site, evidence, &rows);
+      if (!out.write(rows)) return false;
+      if (table.beside && !table.beside->write(site, evidence, beside_error)) return false;
+      done++;
+      for (size_t n = 0; n < evidence.groups.size(); n++) {
+        const group_evidence& g = evidence.groups[n];
+        if (g.outcome == site_outcome::too_many_alleles) notes->not_computed++;
+        if (g.outcome == site_outcome::lost_to_rounding && notes->lost++ == 0)
+          notes->first_lost = (table.describe ? table.describe(site) : std::string("row")) +
+                              ": " + describe_group_fault(site.groups[n], g);
+      }
+    }
+    progress.update(done);
+    return true;
+  };
+
+  for (;;) {
+    while (pool.full() || (table.beside && table.beside->holding_too_much()))
+      if (!write_next()) return write_failed();
+    std::string error;
+    int status = source.next(&site, &error);
+    std::vector<std::string> warnings = source.take_warnings();
+    if (!warnings.empty()) progress.finish();
+    for (const std::string& w : warnings) std::fprintf(stderr, "drevel: warning: %s\n", w.c_str());
+    if (status < 0) {
+      progress.finish();
+      out.abandon();
+      return batch_failure(error);
+    }
+    if (status == 0) break;
+    pool.submit(std::move(site));
+  }
+  while (!pool.empty())
+    if (!write_next()) return write_failed();
+  return 0;
+}
+
 }  // namespace
 
 int batch_failure(const std::string& message) {
@@ -77,69 +142,44 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
 
   const tuning_request tuning = options.tuning;
   const int max_alleles = options.max_alleles;
-  site_pool pool(threads, sites_in_flight(threads),
-                 [tuning, max_alleles](const site_record& site) {
-                   return compute_site_evidence(site, tuning, max_alleles);
-                 });
-  uint64_t done = 0, not_computed = 0, lost = 0;
-  std::string first_lost;
-  site_record site;
-  site_evidence evidence;
-  std::string rows;
-  const auto tick = std::chrono::milliseconds(200);
-  // Takes back the oldest site when it is ready; false only on a write error.
-  auto write_next = [&]() {
-    if (pool.take_next(tick, &site, &evidence)) {
-      rows.clear();
-      table.append_rows(site, evidence, &rows);
-      if (!out.write(rows)) return false;
-      if (table.beside && !table.beside->write(site, evidence, &beside_error)) return false;
-      done++;
-      for (size_t n = 0; n < evidence.groups.size(); n++) {
-        const group_evidence& g = evidence.groups[n];
-        if (g.outcome == site_outcome::too_many_alleles) not_computed++;
-        if (g.outcome == site_outcome::lost_to_rounding && lost++ == 0)
-          first_lost = (table.describe ? table.describe(site) : std::string("row")) + ": " +
-                       describe_group_fault(site.groups[n], g);
-      }
-    }
-    progress.update(done);
-    return true;
-  };
-
-  for (;;) {
-    while (pool.full() || (table.beside && table.beside->holding_too_much()))
-      if (!write_next()) return write_failed();
-    std::string error;
-    int status = source.next(&site, &error);
-    std::vector<std::string> warnings = source.take_warnings();
-    if (!warnings.empty()) progress.finish();
-    for (const std::string& w : warnings) std::fprintf(stderr, "drevel: warning: %s\n", w.c_str());
-    if (status < 0) {
+  row_notes notes;
+  const std::function<int()> failed = write_failed;
+  if (options.site_engine == site_engine_choice::batch && tuning.engine == mc_engine::fast) {
+    site_batch pool(tuning, max_alleles, threads, batch_sites_in_flight(threads));
+    if (int status = pump_sites(pool, source, table, out, progress, &notes, &beside_error, failed))
+      return status;
+    site_batch_counts n = pool.close();
+    if (options.verbose) {
       progress.finish();
-      out.abandon();
-      return batch_failure(error);
+      std::fprintf(stderr,
+                   "drevel: batch engine: %" PRId64 " groups, %" PRId64
+                   " with counts seen before, %" PRId64 " by the per-site engine; %" PRId64
+                   " draws in lanes, %" PRId64 " evaluated literally\n",
+                   n.groups, n.repeated, n.per_site, n.draws, n.replays);
     }
-    if (status == 0) break;
-    pool.submit(std::move(site));
+  } else {
+    site_pool pool(threads, sites_in_flight(threads),
+                   [tuning, max_alleles](const site_record& site) {
+                     return compute_site_evidence(site, tuning, max_alleles);
+                   });
+    if (int status = pump_sites(pool, source, table, out, progress, &notes, &beside_error, failed))
+      return status;
   }
-  while (!pool.empty())
-    if (!write_next()) return write_failed();
   progress.finish();
   if (table.beside && !table.beside->commit(&beside_error)) return write_failed();
   errno = 0;
   if (!out.commit()) return write_failed();
 
-  if (not_computed > 0)
+  if (notes.not_computed > 0)
     std::fprintf(stderr,
                  "drevel: note: %" PRIu64 " %s with more than %d alleles were not computed "
                  "(NA in the table); --max-alleles raises the limit\n",
-                 not_computed, table.row_noun.c_str(), max_alleles);
-  if (lost > 0)
+                 notes.not_computed, table.row_noun.c_str(), max_alleles);
+  if (notes.lost > 0)
     std::fprintf(stderr,
                  "drevel: note: %" PRIu64 " %s could not be computed in double precision "
                  "(STATUS lost_to_rounding, NA in the table); the first, %s\n",
-                 lost, table.row_noun.c_str(), first_lost.c_str());
+                 notes.lost, table.row_noun.c_str(), notes.first_lost.c_str());
   return 0;
 }
 

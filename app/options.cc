@@ -80,6 +80,13 @@ const option_spec options[] = {
        cl->tuning.engine = v == "fast" ? mc_engine::fast : mc_engine::literal;
        return true;
      }},
+    {"--site-engine", batch,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       if (v != "batch" && v != "per-site")
+         return bad(error, "--site-engine needs batch or per-site, not '" + v + "'");
+       cl->site_engine = v == "batch" ? site_engine_choice::batch : site_engine_choice::per_site;
+       return true;
+     }},
     {"--threads", computing,
      [](const std::string& v, command_line* cl, std::string* error) {
        long long n;

@@ -18,6 +18,12 @@ namespace drevel {
 
 enum class run_mode { classic, vcf, genepop, plot, help, version };
 
+// How the batch modes run their sites' Monte Carlo: many sites at once
+// through the batch engine (the default), or site after site on a pool of
+// threads.  Both give the same table, byte for byte; --engine literal
+// always runs site after site.
+enum class site_engine_choice { batch, per_site };
+
 struct command_line {
   run_mode mode = run_mode::classic;
   // The arguments that are not options, in order.  The classic run reads
@@ -39,6 +45,7 @@ struct command_line {
   // fields (empty: none); --write-index: with its index.
   std::string annotate;
   bool write_index = false;
+  site_engine_choice site_engine = site_engine_choice::batch;  // --site-engine
 };
 
 // Parses argv[1..argc).  Returns true and fills *cl, or false with a

@@ -71,6 +71,8 @@ int vcf_main(const command_line& options) {
   read.declared_alleles = options.declared_alleles;
   read.max_alleles = options.max_alleles;
   read.overlap = options.regions_by_pos ? region_overlap::pos : region_overlap::record;
+  // One thread inflates the blocks while this one parses the records.
+  read.decompression_threads = 1;
   vcf_reader reader;
   if (!reader.open(options.files[0], read, &error)) return batch_failure(error);
 

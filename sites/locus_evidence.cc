@@ -9,6 +9,12 @@
 
 namespace drevel {
 
+void locus_maxima(int k, int c, const double* alpha, double* m, double* h, double* L_max,
+                  double* L_hyp) {
+  Find_Argmax(alpha, m, L_max, c);
+  Find_Argmax_Hyp(alpha, h, L_hyp, k, c);
+}
+
 locus_fault locus_evidence(int k, int c, const double* alpha, double* m, double* h,
                            double* L_max, double* L_hyp, double* E, int32_t maxmc, int32_t minmc,
                            double precision, rand48_state& state, int64_t* draws,
@@ -18,8 +24,7 @@ locus_fault locus_evidence(int k, int c, const double* alpha, double* m, double*
   double total;
   locus_fault fault = check_total(alpha, c, &total);
   if (fault != locus_fault::none) return fault;
-  Find_Argmax(alpha, m, L_max, c);
-  Find_Argmax_Hyp(alpha, h, L_hyp, k, c);
+  locus_maxima(k, c, alpha, m, h, L_max, L_hyp);
   fault = check_maxima(*L_max, *L_hyp, total, c);
   if (fault != locus_fault::none) return fault;
   double r;

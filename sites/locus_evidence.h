@@ -32,6 +32,11 @@ struct engine_choice {
 // last draw left it) and, when draws is not null, stores their number.
 // k >= 1 alleles, c = k(k+1)/2.  A shape below 1 ends the process inside
 // gamadev, as the literal evaluation does.
+// The first two steps alone: the posterior mode into m and L_max, the
+// equilibrium maximum into h and L_hyp (the Monte Carlo's threshold).
+void locus_maxima(int k, int c, const double* alpha, double* m, double* h, double* L_max,
+                  double* L_hyp);
+
 // Returns locus_fault::none, or the fault (sites/locus_check.h) that stopped
 // the computation: a total of counts that is not safe, checked before
 // anything else; maxima that rounding has lost, checked before the Monte

@@ -73,6 +73,28 @@ site_evidence compute_site_evidence(const site_record& site, const tuning_reques
 // without a line end (describe_locus_fault for the group's counts).
 std::string describe_group_fault(const group_counts& group, const group_evidence& evidence);
 
+// The pieces of compute_site_evidence, for computations that run the Monte
+// Carlo of many groups at once (sites/site_batch.h) and must give the same
+// columns.
+//
+// Every group's outcome and heterozygosities; the Monte Carlo columns of
+// computed groups are left for the caller (finish_group).
+site_evidence site_evidence_outline(const site_record& site, int max_alleles);
+
+// A computed group's run: k alleles, c cells, alpha (cells 1..c, count +
+// 1.0001 each; alpha[0] = c) and the tuning values after the defaults.
+struct group_run {
+  int k = 0, c = 0;
+  std::vector<double> alpha;
+  double precision = 0;
+  int32_t minmc = 0, maxmc = 0;
+};
+group_run group_run_of(const group_counts& group, const tuning_request& tuning);
+
+// With result->E and result->draws set, the standard error, whether the
+// run ended at maxmc (for the run's precision) and the outcome computed.
+void finish_group(double precision, group_evidence* result);
+
 }  // namespace drevel
 
 #endif

@@ -134,6 +134,10 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
     *error = d.path + ": truncated file (the bgzip end-of-file block is missing)";
     return false;
   }
+  // Without the threads the file reads the same, only slower: a failure to
+  // start them is no error.
+  if (format->compression == bgzf && options.decompression_threads > 0)
+    hts_set_threads(d.fp, options.decompression_threads);
   d.hdr = bcf_hdr_read(d.fp);
   if (!d.hdr) {
     *error = d.path + ": the VCF header is missing, truncated or corrupt";

@@ -44,6 +44,10 @@ struct vcf_read_options {
   int max_alleles = default_max_alleles;
   // How `regions` chooses sites.
   region_overlap overlap = region_overlap::record;
+  // htslib threads that decompress a bgzipped VCF or a BCF ahead of the
+  // reader (0: none, the reader's thread does it).  Sites and their order
+  // are the same for every number.
+  int decompression_threads = 0;
 };
 
 class vcf_reader : public site_source {

@@ -111,6 +111,16 @@ TEST(options, verbose_in_every_mode) {
   EXPECT_FALSE(parse({"a", "b"}).cl.verbose);
 }
 
+TEST(options, site_engine_for_the_batch_modes_batch_by_default) {
+  EXPECT_EQ(parse({"--vcf", "a", "b"}).cl.site_engine, site_engine_choice::batch);
+  EXPECT_EQ(parse({"--vcf", "--site-engine", "per-site", "a", "b"}).cl.site_engine,
+            site_engine_choice::per_site);
+  EXPECT_EQ(parse({"--genepop", "a", "b", "--site-engine=per-site"}).cl.site_engine,
+            site_engine_choice::per_site);
+  EXPECT_EQ(parse({"--genepop", "--site-engine=batch", "a", "b"}).cl.site_engine,
+            site_engine_choice::batch);
+}
+
 TEST(options, help_and_version_anywhere) {
   EXPECT_EQ(parse({"--vcf", "--help"}).cl.mode, run_mode::help);
   EXPECT_EQ(parse({"in", "out", "-h"}).cl.mode, run_mode::help);
@@ -137,6 +147,8 @@ TEST(options, usage_errors_name_the_problem) {
            {{"--vcf", "--maxmc", "1.5", "a", "b"}, "--maxmc needs"},
            {{"--vcf", "--max-alleles", "655", "a", "b"}, "from 1 to 654"},
            {{"--vcf", "--engine=slow", "a", "b"}, "--engine needs fast or literal, not 'slow'"},
+           {{"--vcf", "--site-engine", "lanes", "a", "b"}, "--site-engine needs batch or per-site, not 'lanes'"},
+           {{"--site-engine=batch", "a", "b"}, "--site-engine applies only to"},
            {{"--vcf", "--bogus", "a", "b"}, "unknown option '--bogus'"},
            {{"--vcf", "-x", "a", "b"}, "unknown option '-x'"},
            {{"--vcf=1", "a", "b"}, "--vcf takes no value"},

@@ -1,0 +1,52 @@
+#include "fast/batch/fixed_start_stream.h"
+
+#include <algorithm>
+
+#include "fast/stream/attempt_words.h"
+#include "random/rand48.h"
+#include "random/rand48_access.h"
+
+namespace drevel {
+
+namespace {
+
+int64_t clamp_capacity(int64_t capacity) {
+  return std::min<int64_t>(std::max<int64_t>(capacity, 64), int64_t{1} << 30);
+}
+
+}  // namespace
+
+// new[] without an initialiser leaves the pages untouched: the operating
+// system maps them only when a stretch is first written.
+fixed_start_stream::fixed_start_stream(int64_t capacity)
+    : capacity_(clamp_capacity(capacity)),
+      U_(new double[static_cast<size_t>(capacity_) + 3]),
+      words_(new uint32_t[static_cast<size_t>(capacity_)]) {
+  X_ = rand48_access::get(rand48_state());
+  U_[0] = rand48_uniform(X_);
+}
+
+fixed_start_stream& fixed_start_stream::process() {
+  static fixed_start_stream stream;
+  return stream;
+}
+
+// Each stretch at least doubles what is ready (at least 2^16 positions), so
+// that a long locus extends the stream a few times only.
+int64_t fixed_start_stream::extend(int64_t p) {
+  std::lock_guard<std::mutex> lock(extending_);
+  int64_t ready = ready_.load(std::memory_order_relaxed);
+  if (p <= ready) return ready;
+  int64_t target = std::min(capacity_, std::max({p, 2 * ready, ready + (int64_t{1} << 16)}));
+  double* U = U_.get();
+  for (; computed_ < target + 2; computed_++) {
+    X_ = rand48_next(X_);
+    U[computed_ + 1] = rand48_uniform(X_);
+  }
+  uint32_t* words = words_.get();
+  for (int64_t q = ready; q < target; q++) words[q] = attempt_word(U[q + 1], U[q + 2], U[q + 3]);
+  ready_.store(target, std::memory_order_release);
+  return target;
+}
+
+}  // namespace drevel

@@ -1,0 +1,67 @@
+// The uniform stream from the generator's fixed start, with the attempt word
+// of every position, shared read-only by every locus of a batch and every
+// thread: each locus's Monte Carlo starts the generator at its fixed start,
+// so all of them read the same uniforms and the same cell-independent attempt
+// words, which are computed once per process instead of once per locus.
+// Positions are computed on demand, a stretch at a time, up to a capacity
+// fixed at construction; memory is taken only for positions computed.
+#ifndef DREVEL_FAST_BATCH_FIXED_START_STREAM_H
+#define DREVEL_FAST_BATCH_FIXED_START_STREAM_H
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+namespace drevel {
+
+class fixed_start_stream {
+ public:
+  // The default capacity: 2^22 positions (48 MB when all are computed),
+  // enough for every two- and three-allele locus run to its default maxmc.
+  static constexpr int64_t default_capacity = int64_t{1} << 22;
+
+  // A stream of at most `capacity` positions (at least 64, at most 2^30);
+  // nothing is computed yet.  Throws std::bad_alloc when the address space
+  // cannot be reserved.
+  explicit fixed_start_stream(int64_t capacity = default_capacity);
+  fixed_start_stream(const fixed_start_stream&) = delete;
+  fixed_start_stream& operator=(const fixed_start_stream&) = delete;
+
+  // The process's stream, of the default capacity, made on first use.
+  static fixed_start_stream& process();
+
+  // uniforms()[p] is the uniform of the state after p steps from the fixed
+  // start (p = 0: the start itself), X(p) 2^-48 exactly; words()[p] is the
+  // attempt word of an attempt starting at p (uniform_ring.h, attempt_word
+  // of U(p+1), U(p+2), U(p+3)).  Both may be read below ready(): words of
+  // positions p < ready(), uniforms of positions p < ready() + 3.
+  const double* uniforms() const { return U_.get(); }
+  const uint32_t* words() const { return words_.get(); }
+  int64_t ready() const { return ready_.load(std::memory_order_acquire); }
+  int64_t capacity() const { return capacity_; }
+
+  // Computes positions until words of every position below p are ready
+  // (a stretch beyond it, so that calls stay few) and returns ready();
+  // less than p only when p exceeds the capacity.  Safe to call from
+  // several threads at once, and beside readers of what is ready.
+  int64_t extend(int64_t p);
+
+  // The generator state of position p < ready() + 3.
+  uint64_t state(int64_t p) const {
+    return static_cast<uint64_t>(static_cast<int64_t>(U_[static_cast<size_t>(p)] * 0x1p48));
+  }
+
+ private:
+  const int64_t capacity_;
+  std::unique_ptr<double[]> U_;        // capacity + 3 values
+  std::unique_ptr<uint32_t[]> words_;  // capacity values
+  std::mutex extending_;
+  std::atomic<int64_t> ready_{0};
+  uint64_t X_ = 0;  // the state of the last uniform computed (extending_)
+  int64_t computed_ = 0;  // uniforms computed: positions 0 .. computed_ (extending_)
+};
+
+}  // namespace drevel
+
+#endif
