@@ -55,7 +55,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
 
 using apply_fn = bool (*)(const std::string& value, command_line* cl, std::string* error);
 
-struct option_spec {
+struct option_rule {
   const char* name;
   unsigned modes;
   apply_fn apply;  // null: a flag without a value, handled by the parser
@@ -66,7 +66,7 @@ bool bad(std::string* error, const std::string& message) {
   return false;
 }
 
-const option_spec options[] = {
+const option_rule options[] = {
     {"--vcf", vcf, nullptr},
     {"--genepop", genepop, nullptr},
     {"--plot", plot, nullptr},
@@ -189,8 +189,8 @@ std::string modes_of(unsigned modes) {
   return out;
 }
 
-const option_spec* find_option(const std::string& name) {
-  for (const option_spec& o : options)
+const option_rule* find_option(const std::string& name) {
+  for (const option_rule& o : options)
     if (name == o.name) return &o;
   return nullptr;
 }
@@ -229,12 +229,12 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
     }
     size_t equals = arg.find('=');
     std::string name = arg.substr(0, equals);
-    const option_spec* spec = arg.compare(0, 2, "--") == 0 ? find_option(name) : nullptr;
-    if (!spec) return bad(error, "unknown option '" + name + "'");
-    if (!spec->apply && equals != std::string::npos) return bad(error, name + " takes no value");
-    if (!(spec->modes & mode))
-      return bad(error, name + " applies only to " + modes_of(spec->modes));
-    if (!spec->apply) {
+    const option_rule* rule = arg.compare(0, 2, "--") == 0 ? find_option(name) : nullptr;
+    if (!rule) return bad(error, "unknown option '" + name + "'");
+    if (!rule->apply && equals != std::string::npos) return bad(error, name + " takes no value");
+    if (!(rule->modes & mode))
+      return bad(error, name + " applies only to " + modes_of(rule->modes));
+    if (!rule->apply) {
       if (name == "--verbose") cl.verbose = true;
       if (name == "--declared-alleles") cl.declared_alleles = true;
       if (name == "--write-index") cl.write_index = true;
@@ -247,7 +247,7 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
       if (a + 1 >= argc) return bad(error, name + " needs a value");
       value = argv[++a];
     }
-    if (!spec->apply(value, &cl, error)) return false;
+    if (!rule->apply(value, &cl, error)) return false;
   }
   if (cl.mode == run_mode::plot && cl.files.size() != 2)
     return bad(error, "--plot needs a table and a picture file");
