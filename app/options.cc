@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "app/sample_list.h"
+
 #include <sched.h>
 
 #include <cerrno>
@@ -40,17 +42,6 @@ bool parse_real(const std::string& text, double* value) {
   if (*end != '\0' || !std::isfinite(v)) return false;
   *value = v;
   return true;
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    size_t end = text.find(separator, start);
-    parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
 }
 
 using apply_fn = bool (*)(const std::string& value, command_line* cl, std::string* error);
@@ -98,7 +89,7 @@ const option_rule options[] = {
      }},
     {"--regions", vcf,
      [](const std::string& v, command_line* cl, std::string* error) {
-       cl->regions = split(v, ',');
+       cl->regions = split_list(v, ',');
        for (const auto& r : cl->regions)
          if (r.empty())
            return bad(error, "--regions needs chr:begin-end items separated by commas, not '" +

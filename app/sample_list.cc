@@ -7,9 +7,7 @@
 
 namespace drevel {
 
-namespace {
-
-std::vector<std::string> split(const std::string& text, char separator) {
+std::vector<std::string> split_list(const std::string& text, char separator) {
   std::vector<std::string> parts;
   size_t start = 0;
   for (;;) {
@@ -19,8 +17,6 @@ std::vector<std::string> split(const std::string& text, char separator) {
     start = end + 1;
   }
 }
-
-}  // namespace
 
 bool read_sample_list(const std::string& value, std::vector<std::string>* names,
                       std::string* error) {
@@ -46,7 +42,7 @@ bool read_sample_list(const std::string& value, std::vector<std::string>* names,
       return false;
     }
   } else {
-    list = split(value, ',');
+    list = split_list(value, ',');
     for (const auto& name : list) {
       if (name.empty()) {
         *error = "--samples has an empty name in '" + value + "'";

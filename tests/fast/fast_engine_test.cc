@@ -12,6 +12,7 @@
 #include "evidence/monte_carlo.h"
 #include "fast/draw/engine.h"
 #include "random/dirirnd.h"
+#include "support/literal_kernels.h"
 
 using namespace drevel;
 using fast_internal::engine_options;
@@ -54,18 +55,6 @@ outcome fast(const std::vector<double>& alpha, double L_hyp, int32_t maxmc, int3
   o.stats.kernel_replays = counts.kernel_replays;
   o.stats.literal_tests = counts.literal_tests;
   return o;
-}
-
-// The literal log-kernels of the first n draws from the fixed start.
-std::vector<double> literal_kernels(const std::vector<double>& alpha, int n) {
-  int c = static_cast<int>(alpha.size()) - 1;
-  std::vector<double> theta(alpha.size()), L;
-  rand48_state g;
-  for (int i = 0; i < n; i++) {
-    dirirnd(alpha.data(), theta.data(), c, g);
-    L.push_back(LogDNFunc(alpha.data(), theta.data(), c));
-  }
-  return L;
 }
 
 // A random parameter vector mixing the two gamma branches: small whole

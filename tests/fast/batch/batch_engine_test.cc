@@ -12,6 +12,7 @@
 #include "evidence/monte_carlo.h"
 #include "fast/batch/fixed_start_stream.h"
 #include "random/dirirnd.h"
+#include "support/literal_kernels.h"
 #include "random/rand48_access.h"
 
 using namespace drevel;
@@ -28,18 +29,6 @@ struct case_locus {
   int64_t draws = 0;
   uint64_t end_state = 0;
 };
-
-// The literal log-kernels of the first n draws from the fixed start.
-std::vector<double> literal_kernels(const std::vector<double>& alpha, int n) {
-  int c = static_cast<int>(alpha.size()) - 1;
-  std::vector<double> theta(alpha.size()), L;
-  rand48_state g;
-  for (int i = 0; i < n; i++) {
-    dirirnd(alpha.data(), theta.data(), c, g);
-    L.push_back(LogDNFunc(alpha.data(), theta.data(), c));
-  }
-  return L;
-}
 
 // Small loci as they come from genotype counts and beyond: shapes on both
 // gamma branches, at 6 and next to it, fractional counts, counts up to 10^6
