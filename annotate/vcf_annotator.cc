@@ -65,7 +65,8 @@ struct vcf_annotator::impl {
   std::string write_error(const internal::pipe_output& out, const std::string& what) const;
   std::string site_of(const bcf1_t* rec) const {
     const char* name = bcf_seqname(hdr, rec);
-    return std::string(name ? name : "?") + ":" + std::to_string(rec->pos + 1);
+    return std::string(name ? name : "?") + ":" +
+           std::to_string(static_cast<unsigned long long>(rec->pos) + 1);
   }
 };
 
@@ -218,7 +219,8 @@ bool vcf_annotator::impl::check_order(const bcf1_t* rec, std::string* error) {
   if (!sorted) {
     *error = options.path + ": cannot index the annotated file: the input is not sorted (site " +
              site_of(rec) + " comes after " +
-             std::string(bcf_hdr_id2name(hdr, last_rid)) + ":" + std::to_string(last_pos + 1) +
+             std::string(bcf_hdr_id2name(hdr, last_rid)) + ":" +
+             std::to_string(static_cast<unsigned long long>(last_pos) + 1) +
              "); sort it first (bcftools sort) or leave out --write-index";
     return false;
   }

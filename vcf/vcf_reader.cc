@@ -206,7 +206,9 @@ unsigned char vcf_reader::impl::kinds_of(int id) const {
 void vcf_reader::impl::note_undeclared(int errcode) {
   if (hdr->n[BCF_DT_CTG] == contigs && !errcode) return;
   const char* name = bcf_seqname(hdr, rec);
-  std::string at = std::string(name ? name : "?") + ":" + std::to_string(rec->pos + 1);
+  // POS + 1 unsigned: a corrupt POS can read as the largest position.
+  std::string at = std::string(name ? name : "?") + ":" +
+                   std::to_string(static_cast<unsigned long long>(rec->pos) + 1);
   for (; contigs < hdr->n[BCF_DT_CTG]; contigs++)
     warnings.push_back(path + ": contig '" + hdr->id[BCF_DT_CTG][contigs].key +
                        "' is not declared in the header (first at site " + at + ")");
@@ -324,7 +326,9 @@ int vcf_reader::impl::read_record(std::string* error) {
       // A parse error leaves the record's position; a read error does not.
       const char* name = rec->errcode ? bcf_seqname(hdr, rec) : nullptr;
       // A text line that htslib could not parse still names its site.
-      std::string where = name ? "at site " + std::string(name) + ":" + std::to_string(rec->pos + 1)
+      // POS + 1 unsigned: a corrupt POS can read as the largest position.
+      std::string where = name ? "at site " + std::string(name) + ":" +
+                                     std::to_string(static_cast<unsigned long long>(rec->pos) + 1)
                           : text && (status >= 0 || status == -2) ? line_site()
                                                                  : after_last_site();
       *error = path + ": truncated or corrupt input " + where;
