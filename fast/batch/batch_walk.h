@@ -12,9 +12,8 @@
 
 #include <cstdint>
 
+#include "fast/bounds/acceptance.h"
 #include "fast/bounds/rejection_cell.h"
-#include "fast/bounds/polynomial_squeeze.h"
-#include "fast/bounds/squeeze.h"
 #include "fast/batch/shape_tables.h"
 
 namespace drevel {
@@ -70,19 +69,6 @@ using walk_fn = walk_event (*)(walk_lanes& lanes, walk_context& context);
 walk_event walk_scalar(walk_lanes& lanes, walk_context& context);
 walk_event walk_avx2(walk_lanes& lanes, walk_context& context);
 walk_event walk_avx512(walk_lanes& lanes, walk_context& context);
-
-// gamadev's acceptance test u3 <= e of an attempt with x > 0: the
-// polynomial squeeze, then the log-domain squeeze, then the library.
-__attribute__((always_inline)) inline bool accepts(const rejection_cell& cell, double x, double y,
-                                                   double u3, int64_t* literal_tests) {
-  int verdict = polynomial_acceptance(cell, x, y, u3);
-  if (verdict == 0) verdict = squeeze_acceptance(cell, x, y, u3);
-  if (verdict == 0) {
-    ++*literal_tests;
-    verdict = literal_acceptance(cell, x, y, u3);
-  }
-  return verdict > 0;
-}
 
 // An attempt at q whose table entry left it open (the bin not yet filled,
 // or u3 between the bounds): fills the bin, and if that does not decide,

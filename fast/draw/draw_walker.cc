@@ -1,8 +1,7 @@
 // The walk of the draws.
 #include "fast/draw/draw_walker.h"
 
-#include "fast/bounds/squeeze.h"
-#include "fast/bounds/polynomial_squeeze.h"
+#include "fast/bounds/acceptance.h"
 
 namespace drevel {
 
@@ -59,20 +58,6 @@ void draw_walker::make_steps() {
 }
 
 namespace {
-
-// gamadev's acceptance test u3 <= e of an attempt with x > 0: the
-// polynomial squeeze, then the log-domain squeeze, then the library.
-// Inlined into the attempt loops: a call would spill the attempt's values.
-__attribute__((always_inline)) inline bool accepts(const rejection_cell& cell, double x, double y,
-                                                   double u3, int64_t* literal_tests) {
-  int verdict = polynomial_acceptance(cell, x, y, u3);
-  if (verdict == 0) verdict = squeeze_acceptance(cell, x, y, u3);
-  if (verdict == 0) {
-    ++*literal_tests;
-    verdict = literal_acceptance(cell, x, y, u3);
-  }
-  return verdict > 0;
-}
 
 // The uniforms p + 1 .. p + n as W[1..n]: straight from the ring, or copied
 // out of it in order into scratch where they wrap round its end.
