@@ -386,6 +386,14 @@ bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
   site->declared_alleles = declared_alleles;
   tally.start(k, groups);
 
+  // htslib ends the process on a GT field stored as neither 8-, 16- nor
+  // 32-bit integers (a damaged file can give one): refuse the record first.
+  const bcf_fmt_t* gt_field = bcf_get_fmt(hdr, rec, "GT");
+  if (gt_field && gt_field->type != BCF_BT_INT8 && gt_field->type != BCF_BT_INT16 &&
+      gt_field->type != BCF_BT_INT32) {
+    *error = path + ": corrupt record " + after_last_site() + " (GT is not stored as integers)";
+    return false;
+  }
   int n = bcf_get_genotypes(hdr, rec, &gt, &gt_size);
   int nsamples = bcf_hdr_nsamples(hdr);
   if (n <= 0 || nsamples == 0) {  // no GT field: no sample has a call

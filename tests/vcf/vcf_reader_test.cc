@@ -252,6 +252,10 @@ TEST(vcf_reader, truncated_and_corrupt_files) {
             "truncated or corrupt input at site 1:1100"},
            {good + "1\t1100\t.\tA\tG\t.\t.\t.\tGT\t0/2\t0/0\t0/0\t0/0\n",
             "site 1:1100: a genotype names allele 2 but the site has only 2 alleles"},
+           // Empty FORMAT keys before GT leave GT stored as no integer type,
+           // on which htslib would end the process: refused first.
+           {good + "1\t1100\t.\tA\tG\t.\t.\t.\t::GT\t0/1\t0/0\t0/0\t0/0\n",
+            "1:1100 (GT is not stored as integers)"},
            // An allele index htslib cannot read: the line still names its site.
            {good + "1\t1100\t.\tA\tG\t.\t.\t.\tGT\t0/-1\t0/0\t0/0\t0/0\n",
             "truncated or corrupt input at site 1:1100"},
