@@ -132,6 +132,7 @@ void BM_batch(benchmark::State& state, std::vector<bench_locus> (*make)(int), in
     state.counters["steps_per_draw"] = static_cast<double>(stats.steps) / static_cast<double>(draws);
     state.counters["literal_tests"] = static_cast<double>(stats.literal_tests);
     state.counters["replays"] = static_cast<double>(stats.kernel_replays);
+    state.counters["fills"] = static_cast<double>(stats.table_fills);
   }
 }
 

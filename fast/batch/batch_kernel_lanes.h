@@ -5,12 +5,19 @@
 // last bit, as fast_log's lanes are fast_log's (fast/bounds/fast_log.h).
 // Include only from the per-path units, whose functions carry the path's
 // target attribute (the template is inlined there).
+//
+//
+// The uniforms a draw reads lie at its own positions, so each lane's value
+// is loaded on its own, straight into the vector (gather_lanes): lanes
+// written one by one to memory and read back as one vector would wait on
+// the store of every lane.
 #ifndef DREVEL_FAST_BATCH_BATCH_KERNEL_LANES_H
 #define DREVEL_FAST_BATCH_BATCH_KERNEL_LANES_H
 
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "fast/batch/batch_kernel.h"
 #include "fast/bounds/fast_log.h"
@@ -30,6 +37,16 @@ struct bits_type<f64x8> {
 
 namespace batch_internal {
 
+// out = the vector of U[pos[i stride] + add] over the lanes i in I (by
+// reference, as fast_log_lanes: no vector crosses a call outside the path's
+// own functions).
+template <class V, int... I>
+__attribute__((always_inline)) inline void gather_lanes(V& out, const double* U,
+                                                        const int32_t* pos, int stride, int add,
+                                                        std::integer_sequence<int, I...>) {
+  out = V{U[static_cast<int64_t>(pos[I * stride]) + add]...};
+}
+
 template <class V, int N>
 __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& bp,
                                                               const double* U,
@@ -41,22 +58,23 @@ __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& 
   const int np = plan.np, c = bp.c, r = bp.r;
   const double* d = plan.d.data();
   const Bits abs_mask = Bits{} + 0x7fffffffffffffffULL;
+  using lanes = std::make_integer_sequence<int, N>;
   V G[program_stride];
-  alignas(64) double lane[N], lane2[N];
   for (int j0 = 0; j0 < n; j0 += N) {
     V minP = V{} + 1.0;
     for (int s = 0; s < np; s++) {
       const batch_product& src = bp.products[static_cast<size_t>(s)];
-      for (int i = 0; i < N; i++) {
-        const int j = j0 + i;
-        int64_t q = (src.anchor < 0 ? starts[j] : accepted[j * r + src.anchor] + 3) + src.offset;
-        // gamadev's x = 1.0; x *= u ... : 1.0 u1 = u1, then left to right.
-        double x = U[q + 1];
-        for (int k = 2; k <= src.n; k++) x *= U[q + k];
-        lane[i] = x;
+      // From the draw's start, or from the end of an accepted attempt.
+      const int32_t* pos = src.anchor < 0 ? starts + j0 : accepted + j0 * r + src.anchor;
+      const int stride = src.anchor < 0 ? 1 : r;
+      const int base = (src.anchor < 0 ? 0 : 3) + src.offset;
+      // gamadev's x = 1.0; x *= u ... : 1.0 u1 = u1, then left to right.
+      V P = V{}, u = V{};
+      gather_lanes(P, U, pos, stride, base + 1, lanes{});
+      for (int k = 2; k <= src.n; k++) {
+        gather_lanes(u, U, pos, stride, base + k, lanes{});
+        P = P * u;
       }
-      V P;
-      __builtin_memcpy(&P, lane, sizeof P);
       minP = P < minP ? P : minP;
       V g;
       if (plan.short_log)
@@ -66,14 +84,10 @@ __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& 
       G[s] = -g;
     }
     for (int t = 0; t < r; t++) {
-      for (int i = 0; i < N; i++) {
-        const int64_t a = accepted[(j0 + i) * r + t];
-        lane[i] = U[a + 1];
-        lane2[i] = U[a + 2];
-      }
-      V u1, u2;
-      __builtin_memcpy(&u1, lane, sizeof u1);
-      __builtin_memcpy(&u2, lane2, sizeof u2);
+      const int32_t* a = accepted + j0 * r + t;
+      V u1 = V{}, u2 = V{};
+      gather_lanes(u1, U, a, r, 1, lanes{});
+      gather_lanes(u2, U, a, r, 2, lanes{});
       const rejection_cell& cell = plan.rejection[static_cast<size_t>(t)];
       V y = ((u2 + u2) - 1.0) / ((u1 + u1) - 1.0);
       G[np + t] = cell.s * y + cell.am;

@@ -35,6 +35,10 @@ DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
   __m512i ci = _mm512_load_si512(L.ci), wp = _mm512_load_si512(L.wp);
   const __m512i cbase = _mm512_load_si512(L.cbase), cend = _mm512_load_si512(L.cend);
   const __m512i wend = _mm512_load_si512(L.wend);
+  // Each lane's program entry for its current cell, fetched one acceptance
+  // ahead, so that the position's chain of dependent loads holds only the
+  // word and the bound, not the program too.
+  __m512i g = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), active, ci, program, 4);
   walk_event event;
   int64_t steps = 0;
   for (;;) {
@@ -86,12 +90,12 @@ DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
     }
     _mm512_mask_i32scatter_epi32(records, accept, wp, p, 4);
     wp = _mm512_mask_add_epi32(wp, accept, wp, one);
-    __m512i g = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), accept, ci, program, 4);
     advance = _mm512_mask_add_epi32(advance, accept, advance, _mm512_and_si512(g, low8));
     p = _mm512_mask_add_epi32(p, active, p, advance);
     tab = _mm512_mask_srli_epi32(tab, accept, g, 8);
     ci = _mm512_mask_add_epi32(ci, accept, ci, one);
     ci = _mm512_mask_mov_epi32(ci, _mm512_cmpeq_epi32_mask(ci, cend), cbase);
+    g = _mm512_mask_i32gather_epi32(g, accept, ci, program, 4);
     __mmask16 done = _mm512_mask_cmpeq_epi32_mask(active, wp, wend);
     if (done) {
       event.done = done;
