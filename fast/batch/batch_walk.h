@@ -14,6 +14,7 @@
 
 #include "fast/bounds/acceptance.h"
 #include "fast/bounds/rejection_cell.h"
+#include "fast/batch/fixed_start_stream.h"
 #include "fast/batch/shape_tables.h"
 
 namespace drevel {
@@ -46,7 +47,7 @@ struct walk_lanes {
 
 // What a walk reads and writes besides the lanes.
 struct walk_context {
-  const uint32_t* words;  // the stream's attempt words
+  const uint32_t* words;  // the stream's words (fixed_start_stream.h)
   const double* U;        // and uniforms
   int32_t limit;          // words below this position are ready
   shape_tables* tables;
@@ -70,13 +71,13 @@ walk_event walk_scalar(walk_lanes& lanes, walk_context& context);
 walk_event walk_avx2(walk_lanes& lanes, walk_context& context);
 walk_event walk_avx512(walk_lanes& lanes, walk_context& context);
 
-// An attempt at q whose table entry left it open (the bin not yet filled,
+// An attempt at q (the position its word leads to) whose table entry left it open (the bin not yet filled,
 // or u3 between the bounds): fills the bin, and if that does not decide,
 // takes gamadev's own steps with the squeezes.  Returns 1 for an accepted
 // attempt, 0 otherwise, and the uniforms it took in *advance (2 for an
 // attempt discarded before u3, else 3).
 inline int open_attempt(walk_context& ctx, int32_t tab, uint32_t word, int64_t q, int* advance) {
-  int bin = static_cast<int>(word & 0xffff);
+  int bin = static_cast<int>(word & stream_word::bin_mask);
   uint32_t t = word >> 16;
   if (!ctx.tables->filled(tab, bin)) {
     uint32_t e = ctx.tables->fill(tab, bin);
@@ -102,9 +103,9 @@ inline int open_attempt(walk_context& ctx, int32_t tab, uint32_t word, int64_t q
 // One attempt of lane l, in scalar code (the scalar walk's step, and the
 // vector walks' lanes the table leaves open go through open_attempt).
 inline void scalar_attempt(walk_lanes& L, walk_context& ctx, int l) {
-  int32_t q = L.p[l];
-  uint32_t word = ctx.words[q];
-  uint32_t e = ctx.tables->pool()[L.tab[l] + static_cast<int32_t>(word & 0xffff)];
+  uint32_t word = ctx.words[L.p[l]];
+  int32_t q = static_cast<int32_t>(stream_word::attempt_at(L.p[l], word));
+  uint32_t e = ctx.tables->pool()[L.tab[l] + static_cast<int32_t>(word & stream_word::bin_mask)];
   uint32_t t = word >> 16, lo = e & 0xffff, hi = e >> 16;
   int accept, advance;
   if (t < lo || t >= hi) {

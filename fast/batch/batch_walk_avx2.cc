@@ -25,6 +25,8 @@ DREVEL_AVX2 inline unsigned bits(__m256i m) {
 DREVEL_AVX2 walk_event walk_avx2(walk_lanes& L, walk_context& ctx) {
   const __m256i three = _mm256_set1_epi32(3);
   const __m256i low16 = _mm256_set1_epi32(0xffff), low8 = _mm256_set1_epi32(0xff);
+  const __m256i bin_mask = _mm256_set1_epi32(stream_word::bin_mask);
+  const __m256i skip_mask = _mm256_set1_epi32(2 * stream_word::max_disc_skip);
   const __m256i zero = _mm256_setzero_si256();
   // p >= limit as p > limit - 1.
   const __m256i limit1 = _mm256_set1_epi32(ctx.limit - 1);
@@ -66,7 +68,10 @@ DREVEL_AVX2 walk_event walk_avx2(walk_lanes& L, walk_context& ctx) {
       }
     }
     __m256i w = _mm256_mask_i32gather_epi32(zero, words, p, active, 4);
-    __m256i bin = _mm256_and_si256(w, low16), t = _mm256_srli_epi32(w, 16);
+    // The attempt the word leads to, past those outside the disc.
+    p = _mm256_add_epi32(p, _mm256_and_si256(_mm256_srli_epi32(w, stream_word::skip_shift - 1),
+                                             skip_mask));
+    __m256i bin = _mm256_and_si256(w, bin_mask), t = _mm256_srli_epi32(w, 16);
     __m256i e = _mm256_mask_i32gather_epi32(zero, pool, _mm256_add_epi32(tab, bin), active, 4);
     __m256i lo = _mm256_and_si256(e, low16), hi = _mm256_srli_epi32(e, 16);
     // The fields are below 2^16, so the signed comparisons are exact.

@@ -26,6 +26,8 @@ namespace batch_internal {
 DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
   const __m512i one = _mm512_set1_epi32(1), three = _mm512_set1_epi32(3);
   const __m512i low16 = _mm512_set1_epi32(0xffff), low8 = _mm512_set1_epi32(0xff);
+  const __m512i bin_mask = _mm512_set1_epi32(stream_word::bin_mask);
+  const __m512i skip_mask = _mm512_set1_epi32(2 * stream_word::max_disc_skip);
   const __m512i limit = _mm512_set1_epi32(ctx.limit);
   const int* words = reinterpret_cast<const int*>(ctx.words);
   const int* program = ctx.program;
@@ -62,7 +64,10 @@ DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
       }
     }
     __m512i w = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), active, p, words, 4);
-    __m512i bin = _mm512_and_si512(w, low16), t = _mm512_srli_epi32(w, 16);
+    // The attempt the word leads to, past those outside the disc.
+    p = _mm512_add_epi32(p, _mm512_and_si512(_mm512_srli_epi32(w, stream_word::skip_shift - 1),
+                                             skip_mask));
+    __m512i bin = _mm512_and_si512(w, bin_mask), t = _mm512_srli_epi32(w, 16);
     __m512i e = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), active,
                                             _mm512_add_epi32(tab, bin),
                                             reinterpret_cast<const int*>(ctx.tables->pool()), 4);

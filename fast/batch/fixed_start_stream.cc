@@ -14,13 +14,22 @@ int64_t clamp_capacity(int64_t capacity) {
   return std::min<int64_t>(std::max<int64_t>(capacity, 64), int64_t{1} << 30);
 }
 
+// Uniforms computed beyond the last word's position: the word's attempt may
+// lie 2 max_disc_skip further, and it reads three uniforms from there.
+constexpr int64_t lookahead = 3 + 2 * stream_word::max_disc_skip;
+
+static_assert(rejection_table_detail::bins <= static_cast<int>(stream_word::bin_mask) + 1,
+              "a bin fits below the skip field");
+static_assert(rejection_table_detail::disc_bin <= static_cast<int>(stream_word::bin_mask),
+              "the disc bin fits below the skip field");
+
 }  // namespace
 
 // new[] without an initialiser leaves the pages untouched: the operating
 // system maps them only when a stretch is first written.
 fixed_start_stream::fixed_start_stream(int64_t capacity)
     : capacity_(clamp_capacity(capacity)),
-      U_(new double[static_cast<size_t>(capacity_) + 3]),
+      U_(new double[static_cast<size_t>(capacity_ + lookahead)]),
       words_(new uint32_t[static_cast<size_t>(capacity_)]) {
   X_ = rand48_access::get(rand48_state());
   U_[0] = rand48_uniform(X_);
@@ -39,12 +48,20 @@ int64_t fixed_start_stream::extend(int64_t p) {
   if (p <= ready) return ready;
   int64_t target = std::min(capacity_, std::max({p, 2 * ready, ready + (int64_t{1} << 16)}));
   double* U = U_.get();
-  for (; computed_ < target + 2; computed_++) {
+  for (; computed_ < target + lookahead - 1; computed_++) {
     X_ = rand48_next(X_);
     U[computed_ + 1] = rand48_uniform(X_);
   }
   uint32_t* words = words_.get();
-  for (int64_t q = ready; q < target; q++) words[q] = attempt_word(U[q + 1], U[q + 2], U[q + 3]);
+  for (int64_t p = ready; p < target; p++) {
+    int64_t k = 0;
+    while (k < stream_word::max_disc_skip &&
+           attempt_bin(U[p + 2 * k + 1], U[p + 2 * k + 2]) == rejection_table_detail::disc_bin)
+      k++;
+    int64_t q = p + 2 * k;
+    words[p] = attempt_word(U[q + 1], U[q + 2], U[q + 3]) |
+               static_cast<uint32_t>(k) << stream_word::skip_shift;
+  }
   ready_.store(target, std::memory_order_release);
   return target;
 }

@@ -15,6 +15,19 @@
 
 namespace drevel {
 
+// The fields of a word of the stream: the attempt's bin (below 1024: the
+// tables have fewer bins), the attempts skipped to reach it, and
+// t = floor(u3 2^15) in the top half, as attempt_word has them.
+namespace stream_word {
+constexpr uint32_t bin_mask = 0x3ff;
+constexpr int skip_shift = 10;
+constexpr int max_disc_skip = 63;
+// The position of the attempt that the word at p leads to.
+inline int64_t attempt_at(int64_t p, uint32_t word) {
+  return p + 2 * static_cast<int64_t>((word >> skip_shift) & max_disc_skip);
+}
+}  // namespace stream_word
+
 class fixed_start_stream {
  public:
   // The default capacity: 2^22 positions (48 MB when all are computed),
@@ -32,10 +45,16 @@ class fixed_start_stream {
   static fixed_start_stream& process();
 
   // uniforms()[p] is the uniform of the state after p steps from the fixed
-  // start (p = 0: the start itself), X(p) 2^-48 exactly; words()[p] is the
-  // attempt word of an attempt starting at p (uniform_ring.h, attempt_word
-  // of U(p+1), U(p+2), U(p+3)).  Both may be read below ready(): words of
-  // positions p < ready(), uniforms of positions p < ready() + 3.
+  // start (p = 0: the start itself), X(p) 2^-48 exactly.  words()[p] is the
+  // attempt word (fast/stream/attempt_words.h) of the first attempt at
+  // q = p, p + 2, p + 4, ... whose (vx, vy) lies inside the unit disc, with
+  // (q - p) / 2 in its bits 10 to 15 (stream_word below): gamadev discards
+  // an attempt outside the disc, whatever the cell, and takes the next one
+  // two uniforms on, so a walk may go from p straight to q.  A run of more
+  // than max_disc_skip such attempts stops at its last one, whose word is
+  // then the disc bin's own.  Words may be read at positions p < ready(),
+  // uniforms at positions p < ready() + 3 + 2 max_disc_skip (every
+  // attempt a word leads to).
   const double* uniforms() const { return U_.get(); }
   const uint32_t* words() const { return words_.get(); }
   int64_t ready() const { return ready_.load(std::memory_order_acquire); }
