@@ -16,8 +16,7 @@ uint64_t bits_of(double a) {
 
 shape_tables::shape_tables(int tables)
     : slots_(static_cast<size_t>(tables < 1 ? 1 : tables)),
-      pool_(slots_.size() * entries_per_table),
-      filled_(pool_.size()) {}
+      pool_(slots_.size() * entries_per_table, unfilled_entry) {}
 
 int32_t shape_tables::acquire(double a) {
   clock_++;
@@ -50,11 +49,8 @@ int32_t shape_tables::acquire(double a) {
   by_shape_[bits_of(a)] = chosen;
   const rejection_bounds* e = s.tables->entries(0);
   uint32_t* out = pool_.data() + static_cast<size_t>(chosen) * entries_per_table;
-  uint8_t* filled = filled_.data() + static_cast<size_t>(chosen) * entries_per_table;
-  for (int bin = 0; bin < entries_per_table; bin++) {
-    out[bin] = entry_bits(e[bin]);
-    filled[bin] = s.tables->filled(0, bin) ? 1 : 0;
-  }
+  for (int bin = 0; bin < entries_per_table; bin++)
+    out[bin] = s.tables->filled(0, bin) ? entry_bits(e[bin]) : unfilled_entry;
   return chosen * entries_per_table;
 }
 
@@ -66,7 +62,6 @@ uint32_t shape_tables::fill(int32_t table, int bin) {
     t.fill(0, bin);
     fills_++;
     pool_[static_cast<size_t>(table + bin)] = entry_bits(t.entries(0)[bin]);
-    filled_[static_cast<size_t>(table + bin)] = 1;
   }
   return pool_[static_cast<size_t>(table + bin)];
 }

@@ -33,22 +33,29 @@ class shape_tables {
   void release(int32_t table);
 
   // The pool: entry `table + bin` is the bounds of that bin, as
-  // rejection_tables gives them (filled bins), or squeezes only (bins not
-  // yet filled).  Stays at one address for the cache's lifetime.
+  // rejection_tables gives them (filled bins, entry_bits), or
+  // unfilled_entry, which leaves every attempt to the squeezes.  Stays at one address for the cache's lifetime.
   const uint32_t* pool() const { return pool_.data(); }
   const rejection_cell& cell(int32_t table) const { return slot_of(table).cell; }
   // Fills one bin of a table (idempotent) and returns its entry.
   uint32_t fill(int32_t table, int bin);
+  // Read from the entry itself, which the walk has just loaded: a bin not
+  // yet filled holds unfilled_entry, which no filled bin holds.
   bool filled(int32_t table, int bin) const {
-    return filled_[static_cast<size_t>(table + bin)] != 0;
+    return pool_[static_cast<size_t>(table + bin)] != unfilled_entry;
   }
 
   int tables_cached() const { return static_cast<int>(by_shape_.size()); }
   int64_t fills() const { return fills_; }
 
+  // A filled bin's entry: lo | hi << 16, with hi = 0xffff (no attempt
+  // rejected by the table) written as 0x8000, which t = floor(u3 2^15) never
+  // reaches either, so that lo = 0, hi = 0xffff marks the bins not filled.
   static uint32_t entry_bits(const rejection_bounds& b) {
-    return static_cast<uint32_t>(b.lo) | static_cast<uint32_t>(b.hi) << 16;
+    uint32_t hi = b.hi == 0xffff ? 0x8000 : b.hi;
+    return static_cast<uint32_t>(b.lo) | hi << 16;
   }
+  static constexpr uint32_t unfilled_entry = 0xffffu << 16;
 
  private:
   struct slot {
@@ -63,7 +70,6 @@ class shape_tables {
   }
   std::vector<slot> slots_;
   std::vector<uint32_t> pool_;
-  std::vector<uint8_t> filled_;  // beside pool_: whether the bin's bounds are computed
   std::unordered_map<uint64_t, int> by_shape_;  // shape's bits -> slot
   uint64_t clock_ = 0;
   int64_t fills_ = 0;
