@@ -73,6 +73,14 @@ TEST(shape_tables, one_table_per_shape_filled_as_the_cells_own) {
     EXPECT_EQ(cache.fill(a, bin), e);  // idempotent
   }
   EXPECT_EQ(cache.cell(a).am, make_rejection_cell(1000.0001).am);
+  // A filled bin that leaves every attempt to the squeezes is told apart from
+  // one not yet filled, and its entry still decides nothing for any t.
+  uint32_t open_entry = shape_tables::entry_bits({0, 0xffff});
+  EXPECT_NE(open_entry, shape_tables::unfilled_entry);
+  for (uint32_t t : {0u, 0x4000u, 0x7fffu}) {
+    EXPECT_FALSE(t < (open_entry & 0xffff));
+    EXPECT_FALSE(t >= (open_entry >> 16));
+  }
   // Full and every table in use: none to give.
   int32_t c = cache.acquire(50.0001);
   EXPECT_EQ(cache.acquire(60.0001), -1);
