@@ -45,6 +45,9 @@ DREVEL_AVX2 walk_event walk_avx2(walk_lanes& L, walk_context& ctx) {
   const __m256i cbase = _mm256_load_si256(reinterpret_cast<const __m256i*>(L.cbase));
   const __m256i cend = _mm256_load_si256(reinterpret_cast<const __m256i*>(L.cend));
   const __m256i wend = _mm256_load_si256(reinterpret_cast<const __m256i*>(L.wend));
+  // Each lane's program entry for its current cell, one acceptance ahead
+  // (as in the AVX-512 walk).
+  __m256i g = _mm256_mask_i32gather_epi32(zero, program, ci, active, 4);
   walk_event event;
   int64_t steps = 0;
   for (;;) {
@@ -106,12 +109,12 @@ DREVEL_AVX2 walk_event walk_avx2(walk_lanes& L, walk_context& ctx) {
       }
     }
     wp = _mm256_sub_epi32(wp, accept);  // accept lanes are -1
-    __m256i g = _mm256_mask_i32gather_epi32(zero, program, ci, accept, 4);
     advance = _mm256_add_epi32(advance, _mm256_and_si256(accept, _mm256_and_si256(g, low8)));
     p = _mm256_add_epi32(p, _mm256_and_si256(active, advance));
     tab = _mm256_blendv_epi8(tab, _mm256_srli_epi32(g, 8), accept);
     ci = _mm256_sub_epi32(ci, accept);
     ci = _mm256_blendv_epi8(ci, cbase, _mm256_cmpeq_epi32(ci, cend));
+    g = _mm256_mask_i32gather_epi32(g, program, ci, accept, 4);
     unsigned done = active_bits & bits(_mm256_cmpeq_epi32(wp, wend));
     if (done) {
       event.done = done;
