@@ -6,7 +6,6 @@
 // Include only from the per-path units, whose functions carry the path's
 // target attribute (the template is inlined there).
 //
-//
 // The uniforms a draw reads lie at its own positions, so each lane's value
 // is loaded on its own, straight into the vector (gather_lanes): lanes
 // written one by one to memory and read back as one vector would wait on

@@ -71,9 +71,10 @@ walk_event walk_scalar(walk_lanes& lanes, walk_context& context);
 walk_event walk_avx2(walk_lanes& lanes, walk_context& context);
 walk_event walk_avx512(walk_lanes& lanes, walk_context& context);
 
-// An attempt at q (the position its word leads to) whose table entry left it open (the bin not yet filled,
-// or u3 between the bounds): fills the bin, and if that does not decide,
-// takes gamadev's own steps with the squeezes.  Returns 1 for an accepted
+// An attempt at q (the position its word leads to) whose table entry left
+// it open (the bin not yet filled, or u3 between the bounds): fills the
+// bin, and if that does not decide, takes gamadev's own steps with the
+// squeezes.  Returns 1 for an accepted
 // attempt, 0 otherwise, and the uniforms it took in *advance (2 for an
 // attempt discarded before u3, else 3).
 inline int open_attempt(walk_context& ctx, int32_t tab, uint32_t word, int64_t q, int* advance) {

@@ -54,13 +54,13 @@ int64_t fixed_start_stream::extend(int64_t p) {
   }
   uint32_t* words = words_.get();
   for (int64_t p = ready; p < target; p++) {
-    int64_t k = 0;
-    while (k < stream_word::max_disc_skip &&
-           attempt_bin(U[p + 2 * k + 1], U[p + 2 * k + 2]) == rejection_table_detail::disc_bin)
+    uint32_t k = 0, w = attempt_word(U[p + 1], U[p + 2], U[p + 3]);
+    while ((w & stream_word::bin_mask) == rejection_table_detail::disc_bin &&
+           k < stream_word::max_disc_skip) {
       k++;
-    int64_t q = p + 2 * k;
-    words[p] = attempt_word(U[q + 1], U[q + 2], U[q + 3]) |
-               static_cast<uint32_t>(k) << stream_word::skip_shift;
+      w = attempt_word(U[p + 2 * k + 1], U[p + 2 * k + 2], U[p + 2 * k + 3]);
+    }
+    words[p] = w | k << stream_word::skip_shift;
   }
   ready_.store(target, std::memory_order_release);
   return target;

@@ -34,7 +34,8 @@ class shape_tables {
 
   // The pool: entry `table + bin` is the bounds of that bin, as
   // rejection_tables gives them (filled bins, entry_bits), or
-  // unfilled_entry, which leaves every attempt to the squeezes.  Stays at one address for the cache's lifetime.
+  // unfilled_entry, which leaves every attempt to the squeezes.  Stays at
+  // one address for the cache's lifetime.
   const uint32_t* pool() const { return pool_.data(); }
   const rejection_cell& cell(int32_t table) const { return slot_of(table).cell; }
   // Fills one bin of a table (idempotent) and returns its entry.
