@@ -52,14 +52,14 @@ stretch driver_schedule::next() const {
   return {other(chosen_), whole_run, trial_seconds, true};
 }
 
-void driver_schedule::done(const stretch& s, int64_t draws, double seconds) {
+void driver_schedule::done(const stretch& s, int64_t draws, int64_t timed_draws, double seconds) {
   (s.driver == draw_driver::one_thread ? one_ : two_) += draws;
   const bool first = stretches_ == 0;
   stretches_++;
-  if (policy_ != schedule_policy::timed || split_ended_ || first || draws <= 0) return;
+  if (policy_ != schedule_policy::timed || split_ended_ || first || timed_draws <= 0) return;
   if (seconds < s.seconds * 0.5) return;  // ended early: the run is over
   (s.driver == draw_driver::one_thread ? rate_one_ : rate_two_) =
-      static_cast<double>(draws) / seconds;
+      static_cast<double>(timed_draws) / seconds;
   switch (phase_) {
     case phase::trial_one:
       phase_ = phase::trial_two;

@@ -55,9 +55,10 @@ class driver_schedule {
 
   // The next stretch to run.
   stretch next() const;
-  // Records the stretch just run: its draws and seconds (the wall clock).
-  // A stretch that ended before its time (the stopping rule) is not timed.
-  void done(const stretch& s, int64_t draws, double seconds);
+  // Records the stretch just run: its draws, and for its rate the draws
+  // after its first and the seconds they took (the wall clock).  A stretch
+  // that ended before its time (the stopping rule) is not timed.
+  void done(const stretch& s, int64_t draws, int64_t timed_draws, double seconds);
   // The two-thread source gave up (a draw too long for its stream): one
   // thread from now on.
   void split_ended() { split_ended_ = true; }

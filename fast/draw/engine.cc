@@ -25,29 +25,46 @@ bool shapes_valid(const double* alpha, int c) {
 }
 
 // A draw source for a stretch of a run: at most `left` draws, and none
-// once the clock has passed `deadline` (read every 16 draws: a draw of a
-// locus that may take the split costs far more than reading the clock).
+// once the clock has passed `seconds` after the stretch's first draw (read
+// every 16 draws: a draw of a locus that may take the split costs far more
+// than reading the clock).  The clock starts at the first draw, not at the
+// stretch's start, so that a stretch's rate is the driver's own: two
+// threads spend their first millisecond or so starting the walker and
+// filling the hand-over (more on a virtual machine whose second core has
+// been idle), a cost that each switch pays once, not one of every draw.
 template <class Source>
 struct stretch_of {
   static constexpr bool may_end = true;
+  using clock = std::chrono::steady_clock;
   Source& source;
   int64_t left;
-  std::chrono::steady_clock::time_point deadline;
+  double seconds;  // above 1e6: no limit
   int64_t taken = 0;
+  clock::time_point first{}, deadline = clock::time_point::max();
   bool source_ended = false;  // the source itself ended the stretch (a split that gave up)
   int next_hit() {
     if (left <= 0) return -1;
-    if (taken % 16 == 15 && deadline != std::chrono::steady_clock::time_point::max() &&
-        std::chrono::steady_clock::now() >= deadline)
+    if (taken % 16 == 15 && deadline != clock::time_point::max() && clock::now() >= deadline)
       return -1;
     int hit = source.next_hit();
     if (hit < 0) {
       source_ended = true;
       return -1;
     }
+    if (taken == 0) {
+      first = clock::now();
+      if (seconds <= 1e6)
+        deadline = first + std::chrono::duration_cast<clock::duration>(
+                               std::chrono::duration<double>(seconds));
+    }
     left--;
     taken++;
     return hit;
+  }
+  // The draws after the first and the seconds they took.
+  void timed(int64_t* draws, double* elapsed) const {
+    *draws = taken > 0 ? taken - 1 : 0;
+    *elapsed = taken > 0 ? std::chrono::duration<double>(clock::now() - first).count() : 0;
   }
 };
 
@@ -101,27 +118,25 @@ double run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, i
   for (bool done = false; !done;) {
     const stretch s = schedule.next();
     const int64_t before = run.draws;
-    const auto start = std::chrono::steady_clock::now();
-    const auto deadline =
-        s.seconds > 1e6 ? std::chrono::steady_clock::time_point::max()
-                        : start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                      std::chrono::duration<double>(s.seconds));
+    int64_t timed_draws = 0;
+    double seconds = 0;
     if (s.driver == draw_driver::two_threads) {
       two_thread_draws two(plan, decider, X, path, options.stream_log2, &tables);
-      stretch_of<two_thread_draws> source{two, s.draws, deadline};
+      stretch_of<two_thread_draws> source{two, s.draws, s.seconds};
       done = run_draws(source, rule, run);
+      source.timed(&timed_draws, &seconds);
       X = two.state();
       literal_tests += two.finish();
       if (!done && source.source_ended) schedule.split_ended();
     } else {
       one_thread_draws one(plan, decider, X, path, &tables);
-      stretch_of<one_thread_draws> source{one, s.draws, deadline};
+      stretch_of<one_thread_draws> source{one, s.draws, s.seconds};
       done = run_draws(source, rule, run);
+      source.timed(&timed_draws, &seconds);
       X = one.state();
       literal_tests += one.literal_tests();
     }
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    schedule.done(s, run.draws - before, seconds.count());
+    schedule.done(s, run.draws - before, timed_draws, seconds);
   }
   rand48_access::set(state, X);
   if (draws) *draws = run.draws;

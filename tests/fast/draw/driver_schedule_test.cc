@@ -25,7 +25,7 @@ std::vector<stretch> run(driver_schedule& schedule, int64_t total, Rate1 one, Ra
     double by_time = s.seconds * rate;
     int64_t n = by_time < static_cast<double>(s.draws) ? static_cast<int64_t>(by_time) + 1 : s.draws;
     if (n > total - drawn) n = total - drawn;
-    schedule.done(s, n, static_cast<double>(n) / rate);
+    schedule.done(s, n, n, static_cast<double>(n) / rate);
     drawn += n;
     taken.push_back(s);
   }
@@ -120,7 +120,7 @@ TEST(driver_schedule, fixed_policies_and_an_ended_split) {
     stretch s = alternate.next();
     EXPECT_EQ(s.draws, 37);
     EXPECT_EQ(s.driver, i % 2 == 0 ? draw_driver::one_thread : draw_driver::two_threads);
-    alternate.done(s, 37, 1e-3);
+    alternate.done(s, 37, 36, 1e-3);
   }
   EXPECT_EQ(alternate.draws_on(draw_driver::one_thread), 3 * 37);
 
