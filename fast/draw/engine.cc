@@ -1,7 +1,6 @@
 // The fast engine's run.
 #include "fast/draw/engine.h"
 
-#include <chrono>
 #include <cstdio>
 
 #include "evidence/monte_carlo.h"
@@ -9,6 +8,7 @@
 #include "fast/draw/draw_decider.h"
 #include "fast/draw/draw_plan.h"
 #include "fast/draw/one_thread.h"
+#include "fast/draw/stretch_source.h"
 #include "fast/draw/two_threads.h"
 #include "fast/stream/cpu_dispatch.h"
 #include "random/rand48_access.h"
@@ -23,50 +23,6 @@ bool shapes_valid(const double* alpha, int c) {
     if (!(alpha[m] >= 1)) return false;
   return true;
 }
-
-// A draw source for a stretch of a run: at most `left` draws, and none
-// once the clock has passed `seconds` after the stretch's first draw (read
-// every 16 draws: a draw of a locus that may take the split costs far more
-// than reading the clock).  The clock starts at the first draw, not at the
-// stretch's start, so that a stretch's rate is the driver's own: two
-// threads spend their first millisecond or so starting the walker and
-// filling the hand-over (more on a virtual machine whose second core has
-// been idle), a cost that each switch pays once, not one of every draw.
-template <class Source>
-struct stretch_of {
-  static constexpr bool may_end = true;
-  using clock = std::chrono::steady_clock;
-  Source& source;
-  int64_t left;
-  double seconds;  // above 1e6: no limit
-  int64_t taken = 0;
-  clock::time_point first{}, deadline = clock::time_point::max();
-  bool source_ended = false;  // the source itself ended the stretch (a split that gave up)
-  int next_hit() {
-    if (left <= 0) return -1;
-    if (taken % 16 == 15 && deadline != clock::time_point::max() && clock::now() >= deadline)
-      return -1;
-    int hit = source.next_hit();
-    if (hit < 0) {
-      source_ended = true;
-      return -1;
-    }
-    if (taken == 0) {
-      first = clock::now();
-      if (seconds <= 1e6)
-        deadline = first + std::chrono::duration_cast<clock::duration>(
-                               std::chrono::duration<double>(seconds));
-    }
-    left--;
-    taken++;
-    return hit;
-  }
-  // The draws after the first and the seconds they took.
-  void timed(int64_t* draws, double* elapsed) const {
-    *draws = taken > 0 ? taken - 1 : 0;
-    *elapsed = taken > 0 ? std::chrono::duration<double>(clock::now() - first).count() : 0;
-  }
-};
 
 // Whether the locus may take the split; if not, *why says so.
 bool split_possible(const draw_plan& plan, int c, const engine_options& options,
