@@ -13,15 +13,21 @@
 #include <memory>
 #include <mutex>
 
+#include "fast/bounds/rejection_table.h"
+
 namespace drevel {
 
-// The fields of a word of the stream: the attempt's bin (below 1024: the
-// tables have fewer bins), the attempts skipped to reach it, and
-// t = floor(u3 2^15) in the top half, as attempt_word has them.
+// The fields of a word of the stream: the attempt's bin in the low
+// bin_bits (the fewest that hold every bin), the attempts skipped to reach
+// it in the rest of the low half, and t = floor(u3 2^15) in the top half,
+// as attempt_word has them.
 namespace stream_word {
-constexpr uint32_t bin_mask = 0x3ff;
-constexpr int skip_shift = 10;
-constexpr int max_disc_skip = 63;
+constexpr int bin_bits_for(int bins) { return bins <= 1 ? 0 : 1 + bin_bits_for((bins + 1) / 2); }
+constexpr int bin_bits = bin_bits_for(rejection_table_detail::bins);
+constexpr uint32_t bin_mask = (uint32_t{1} << bin_bits) - 1;
+constexpr int skip_shift = bin_bits;
+constexpr int max_disc_skip = (1 << (16 - bin_bits)) - 1;
+static_assert(max_disc_skip >= 15, "room for runs of attempts outside the disc");
 // The position of the attempt that the word at p leads to.
 inline int64_t attempt_at(int64_t p, uint32_t word) {
   return p + 2 * static_cast<int64_t>((word >> skip_shift) & max_disc_skip);

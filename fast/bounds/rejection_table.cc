@@ -31,8 +31,11 @@ bool rejection_bin_range(int bin, double* inner, double* outer, bool* negative) 
     *inner = 0;
     *outer = std::ldexp(1.0, first_exponent);
   } else if (k == side_bins - 1) {
-    *inner = std::ldexp(1.0, last_exponent);
+    *inner = std::ldexp(1.0, coarse_end_exponent);
     *outer = std::numeric_limits<double>::infinity();
+  } else if (k >= first_coarse_bin) {
+    *inner = std::ldexp(1.0, last_exponent + (k - first_coarse_bin));
+    *outer = 2 * *inner;
   } else {
     int octave = (k - 1) >> octave_bits, j = (k - 1) & ((1 << octave_bits) - 1);
     int ex = first_exponent + octave;

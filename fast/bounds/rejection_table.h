@@ -26,11 +26,16 @@ namespace drevel {
 namespace rejection_table_detail {
 
 // |y| below 2^-4 is one bin per sign; 2^-4 <= |y| < 2^6 is split into
-// 32 bins per octave by the top five mantissa bits; |y| >= 2^6 (infinity
-// included) is one bin per sign; NaN has a bin of its own.
+// 32 bins per octave by the top five mantissa bits; 2^6 <= |y| < 2^20 is
+// one bin per octave (y lands there in about one attempt in two hundred,
+// and on the positive side e is far below 2^-15 for every shape, so the
+// bin's hi alone rejects); |y| >= 2^20 (infinity included) is one bin per
+// sign; NaN has a bin of its own.
 constexpr int octave_bits = 5;
-constexpr int first_exponent = -4, last_exponent = 6;  // octaves [2^-4, 2^6)
-constexpr int side_bins = 2 + ((last_exponent - first_exponent) << octave_bits);
+constexpr int first_exponent = -4, last_exponent = 6;  // fine octaves [2^-4, 2^6)
+constexpr int coarse_end_exponent = 20;                // coarse octaves [2^6, 2^20)
+constexpr int first_coarse_bin = 1 + ((last_exponent - first_exponent) << octave_bits);
+constexpr int side_bins = first_coarse_bin + (coarse_end_exponent - last_exponent) + 1;
 constexpr int nan_bin = 0;
 constexpr int disc_bin = 1 + 2 * side_bins;  // outside the unit disc
 constexpr int bins = disc_bin + 1;
@@ -52,8 +57,10 @@ inline uint16_t rejection_bin_of_float(float yf) {
   int k;
   if (ex < first_exponent)
     k = 0;
-  else if (ex >= last_exponent)
+  else if (ex >= coarse_end_exponent)
     k = side_bins - 1;
+  else if (ex >= last_exponent)
+    k = first_coarse_bin + (ex - last_exponent);
   else
     k = 1 + (((ex - first_exponent) << octave_bits) |
              static_cast<int>((b >> (23 - octave_bits)) & ((1 << octave_bits) - 1)));

@@ -111,8 +111,10 @@ __attribute__((target("avx2"))) void attempt_words_avx2(const double* U, uint32_
                         mant),
         _mm256_set1_epi32(1));
     k = _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(first_exponent), ex), k);
-    k = _mm256_blendv_epi8(k, _mm256_set1_epi32(side_bins - 1),
+    k = _mm256_blendv_epi8(k, _mm256_add_epi32(ex, _mm256_set1_epi32(first_coarse_bin - last_exponent)),
                            _mm256_cmpgt_epi32(ex, _mm256_set1_epi32(last_exponent - 1)));
+    k = _mm256_blendv_epi8(k, _mm256_set1_epi32(side_bins - 1),
+                           _mm256_cmpgt_epi32(ex, _mm256_set1_epi32(coarse_end_exponent - 1)));
     __m256i side = _mm256_and_si256(_mm256_srai_epi32(b, 31), _mm256_set1_epi32(side_bins));
     __m256i bin = _mm256_add_epi32(_mm256_add_epi32(k, side), _mm256_set1_epi32(1));
     __m256i nan = _mm256_cmpgt_epi32(_mm256_and_si256(b, _mm256_set1_epi32(0x7fffffff)),

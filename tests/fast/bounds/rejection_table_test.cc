@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -192,4 +193,67 @@ TEST(rejection_table, a_bin_edge_at_minus_am_over_s_keeps_the_attempts_that_reac
     EXPECT_TRUE(v == 0 || v == gamadev_verdict(cell, u1, u2, u3)) << v;
   }
   EXPECT_EQ(gamadev_verdict(cell, u1, u2, 0.5), -1);  // it reaches u3
+}
+
+// Every bin's range of |yf| holds the quotients the bin function puts in
+// it: the first float of the range and the last one below its outer end
+// both land in the bin, on both sides.  The tables fill a bin from its
+// range, so a range that missed some of its quotients would let the table
+// decide attempts it never bounded.
+TEST(rejection_table, bin_ranges_hold_their_quotients) {
+  using namespace rejection_table_detail;
+  int ranged = 0;
+  for (int bin = 0; bin < bins; bin++) {
+    double inner, outer;
+    bool negative;
+    if (!rejection_bin_range(bin, &inner, &outer, &negative)) {
+      EXPECT_TRUE(bin == nan_bin || bin == disc_bin) << bin;
+      continue;
+    }
+    ranged++;
+    float sign = negative ? -1.0f : 1.0f;
+    float first = static_cast<float>(inner);
+    float last = std::isinf(outer) ? std::numeric_limits<float>::infinity()
+                                   : std::nextafter(static_cast<float>(outer), 0.0f);
+    ASSERT_EQ(static_cast<double>(first), inner) << bin;
+    EXPECT_EQ(rejection_bin_of_float(sign * first), bin) << bin << " inner " << inner;
+    EXPECT_EQ(rejection_bin_of_float(sign * last), bin) << bin << " outer " << outer;
+  }
+  EXPECT_EQ(ranged, 2 * side_bins);
+}
+
+// Attempts far out on the positive side (2^6 <= y < 2^20, about one in two
+// hundred) fall in bins an octave wide: for shapes up to where the margin
+// stops the tables there, the table rejects them on u3 >= 2^-15 without
+// the squeezes, and each verdict is gamadev's.
+TEST(rejection_table, far_positive_attempts_are_decided_by_the_table) {
+  const std::vector<double> shapes = {6.0, 11.0001, 1000.0001};
+  std::vector<rejection_cell> cells;
+  for (double a : shapes) cells.push_back(make_rejection_cell(a));
+  rejection_tables tables(cells);
+  std::mt19937_64 rng(23);
+  for (size_t i = 0; i < cells.size(); i++) {
+    int decided = 0, tried = 0;
+    for (int ex = 6; ex < 20; ex++) {
+      for (int n = 0; n < 200; n++) {
+        // u1 = 1/2 + j 2^-48, so vx = j 2^-47 in [2^-ex-1, 2^-ex); vy in
+        // [1/2, 3/4): y in (2^(ex-1) 2/3, 2^(ex+1)).
+        uint64_t j = (uint64_t{1} << (46 - ex)) + (rng() >> (18 + ex));
+        double u1 = 0.5 + std::ldexp(static_cast<double>(j), -48);
+        double u2 = 0.75 + std::ldexp(static_cast<double>(rng() >> 19), -48);
+        double vx = (u1 + u1) - 1, vy = (u2 + u2) - 1, y = vy / vx;
+        if (vx * vx + vy * vy > 1 || !(y >= 65) || !(y < 0x1p20 * 0.99)) continue;
+        for (double u3 : {0x1p-15, uniform48(rng), 1 - 0x1p-48}) {
+          tried++;
+          int v = table_verdict(tables, static_cast<int>(i), u1, u2, u3);
+          if (v != 0) {
+            decided++;
+            ASSERT_EQ(v, gamadev_verdict(cells[i], u1, u2, u3)) << shapes[i] << " y " << y;
+          }
+        }
+      }
+    }
+    ASSERT_GT(tried, 3000);
+    EXPECT_EQ(decided, tried) << shapes[i];
+  }
 }
