@@ -6,6 +6,8 @@
 #ifndef DREVEL_FAST_STREAM_CPU_DISPATCH_H
 #define DREVEL_FAST_STREAM_CPU_DISPATCH_H
 
+#include <cstdint>
+
 #include "fast/bounds/fast_kernel.h"
 
 namespace drevel {
@@ -17,6 +19,14 @@ simd_path choose_simd_path(bool force_portable);
 
 // The kernel of a path.
 fast_kernel_fn fast_kernel_for(simd_path path);
+
+// The generator's fill of a path (stream_avx2.h): on the avx2 path, the
+// AVX-512 fill where the processor also has AVX-512F and DQ, else the AVX2
+// one; null on the portable path, whose fill is scalar code.  Every fill
+// gives the uniforms rand48_uniform gives.
+using ring_fill_fn = void (*)(double* uniforms, int64_t mask, int64_t q, int64_t groups,
+                              const uint64_t* first8);
+ring_fill_fn ring_fill_for(simd_path path);
 
 }  // namespace drevel
 

@@ -3,8 +3,6 @@
 
 #include <thread>
 
-#include "fast/stream/stream_avx2.h"
-
 namespace drevel {
 
 namespace {
@@ -17,7 +15,7 @@ shared_stream::shared_stream(uint64_t X, int size_log2, simd_path path)
     : U_((static_cast<size_t>(1) << size_log2) + 1),
       mask_((static_cast<int64_t>(1) << size_log2) - 1),
       X_(X),
-      avx2_(path == simd_path::avx2) {
+      fill_(ring_fill_for(path)) {
   U_[0] = rand48_uniform(X);
   U_[static_cast<size_t>(mask_ + 1)] = 1.0;
 }
@@ -45,19 +43,17 @@ void shared_stream::generate(int64_t reader_position, int64_t low) {
   int64_t wanted = wanted_.load(std::memory_order_acquire);
   if (wanted > reader_position) reader_position = wanted;
   while (end_ < reader_position + lead && end_ + chunk - size < low) {
-#if defined(__x86_64__) || defined(__i386__)
-    if (avx2_) {
+    if (fill_) {
       uint64_t first8[8];
       uint64_t x = X_;
       for (int i = 0; i < 8; i++) first8[i] = x = rand48_next(x);
-      ring_fill_avx2(U_.data(), mask_, end_ + 1, chunk / 4, first8);
+      fill_(U_.data(), mask_, end_ + 1, chunk / 4, first8);
       end_ += chunk;
       // The state is the uniform times 2^48, exactly.
       X_ = static_cast<uint64_t>(static_cast<int64_t>(U_[static_cast<size_t>(end_ & mask_)] * 0x1p48));
       generated_.store(end_, std::memory_order_release);
       continue;
     }
-#endif
     uint64_t x = X_;
     for (int64_t i = 1; i <= chunk; i++) {
       x = rand48_next(x);

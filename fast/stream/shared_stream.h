@@ -46,7 +46,7 @@ class shared_stream {
   int64_t mask_;
   uint64_t X_;       // the state at position end_ (writer's)
   int64_t end_ = 0;  // the writer's copy of generated_
-  bool avx2_;
+  ring_fill_fn fill_;  // the path's fill (null: the scalar one)
   alignas(64) std::atomic<int64_t> generated_{0};
   alignas(64) std::atomic<bool> stopped_{false};
   alignas(64) mutable std::atomic<int64_t> wanted_{0};  // what the reader waits for

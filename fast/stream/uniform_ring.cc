@@ -10,7 +10,10 @@ namespace drevel {
 
 uniform_ring::uniform_ring(uint64_t X, int64_t span, simd_path path, int64_t ahead,
                            bool attempts)
-    : ahead_(ahead), avx2_(path == simd_path::avx2), attempts_(attempts) {
+    : ahead_(ahead),
+      avx2_(path == simd_path::avx2),
+      fill_(ring_fill_for(path)),
+      attempts_(attempts) {
   // Small enough to stay in the first-level cache for ordinary loci: a fill
   // runs `ahead` positions ahead, a walk reads at most `span` behind.
   int64_t size = 1 << 12;
@@ -36,6 +39,7 @@ uniform_ring::uniform_ring(const shared_stream& stream, simd_path path, bool att
       mask_(stream.mask()),
       ahead_(0),
       avx2_(path == simd_path::avx2),
+      fill_(ring_fill_for(path)),
       attempts_(attempts) {
   if (attempts_) word_.resize(static_cast<size_t>(mask_ + 1));
 }
@@ -53,18 +57,16 @@ void uniform_ring::fill(int64_t p) {
 void uniform_ring::advance(int64_t n) {
   constexpr rand48_jump j4 = rand48_jump_of(4);
   int64_t target = end_ + n;
-#if defined(__x86_64__) || defined(__i386__)
-  if (avx2_) {
+  if (fill_) {
     int64_t groups = (target - end_) / 4;
     // The eight lanes' first states by independent jumps, not a chain of
     // steps: a short fill (the rejection walker's) then starts at once.
     uint64_t X = state(end_), first8[8];
     for (int i = 0; i < 8; i++) first8[i] = (jumps_[i + 1].a * X + jumps_[i + 1].c) & rand48_mask;
-    ring_fill_avx2(uniforms_.data(), mask_, end_ + 1, groups, first8);
+    fill_(uniforms_.data(), mask_, end_ + 1, groups, first8);
     end_ += 4 * groups;
     return;
   }
-#endif
   uint64_t x1 = rand48_next(state(end_));
   uint64_t x2 = rand48_next(x1), x3 = rand48_next(x2), x4 = rand48_next(x3);
   int64_t q = end_ + 1;

@@ -77,6 +77,7 @@ class uniform_ring {
   int64_t binned_end_ = -1;  // bins known from the last stretch's start up to here
   int64_t ahead_;
   bool avx2_;
+  ring_fill_fn fill_;  // the path's fill (null: the scalar one)
   bool attempts_;
 };
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "fast/stream/attempt_words.h"
 #include "fast/stream/cpu_dispatch.h"
 #include "fast/stream/stream_avx2.h"
+#include "fast/stream/stream_avx512.h"
 #include "random/rand48.h"
 #include "random/rand48_access.h"
 
@@ -42,6 +44,7 @@ TEST(uniform_ring, ring_words_are_attempt_words) {
   }
 }
 
+#if defined(__x86_64__) || defined(__i386__)
 // The AVX2 words at the bins' edges, where its bin arithmetic changes
 // branch: quotients of both signs at every power of two from 2^-6 to 2^22
 // and one step either side, vx = 0 (infinite y and NaN), and points just
@@ -76,3 +79,40 @@ TEST(uniform_ring, avx2_words_agree_at_the_bin_edges) {
   for (size_t i = 0; i < words.size(); i++)
     ASSERT_EQ(words[i], attempt_word(U[i], U[i + 1], U[i + 2])) << i;
 }
+
+// Every fill the processor runs (AVX-512, AVX2) writes the generator's
+// uniforms: for every count of groups up to a few rounds (odd counts and
+// tails of fewer than sixteen positions included) and starting anywhere
+// from well before the ring's end to across it.
+TEST(uniform_ring, every_fill_gives_the_generator_uniforms) {
+  std::vector<std::pair<const char*, ring_fill_fn>> fills;
+  if (choose_simd_path(false) == simd_path::avx2) {
+    fills.push_back({"avx2", ring_fill_avx2});
+    if (ring_fill_for(simd_path::avx2) != ring_fill_avx2)
+      fills.push_back({"avx512", ring_fill_avx512});
+  }
+  if (fills.empty()) GTEST_SKIP() << "no vector fill on this processor";
+  const int64_t mask = 255;
+  for (const auto& [name, fill] : fills) {
+    for (int64_t groups = 1; groups <= 13; groups++) {
+      for (int64_t q : {int64_t{1}, int64_t{200}, int64_t{250}, int64_t{255}, int64_t{256 + 7}}) {
+        uint64_t X = 0x1234ABCD5678ULL + static_cast<uint64_t>(groups * 977 + q);
+        uint64_t first8[8], x = X;
+        for (uint64_t& f : first8) f = x = rand48_next(x);
+        std::vector<double> ring(static_cast<size_t>(mask + 1), -1.0);
+        fill(ring.data(), mask, q, groups, first8);
+        x = X;
+        for (int64_t i = 0; i < 4 * groups; i++) {
+          x = rand48_next(x);
+          ASSERT_EQ(ring[static_cast<size_t>((q + i) & mask)], rand48_uniform(x))
+              << name << " groups " << groups << " q " << q << " i " << i;
+        }
+        // Nothing past the last group is written.
+        int64_t after = (q + 4 * groups) & mask;
+        EXPECT_EQ(ring[static_cast<size_t>(after)], -1.0) << name;
+      }
+    }
+  }
+}
+
+#endif
