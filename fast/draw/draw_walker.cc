@@ -1,24 +1,17 @@
 // The walk of the draws.
 #include "fast/draw/draw_walker.h"
 
+#include <algorithm>
+
 #include "fast/bounds/acceptance.h"
 
 namespace drevel {
 
 draw_walker::draw_walker(const draw_plan& plan, uint64_t X, simd_path path,
-                         rejection_tables* tables)
+                         rejection_tables* tables, int64_t keep)
     : plan_(plan),
-      ring_(X, plan.max_run_uniforms + 8, path, 1024, !plan.rejection.empty()),
-      own_tables_(tables ? nullptr : new rejection_tables(plan.rejection)),
-      tables_(tables ? tables : own_tables_.get()),
-      scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {
-  make_steps();
-}
-
-draw_walker::draw_walker(const draw_plan& plan, const shared_stream& stream, simd_path path,
-                         rejection_tables* tables)
-    : plan_(plan),
-      ring_(stream, path, !plan.rejection.empty()),
+      ring_(X, std::max<int64_t>(keep, plan.max_run_uniforms + 8), path, 1024,
+            !plan.rejection.empty()),
       own_tables_(tables ? nullptr : new rejection_tables(plan.rejection)),
       tables_(tables ? tables : own_tables_.get()),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 1) {
@@ -165,7 +158,6 @@ void draw_walker::walk(double* G, uint64_t* X_start, uint64_t* X_end, int64_t* l
 void draw_walker::walk_rejections(double* R, int64_t* run_positions, int64_t* start,
                                   uint64_t* X_start, uint64_t* X_end, int64_t* literal_tests) {
   *start = pos_;
-  ring_.set_oldest(pos_);
   *X_start = ring_.state(pos_);
   int64_t p = pos_;
   for (const walk_step& step : steps_) {

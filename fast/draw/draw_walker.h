@@ -12,7 +12,6 @@
 #include "fast/bounds/rejection_table.h"
 #include "fast/draw/draw_plan.h"
 #include "fast/stream/cpu_dispatch.h"
-#include "fast/stream/shared_stream.h"
 #include "fast/stream/uniform_ring.h"
 
 namespace drevel {
@@ -24,8 +23,11 @@ class draw_walker {
   // plan's rejection cells to fill and read, kept by the caller so that
   // walkers taking turns over one run fill each bin once (only one walker
   // may use them at a time); null: the walker keeps its own.
+  // keep: positions that stay readable behind the newest one generated (at
+  // least a product run's; the two-thread walker keeps a whole draw, whose
+  // products it forms after walking it).
   draw_walker(const draw_plan& plan, uint64_t X, simd_path path,
-              rejection_tables* tables = nullptr);
+              rejection_tables* tables = nullptr, int64_t keep = 0);
 
   // Walks the next draw: products into G[0..np), deviates into G[np..c);
   // *X_start and *X_end are the states before its first and after its last
@@ -39,11 +41,6 @@ class draw_walker {
   // for products_at; *start is the draw's first position.
   void walk_rejections(double* R, int64_t* run_positions, int64_t* start, uint64_t* X_start,
                        uint64_t* X_end, int64_t* literal_tests);
-
-  // A walker on a stream that another thread generates (walk_rejections
-  // only); throws stream_stopped when the stream stops.
-  draw_walker(const draw_plan& plan, const shared_stream& stream, simd_path path,
-              rejection_tables* tables = nullptr);
 
   // The position the next draw starts from.
   int64_t position() const { return pos_; }

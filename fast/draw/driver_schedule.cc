@@ -82,7 +82,7 @@ std::string describe_schedule(const driver_schedule& schedule, int64_t draws) {
   if (schedule.split_ended_early()) {
     std::snprintf(line, sizeof line,
                   "two threads for %" PRId64 " of %" PRId64
-                  " draws, then one thread: a draw reached too far for the shared stream",
+                  " draws, then one thread: a draw too long for the two threads' rings",
                   two, draws);
   } else if (schedule.trial_ratio() > 0) {
     std::snprintf(line, sizeof line,

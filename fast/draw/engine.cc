@@ -77,7 +77,7 @@ double run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, i
     int64_t timed_draws = 0;
     double seconds = 0;
     if (s.driver == draw_driver::two_threads) {
-      two_thread_draws two(plan, decider, X, path, options.stream_log2, &tables);
+      two_thread_draws two(plan, decider, X, path, options.draw_keep, &tables);
       stretch_of<two_thread_draws> source{two, s.draws, s.seconds};
       done = run_draws(source, rule, run);
       source.timed(&timed_draws, &seconds);

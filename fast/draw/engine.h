@@ -31,9 +31,10 @@ struct engine_options {
   // thread would have nearly all the work.  The share of product-branch
   // cells a locus needs for the split.
   double pipeline_min_product_share = 0.5;
-  // The two-thread stream's size as a power of two; 0 chooses it from the
-  // locus (tests set it small to exercise draws too long for it).
-  int stream_log2 = 0;
+  // The longest draw, in positions, that the two threads' rings keep
+  // whole; 0 chooses it from the locus (tests set it small to exercise
+  // draws too long for it).
+  int64_t draw_keep = 0;
 };
 
 // What a run did besides the result.

@@ -1,6 +1,7 @@
 // Two threads joined by a single-producer single-consumer ring of draws.
 #include "fast/draw/two_threads.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "fast/draw/draw_walker.h"
@@ -24,18 +25,17 @@ inline void wait_a_little(int& spins) {
 // the rejection-branch cells, so that the two threads' work per draw is
 // about even.  The weights are instructions per unit of work, measured
 // with callgrind on the twenty-allele locus: the walker's rejection-branch
-// cell (its attempts, their words and their tables), the caller's uniform
-// (generated in chunks), product uniform (a factor of a product) and cell
-// (its logarithm in the kernel).  A rejection cell takes about 4 uniforms.
+// cell (its attempts, their words and their tables), a product uniform (a
+// factor of a product) and the caller's cell (its logarithm in the
+// kernel).  Each thread generates the whole stream for itself, which
+// weighs the same on both sides and so drops out.
 size_t walker_product_runs(const draw_plan& plan) {
-  const double per_rejection_cell = 306, per_uniform = 6.6, per_product_uniform = 6.4,
-               per_cell = 18.5;
+  const double per_rejection_cell = 306, per_product_uniform = 6.4, per_cell = 18.5;
   double product_uniforms = 0;
   for (const product_run& run : plan.runs) product_uniforms += run.uniforms;
   const double nrej = static_cast<double>(plan.rejection.size());
   double walker = per_rejection_cell * nrej;
-  double caller = per_uniform * (product_uniforms + 4 * nrej) +
-                  per_product_uniform * product_uniforms + per_cell * plan.c;
+  double caller = per_product_uniform * product_uniforms + per_cell * plan.c;
   size_t k = 0;
   while (k < plan.runs.size()) {
     double move = per_product_uniform * plan.runs[k].uniforms;
@@ -75,53 +75,50 @@ struct draw_ring {
   std::vector<int64_t> run_positions;
   alignas(64) std::atomic<int64_t> written{0};   // draws the walker has published
   alignas(64) std::atomic<int64_t> consumed{0};  // draws the evaluator is done with
-  alignas(64) std::atomic<int64_t> walker_at{0};  // the start of the draw the walker is on
   alignas(64) std::atomic<bool> stop{false};
   alignas(64) std::atomic<bool> overrun{false};  // the walker met a draw too long
 };
 
 namespace {
 
-void walker_thread(const draw_plan& plan, const shared_stream& stream, simd_path path,
+void walker_thread(const draw_plan& plan, uint64_t X, int64_t keep, simd_path path,
                    rejection_tables* tables, draw_ring& ring, int64_t* literal_tests) {
-  try {
-    draw_walker walker(plan, stream, path, tables);
-    std::vector<double> scratch(static_cast<size_t>(plan.max_run_uniforms) + 5);
-    for (int64_t n = 0;; n++) {
-      int spins = 0;
-      while (n - ring.consumed.load(std::memory_order_acquire) >= slots) {
-        if (ring.stop.load(std::memory_order_relaxed)) return;
-        wait_a_little(spins);
-      }
+  // Beyond the draw, a walk bins ahead of a cluster of rejection cells
+  // (eight positions a cell) and fills ahead of what it reads.
+  draw_walker walker(plan, X, path, tables,
+                     keep + 8 * static_cast<int64_t>(plan.rejection.size()) + 4096);
+  std::vector<double> scratch(static_cast<size_t>(plan.max_run_uniforms) + 5);
+  for (int64_t n = 0;; n++) {
+    int spins = 0;
+    while (n - ring.consumed.load(std::memory_order_acquire) >= slots) {
       if (ring.stop.load(std::memory_order_relaxed)) return;
-      ring.walker_at.store(walker.position(), std::memory_order_release);
-      size_t s = static_cast<size_t>(n % slots);
-      int64_t* run_positions = ring.run_positions.data() + s * ring.nruns;
-      walker.walk_rejections(ring.R.data() + s * ring.nrej, run_positions, &ring.start[s],
-                             &ring.X_start[s], &ring.X_end[s], literal_tests);
-      // Its draw's uniforms are all there now, and stay until the draw is
-      // consumed.
-      products_at(plan, stream.uniforms(), stream.mask(), run_positions,
-                  ring.P.data() + s * ring.np, scratch.data(), 0, ring.walker_runs);
-      ring.written.store(n + 1, std::memory_order_release);
+      wait_a_little(spins);
     }
-  } catch (const stream_stopped&) {
-  } catch (const stream_overrun&) {
-    ring.overrun.store(true, std::memory_order_release);
+    if (ring.stop.load(std::memory_order_relaxed)) return;
+    size_t s = static_cast<size_t>(n % slots);
+    int64_t* run_positions = ring.run_positions.data() + s * ring.nruns;
+    walker.walk_rejections(ring.R.data() + s * ring.nrej, run_positions, &ring.start[s],
+                           &ring.X_start[s], &ring.X_end[s], literal_tests);
+    // A draw longer than the rings keep whole: its first positions may be
+    // gone from either ring, so the split ends before it is handed over.
+    if (walker.position() - ring.start[s] > keep) {
+      ring.overrun.store(true, std::memory_order_release);
+      return;
+    }
+    products_at(plan, walker.ring().uniforms(), walker.ring().mask(), run_positions,
+                ring.P.data() + s * ring.np, scratch.data(), 0, ring.walker_runs);
+    ring.written.store(n + 1, std::memory_order_release);
   }
 }
 
-// The smallest ring that holds 64 expected draws (twice the draws in
-// flight), and at least 2^15 positions: the walker never needs more than
-// one draw ahead of the oldest position still in use, so it can always be
-// generated.
-int stream_size_log2(const draw_plan& plan) {
+// The longest draw either thread's ring keeps whole: four times the
+// expected span and at least 2^13 positions.  A longer draw (the walk of a
+// rejection cell far longer than usual) ends the split.
+int64_t keep_for(const draw_plan& plan) {
   double span = 16;
   for (const product_run& run : plan.runs) span += run.uniforms;
   span += 7.0 * static_cast<double>(plan.rejection.size());
-  int bits = 15;
-  while (bits < 40 && static_cast<double>(int64_t{1} << bits) < 64 * span) bits++;
-  return bits;
+  return std::max<int64_t>(int64_t{1} << 13, static_cast<int64_t>(4 * span));
 }
 
 }  // namespace
@@ -130,15 +127,16 @@ int stream_size_log2(const draw_plan& plan) {
 using namespace two_threads_detail;
 
 two_thread_draws::two_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X,
-                                   simd_path path, int stream_log2, rejection_tables* tables)
+                                   simd_path path, int64_t keep, rejection_tables* tables)
     : plan_(plan),
       decider_(decider),
       ring_(new draw_ring(plan)),
-      stream_(X, stream_log2 > 0 ? stream_log2 : stream_size_log2(plan), path),
+      keep_(keep > 0 ? keep : keep_for(plan)),
+      uniforms_(X, keep_ + 2048, path, 1024, false),
       G_(static_cast<size_t>(plan.c)),
       scratch_(static_cast<size_t>(plan.max_run_uniforms) + 5),
       X_end_(X),
-      walker_(walker_thread, std::cref(plan), std::cref(stream_), path, tables, std::ref(*ring_),
+      walker_(walker_thread, std::cref(plan), X, keep_, path, tables, std::ref(*ring_),
               &walker_tests_) {}
 
 two_thread_draws::~two_thread_draws() { finish(); }
@@ -146,23 +144,9 @@ two_thread_draws::~two_thread_draws() { finish(); }
 int64_t two_thread_draws::finish() {
   if (walker_.joinable()) {
     ring_->stop.store(true, std::memory_order_relaxed);
-    stream_.stop();
     walker_.join();
   }
   return walker_tests_;
-}
-
-// Positions below the oldest draw not yet evaluated (or, with none
-// published, the walker's current one) are no longer needed by either
-// thread.  The walker's position is read first: it announces a draw before
-// publishing the one before it, so a draw published after that read starts
-// at or after it.
-void two_thread_draws::generate() {
-  draw_ring& ring = *ring_;
-  int64_t walker_at = ring.walker_at.load(std::memory_order_acquire);
-  int64_t written = ring.written.load(std::memory_order_acquire);
-  int64_t low = N_ < written ? ring.start[static_cast<size_t>(N_ % slots)] : walker_at;
-  stream_.generate(walker_at, low);
 }
 
 int two_thread_draws::next_hit() {
@@ -175,12 +159,16 @@ int two_thread_draws::next_hit() {
     available_ = ring.written.load(std::memory_order_acquire);
     if (N_ < available_) break;
     if (overrun) return -1;
-    generate();  // the walker may be waiting for uniforms
     wait_a_little(spins);
   }
   size_t s = static_cast<size_t>(N_ % slots);
-  products_at(plan_, stream_.uniforms(), stream_.mask(), ring.run_positions.data() + s * ring.nruns,
-              G_.data(), scratch_.data(), ring.walker_runs, ring.nruns);
+  const int64_t* run_positions = ring.run_positions.data() + s * ring.nruns;
+  if (ring.walker_runs < ring.nruns) {
+    const size_t last = ring.nruns - 1;
+    uniforms_.ensure(run_positions[last] + plan_.runs[last].uniforms);
+    products_at(plan_, uniforms_.uniforms(), uniforms_.mask(), run_positions, G_.data(),
+                scratch_.data(), ring.walker_runs, ring.nruns);
+  }
   const double* P = ring.P.data() + s * ring.np;
   for (int slot : ring.walker_slots) G_[static_cast<size_t>(slot)] = P[slot];
   const double* R = ring.R.data() + s * ring.nrej;
@@ -189,7 +177,6 @@ int two_thread_draws::next_hit() {
   X_end_ = ring.X_end[s];
   N_ = N_ + 1;
   ring.consumed.store(N_, std::memory_order_release);
-  generate();
   return decider_.decide(G_.data(), X_start, X_end_);
 }
 

@@ -1,13 +1,14 @@
 // The fast engine's draws on two threads, as a draw source for the shared
-// draw loop (evidence/draw_loop.h).  The caller's thread generates the
-// uniform stream for both (shared_stream); a walker thread takes every
-// draw's rejection-branch deviates, which must be walked in stream order,
-// records where each product run starts and forms the products of the
-// first few runs, as many as even out the two threads' work; the caller's
-// thread forms the other runs' products, evaluates the kernel and decides
-// the hits in draw order, exactly as on one thread.  The two meet in a ring of draw records;
-// the walker may run ahead by the ring's length, and draws it walked past
-// the stopping point are discarded.
+// draw loop (evidence/draw_loop.h).  A walker thread takes every draw's
+// rejection-branch deviates, which must be walked in stream order, records
+// where each product run starts and forms the products of the first few
+// runs, as many as even out the two threads' work; the caller's thread forms
+// the other runs' products, evaluates the kernel and decides the hits in
+// draw order, exactly as on one thread.  Each thread generates the uniform
+// stream for itself, in a ring of its own that keeps a whole draw, so that
+// the only data crossing between the cores is the ring of draw records; the
+// walker may run ahead by that ring's length, and draws it walked past the
+// stopping point are discarded.
 #ifndef DREVEL_FAST_DRAW_TWO_THREADS_H
 #define DREVEL_FAST_DRAW_TWO_THREADS_H
 
@@ -20,7 +21,7 @@
 #include "fast/draw/draw_decider.h"
 #include "fast/draw/draw_plan.h"
 #include "fast/stream/cpu_dispatch.h"
-#include "fast/stream/shared_stream.h"
+#include "fast/stream/uniform_ring.h"
 
 namespace drevel {
 
@@ -34,13 +35,13 @@ class two_thread_draws {
   // walker has given up, and the run goes on on one thread from state().
   static constexpr bool may_end = true;
 
-  // Starts the walker on draws of `plan` from state X; stream_log2 > 0 sets
-  // the shared stream's size (2^stream_log2 positions) instead of the one
-  // chosen from the plan.  tables: the run's rejection tables, which the
+  // Starts the walker on draws of `plan` from state X; keep > 0 sets the
+  // longest draw (in positions) that the two threads' rings keep whole
+  // instead of the one chosen from the plan: a longer draw ends the split.  tables: the run's rejection tables, which the
   // walker thread fills and reads until finish() (null: its own).  plan,
   // decider and tables must outlive it.
   two_thread_draws(const draw_plan& plan, draw_decider& decider, uint64_t X, simd_path path,
-                   int stream_log2 = 0, rejection_tables* tables = nullptr);
+                   int64_t keep = 0, rejection_tables* tables = nullptr);
   // Stops and joins the walker.
   ~two_thread_draws();
   two_thread_draws(const two_thread_draws&) = delete;
@@ -56,12 +57,11 @@ class two_thread_draws {
   int64_t finish();
 
  private:
-  void generate();
-
   const draw_plan& plan_;
   draw_decider& decider_;
   std::unique_ptr<two_threads_detail::draw_ring> ring_;
-  shared_stream stream_;
+  int64_t keep_;          // the longest draw the rings keep whole
+  uniform_ring uniforms_;  // this thread's own copy of the stream
   int64_t walker_tests_ = 0;
   std::vector<double> G_, scratch_;
   uint64_t X_end_;

@@ -33,24 +33,9 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, simd_path path, int64_t ahe
                  (rand48_A * jumps_[n - 1].c + rand48_C) & rand48_mask};
 }
 
-uniform_ring::uniform_ring(const shared_stream& stream, simd_path path, bool attempts)
-    : U_(stream.uniforms()),
-      shared_(&stream),
-      mask_(stream.mask()),
-      ahead_(0),
-      avx2_(path == simd_path::avx2),
-      fill_(ring_fill_for(path)),
-      attempts_(attempts) {
-  if (attempts_) word_.resize(static_cast<size_t>(mask_ + 1));
-}
-
 // Four interleaved chains, each jumping four steps, so that consecutive
 // multiplies do not wait on each other.
 void uniform_ring::fill(int64_t p) {
-  if (shared_) {
-    end_ = shared_->wait_for(p, oldest_);
-    return;
-  }
   advance((std::max(p, end_) + ahead_ - end_ + 7) / 8 * 8);
 }
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "fast/stream/cpu_dispatch.h"
-#include "fast/stream/shared_stream.h"
 #include "random/rand48_access.h"
 
 namespace drevel {
@@ -30,10 +29,6 @@ class uniform_ring {
   // and generates `ahead` positions past each request, with the path's code.
   uniform_ring(uint64_t X, int64_t span, simd_path path, int64_t ahead = 1024,
                bool attempts = false);
-  // A ring that reads the uniforms of a stream another thread generates
-  // (waiting for them, and throwing stream_stopped once it stops) and keeps
-  // its own attempt words.
-  uniform_ring(const shared_stream& stream, simd_path path, bool attempts);
   // The state is the uniform times 2^48, exactly (both hold 48 bits).
   uint64_t state(int64_t p) const {
     return static_cast<uint64_t>(static_cast<int64_t>(U_[slot(p)] * 0x1p48));
@@ -59,17 +54,13 @@ class uniform_ring {
   void ensure_attempt(int64_t p) {
     if (p > binned_end_) bin_stretch(p, 32);
   }
-  // On a shared stream: the oldest position the walk still reads.
-  void set_oldest(int64_t p) { oldest_ = p; }
 
  private:
   void fill(int64_t p);
   void advance(int64_t n);  // about n more positions
   void bin_stretch(int64_t p, int64_t n);
-  std::vector<double> uniforms_;    // own uniforms (empty on a shared stream)
+  std::vector<double> uniforms_;
   const double* U_;                 // the uniforms read
-  const shared_stream* shared_ = nullptr;
-  int64_t oldest_ = 0;
   std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= 8
   std::vector<uint32_t> word_;
   int64_t mask_;

@@ -32,6 +32,7 @@ struct outcome {
   int64_t draws;
   rand48_state after;
   fast_stats stats;
+  int64_t two_thread_draws = 0;
 };
 
 outcome literal(const std::vector<double>& alpha, double L_hyp, int32_t maxmc, int32_t minmc,
@@ -54,6 +55,7 @@ outcome fast(const std::vector<double>& alpha, double L_hyp, int32_t maxmc, int3
   o.stats.draws = o.draws;
   o.stats.kernel_replays = counts.kernel_replays;
   o.stats.literal_tests = counts.literal_tests;
+  o.two_thread_draws = counts.two_thread_draws;
   return o;
 }
 
@@ -228,12 +230,11 @@ TEST(fast_engine, two_threads_stop_where_one_thread_does) {
   }
 }
 
-// Draws too long for the two-thread stream (forced small here) end the
+// Draws too long for the two threads' rings (forced small here) end the
 // split: the run goes on on one thread from the last draw counted, with the
 // same draws, estimate and final state.
-TEST(fast_engine, a_draw_too_long_for_the_stream_ends_the_split) {
-  // About 2050 uniforms a draw, now and then more than the 2048 that a
-  // stream of 4096 positions leaves the walker.
+TEST(fast_engine, a_draw_too_long_for_the_rings_ends_the_split) {
+  // About 2050 uniforms a draw, now and then more than 2048.
   std::vector<double> counts(530);
   for (size_t n = 0; n < counts.size(); n++) counts[n] = n % 4 == 0 ? 5 : 2;
   std::vector<double> alpha = alpha_of(counts);
@@ -242,11 +243,20 @@ TEST(fast_engine, a_draw_too_long_for_the_stream_ends_the_split) {
   engine_options two;
   two.threads = 2;
   two.schedule = schedule_policy::two;
-  two.stream_log2 = 12;  // 4096 positions: the split ends some 50 draws in
   outcome a = literal(alpha, L[100], 2000, 300, 0.0);
-  expect_same(a, fast(alpha, L[100], 2000, 300, 0.0, two));
-  two.stream_log2 = 11;  // every draw too long: the split ends at once
-  expect_same(a, fast(alpha, L[100], 2000, 300, 0.0, two));
+  two.draw_keep = 2048;  // the split ends some draws in
+  outcome b = fast(alpha, L[100], 2000, 300, 0.0, two);
+  expect_same(a, b);
+  EXPECT_GT(b.two_thread_draws, 0);
+  EXPECT_LT(b.two_thread_draws, 2000);
+  two.draw_keep = 1024;  // every draw too long: the split ends at once
+  b = fast(alpha, L[100], 2000, 300, 0.0, two);
+  expect_same(a, b);
+  EXPECT_EQ(b.two_thread_draws, 0);
+  two.draw_keep = 0;  // the locus's own: two threads throughout
+  b = fast(alpha, L[100], 2000, 300, 0.0, two);
+  expect_same(a, b);
+  EXPECT_EQ(b.two_thread_draws, 2000);
 }
 
 // Stretches of one and two threads in turn, of any length, hand the stream
@@ -276,14 +286,17 @@ TEST(fast_engine, drivers_taking_turns_give_the_literal_run) {
     expect_same(a, b);
     EXPECT_EQ(b.draws, 3000);
   }
-  // A split that gives up inside a turn (draws too long for its stream)
+  // A split that gives up inside a turn (draws too long for its rings)
   // leaves the rest of the run to one thread.
   engine_options small;
   small.threads = 2;
   small.schedule = schedule_policy::alternate;
   small.alternate_draws = 250;
-  small.stream_log2 = 11;
-  expect_same(a, fast(alpha, L[120], 3000, 300, 0.0, small));
+  small.draw_keep = 900;  // a little above the usual draw: some draws in
+  outcome c = fast(alpha, L[120], 3000, 300, 0.0, small);
+  expect_same(a, c);
+  EXPECT_GT(c.two_thread_draws, 0);
+  EXPECT_LT(c.two_thread_draws, 250);
 }
 
 // The public face: the same run through evidag_fast for either thread

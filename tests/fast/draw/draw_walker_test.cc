@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "fast/stream/cpu_dispatch.h"
-#include "fast/stream/shared_stream.h"
 #include "random/rand48_access.h"
 #include "random/randomic.h"
 
@@ -44,9 +43,10 @@ TEST(draw_walker, walks_the_stream_exactly_as_gamadev_draws) {
 }
 
 // The two-thread split: rejection deviates and run positions from a walker,
-// products read at those positions; together the same draws as the whole
-// walk, on both fill paths, with the walker on its own ring and on a stream
-// that is generated for it (here by the same thread, ahead of each draw).
+// products read at those positions, from the walker's own ring (which keeps
+// the whole draw) and from a second ring of the same stream, as the two
+// threads each keep one; together the same draws as the whole walk, on both
+// fill paths.
 TEST(draw_walker, split_walk_gives_the_whole_walk) {
   std::vector<double> alpha = {0, 7.5, 6.0};
   for (int i = 0; i < 300; i++) alpha.push_back(1.0001 + i % 5);
@@ -54,14 +54,14 @@ TEST(draw_walker, split_walk_gives_the_whole_walk) {
   int c = static_cast<int>(alpha.size()) - 1;
   alpha[0] = c;
   draw_plan plan = make_draw_plan(alpha.data(), c);
+  const int64_t keep = 8192;
   for (bool portable : {false, true}) {
     const simd_path path = choose_simd_path(portable);
-    for (bool shared : {false, true}) {
+    {  // one stream, three readers
       rand48_state g;
       draw_walker whole(plan, rand48_access::get(g), path);
-      shared_stream stream(rand48_access::get(g), 12, path);
-      draw_walker split = shared ? draw_walker(plan, stream, path)
-                                 : draw_walker(plan, rand48_access::get(g), path);
+      draw_walker split(plan, rand48_access::get(g), path, nullptr, keep);
+      uniform_ring other(rand48_access::get(g), keep, path);
       std::vector<double> G(c), R(c - plan.np), P(plan.np);
       std::vector<double> scratch(plan.max_run_uniforms + 5);
       std::vector<int64_t> runs(plan.runs.size());
@@ -70,14 +70,14 @@ TEST(draw_walker, split_walk_gives_the_whole_walk) {
         uint64_t a0, a1, b0, b1;
         int64_t start;
         whole.walk(G.data(), &a0, &a1, &tests);
-        if (shared) stream.generate(split.position(), split.position());
         split.walk_rejections(R.data(), runs.data(), &start, &b0, &b1, &tests);
-        const double* U = shared ? stream.uniforms() : split.ring().uniforms();
-        // In two parts, as the two threads may share the runs.
+        ASSERT_LE(split.position() - start, keep);
+        // In two parts, as the two threads share the runs.
         const size_t half = plan.runs.size() / 2;
-        products_at(plan, U, shared ? stream.mask() : split.ring().mask(), runs.data(), P.data(),
-                    scratch.data(), half, plan.runs.size());
-        products_at(plan, U, shared ? stream.mask() : split.ring().mask(), runs.data(), P.data(),
+        other.ensure(split.position());
+        products_at(plan, other.uniforms(), other.mask(), runs.data(), P.data(), scratch.data(),
+                    half, plan.runs.size());
+        products_at(plan, split.ring().uniforms(), split.ring().mask(), runs.data(), P.data(),
                     scratch.data(), 0, half);
         ASSERT_EQ(a0, b0);
         ASSERT_EQ(a1, b1);
