@@ -22,7 +22,6 @@ uniform_ring::uniform_ring(uint64_t X, int64_t span, simd_path path, int64_t ahe
   mask_ = size - 1;
   uniforms_[0] = rand48_uniform(X);
   uniforms_[static_cast<size_t>(size)] = 1.0;
-  U_ = uniforms_.data();
   if (attempts_) {
     word_.resize(static_cast<size_t>(size));
   }
@@ -76,7 +75,7 @@ void uniform_ring::bin_stretch(int64_t p, int64_t n) {
   int64_t from = p > binned_end_ ? p : binned_end_ + 1;
   int64_t last = from + (p + n - from + 7) / 8 * 8 - 1;
   ensure(last + 3);
-  const double* U = U_;
+  const double* U = uniforms_.data();
   for (int64_t q = from; q <= last;) {
     int64_t s = static_cast<int64_t>(slot(q));
     int64_t groups = 0;

@@ -31,12 +31,12 @@ class uniform_ring {
                bool attempts = false);
   // The state is the uniform times 2^48, exactly (both hold 48 bits).
   uint64_t state(int64_t p) const {
-    return static_cast<uint64_t>(static_cast<int64_t>(U_[slot(p)] * 0x1p48));
+    return static_cast<uint64_t>(static_cast<int64_t>(uniforms_[slot(p)] * 0x1p48));
   }
-  double uniform(int64_t p) const { return U_[slot(p)]; }
+  double uniform(int64_t p) const { return uniforms_[slot(p)]; }
   size_t slot(int64_t p) const { return static_cast<size_t>(p & mask_); }
   int64_t mask() const { return mask_; }
-  const double* uniforms() const { return U_; }
+  const double* uniforms() const { return uniforms_.data(); }
   const uint32_t* attempt_words() const { return word_.data(); }
   // Makes positions up to p readable.
   void ensure(int64_t p) {
@@ -60,7 +60,6 @@ class uniform_ring {
   void advance(int64_t n);  // about n more positions
   void bin_stretch(int64_t p, int64_t n);
   std::vector<double> uniforms_;
-  const double* U_;                 // the uniforms read
   std::vector<rand48_jump> jumps_;  // jumps_[n]: n steps at once, n <= 8
   std::vector<uint32_t> word_;
   int64_t mask_;

@@ -57,33 +57,31 @@ TEST(draw_walker, split_walk_gives_the_whole_walk) {
   const int64_t keep = 8192;
   for (bool portable : {false, true}) {
     const simd_path path = choose_simd_path(portable);
-    {  // one stream, three readers
-      rand48_state g;
-      draw_walker whole(plan, rand48_access::get(g), path);
-      draw_walker split(plan, rand48_access::get(g), path, nullptr, keep);
-      uniform_ring other(rand48_access::get(g), keep, path);
-      std::vector<double> G(c), R(c - plan.np), P(plan.np);
-      std::vector<double> scratch(plan.max_run_uniforms + 5);
-      std::vector<int64_t> runs(plan.runs.size());
-      int64_t tests = 0;
-      for (int n = 0; n < 200; n++) {
-        uint64_t a0, a1, b0, b1;
-        int64_t start;
-        whole.walk(G.data(), &a0, &a1, &tests);
-        split.walk_rejections(R.data(), runs.data(), &start, &b0, &b1, &tests);
-        ASSERT_LE(split.position() - start, keep);
-        // In two parts, as the two threads share the runs.
-        const size_t half = plan.runs.size() / 2;
-        other.ensure(split.position());
-        products_at(plan, other.uniforms(), other.mask(), runs.data(), P.data(), scratch.data(),
-                    half, plan.runs.size());
-        products_at(plan, split.ring().uniforms(), split.ring().mask(), runs.data(), P.data(),
-                    scratch.data(), 0, half);
-        ASSERT_EQ(a0, b0);
-        ASSERT_EQ(a1, b1);
-        for (int i = 0; i < plan.np; i++) ASSERT_EQ(G[i], P[i]) << n << " " << i;
-        for (int i = plan.np; i < c; i++) ASSERT_EQ(G[i], R[i - plan.np]) << n << " " << i;
-      }
+    rand48_state g;
+    draw_walker whole(plan, rand48_access::get(g), path);
+    draw_walker split(plan, rand48_access::get(g), path, nullptr, keep);
+    uniform_ring other(rand48_access::get(g), keep, path);
+    std::vector<double> G(c), R(c - plan.np), P(plan.np);
+    std::vector<double> scratch(plan.max_run_uniforms + 5);
+    std::vector<int64_t> runs(plan.runs.size());
+    int64_t tests = 0;
+    for (int n = 0; n < 200; n++) {
+      uint64_t a0, a1, b0, b1;
+      int64_t start;
+      whole.walk(G.data(), &a0, &a1, &tests);
+      split.walk_rejections(R.data(), runs.data(), &start, &b0, &b1, &tests);
+      ASSERT_LE(split.position() - start, keep);
+      // In two parts, as the two threads share the runs.
+      const size_t half = plan.runs.size() / 2;
+      other.ensure(split.position());
+      products_at(plan, other.uniforms(), other.mask(), runs.data(), P.data(), scratch.data(),
+                  half, plan.runs.size());
+      products_at(plan, split.ring().uniforms(), split.ring().mask(), runs.data(), P.data(),
+                  scratch.data(), 0, half);
+      ASSERT_EQ(a0, b0);
+      ASSERT_EQ(a1, b1);
+      for (int i = 0; i < plan.np; i++) ASSERT_EQ(G[i], P[i]) << n << " " << i;
+      for (int i = plan.np; i < c; i++) ASSERT_EQ(G[i], R[i - plan.np]) << n << " " << i;
     }
   }
 }
