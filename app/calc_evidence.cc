@@ -7,10 +7,18 @@ int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double
                  double* L_hyp, double* E, int32_t maxmc, int32_t minmc, double precision,
                  rand48_state& state, int64_t* draws, const engine_choice& engine,
                  locus_fault* fault) {
-  locus_fault result = locus_evidence(k, c, alpha, m, h, L_max, L_hyp, E, maxmc, minmc,
-                                      precision, state, draws, engine);
-  if (fault) *fault = result;
-  return result == locus_fault::none ? 1 : 0;
+  const locus_result result =
+      compute_locus(k, c, alpha, mc_rule{maxmc, minmc, precision}, state, engine);
+  for (size_t n = 1; n < result.mode.size(); n++) {
+    m[n] = result.mode[n];
+    h[n] = result.fit[n];
+  }
+  *L_max = result.L_max;
+  *L_hyp = result.L_hyp;
+  *E = result.E;
+  if (draws) *draws = result.draws;
+  if (fault) *fault = result.fault;
+  return result.fault == locus_fault::none ? 1 : 0;
 }
 
 int CalcEvidence(int k, int c, const double* alpha, double* m, double* h, double* L_max,

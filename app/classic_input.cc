@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "evidence/dirichlet_prior.h"
 #include "numeric/nrutil.h"
 #include "sites/tuning.h"
 
@@ -152,7 +153,7 @@ int read_classic_input(std::FILE* in, long max_alleles, classic_input* input,
   for (int n = 1; n <= c; n++) {
     if (std::fscanf(in, "%lf", &counts[n]) != 1)
       return fail("ERROR: Data file incompatible with number of alleles\n");
-    alpha[n] = counts[n] + 1.0001;
+    alpha[n] = cell_parameter(counts[n]);
   }
 
   double precision;

@@ -12,7 +12,7 @@ namespace drevel {
 // given; 1 on any other failure, with its message on stderr.  In order, it
 // refuses an input that cannot be opened or read, an output that is the
 // input file, an output that cannot be created (before any computation) and
-// counts that the locus checks refuse (sites/locus_check.h).  The result is
+// counts that the locus checks refuse (locus/locus_check.h).  The result is
 // written through a temporary file that is removed on every failure, on
 // exit and on SIGINT, SIGTERM and SIGHUP, so a failed run leaves an
 // existing result file as it was.

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "random/rand48.h"
-#include "sites/locus_evidence.h"
+#include "locus/locus_evidence.h"
 
 namespace drevel {
 
@@ -24,7 +24,7 @@ int Read_Data(int argc, char** argv, int* k, int* c, double** alpha, double* pre
 // Fills the posterior mode m and L_max, the equilibrium maximum h and L_hyp
 // (m and h are genotype cell vectors of the caller's), and the evidence
 // E = 1 - the Monte Carlo estimate.  Returns 1, or 0 when the locus checks
-// refused the counts (sites/locus_check.h), their fault then in *fault when
+// refused the counts (locus/locus_check.h), their fault then in *fault when
 // fault is not null (locus_fault::none on success).  The first form draws from a
 // stream at the generator's fixed start, as the run's only consumer of
 // uniforms; the second from the caller's stream, storing the number of

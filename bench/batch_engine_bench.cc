@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "evidence/dirichlet_prior.h"
 #include "evidence/equilibrium.h"
 #include "fast/fast_engine.h"
 #include "fast/batch/batch_engine.h"
@@ -45,7 +46,7 @@ bench_locus locus_of(const std::vector<double>& counts, int k) {
   bench_locus l;
   int c = static_cast<int>(counts.size());
   l.alpha.assign(static_cast<size_t>(c) + 1, c);
-  for (int m = 1; m <= c; m++) l.alpha[static_cast<size_t>(m)] = counts[static_cast<size_t>(m - 1)] + 1.0001;
+  for (int m = 1; m <= c; m++) l.alpha[static_cast<size_t>(m)] = cell_parameter(counts[static_cast<size_t>(m - 1)]);
   std::vector<double> h(static_cast<size_t>(c) + 1);
   Find_Argmax_Hyp(l.alpha.data(), h.data(), &l.L_hyp, k, c);
   l.minmc = 500 * c;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/run.h"
+#include "evidence/dirichlet_prior.h"
 #include "evidence/equilibrium.h"
 #include "evidence/monte_carlo.h"
 #include "numeric/nrutil.h"
@@ -21,7 +22,7 @@ std::vector<double> mixed_alpha(int k) {
   int c = k * (k + 1) / 2;
   std::vector<double> alpha(c + 1);
   alpha[0] = c;
-  for (int n = 1; n <= c; n++) alpha[n] = (n % 3 == 0 ? 5 + n % 17 : n % 5) + 1.0001;
+  for (int n = 1; n <= c; n++) alpha[n] = cell_parameter(n % 3 == 0 ? 5 + n % 17 : n % 5);
   return alpha;
 }
 

@@ -2,7 +2,7 @@
 // shapes that stress the two maxima, the smallest total of counts (scanned
 // in steps of 10^0.05 from 10 to 1e16) at which the posterior mode or the
 // equilibrium fit is no longer finite, or L_max falls below L_hyp by more
-// than rounding.  The largest total drevel accepts (sites/locus_check.h) and
+// than rounding.  The largest total drevel accepts (locus/locus_check.h) and
 // the README's account of it come from this table.
 //   build/bench/safe_total
 #include <cfloat>
@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "evidence/dirichlet_prior.h"
 #include "evidence/equilibrium.h"
 #include "evidence/kernel.h"
 
@@ -29,7 +30,7 @@ bool lost(int k, const std::vector<double>& counts) {
   alpha[0] = m[0] = h[0] = c;
   double total = 0;
   for (int n = 1; n <= c; n++) {
-    alpha[n] = counts[n - 1] + 1.0001;
+    alpha[n] = cell_parameter(counts[n - 1]);
     total += alpha[n] - 1;
   }
   double L_max, L_hyp;

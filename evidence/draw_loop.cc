@@ -29,10 +29,25 @@ mc_check mc_check_sums(const mc_sums& s, int64_t draws) {
   return out;
 }
 
+bool mc_precise(const mc_check& check, double precision) {
+  return check.HF < precision && check.HD < precision;
+}
+
 bool mc_stop(int64_t N, int32_t minmc, int32_t maxmc, const mc_check& check, double precision) {
   if (N < minmc) return false;
   if (N >= maxmc) return true;
-  return check.HF < precision && check.HD < precision;
+  return mc_precise(check, precision);
+}
+
+mc_estimate mc_estimate_of(const mc_run& run, const mc_rule& rule) {
+  mc_estimate out;
+  out.r = run.check.r;
+  out.draws = run.draws;
+  out.hits = static_cast<int64_t>(run.sums.Sx);
+  // A stopped run that is not precise stopped at maxmc: below it, only the
+  // precision ends a run.
+  out.at_maxmc = !mc_precise(run.check, rule.precision);
+  return out;
 }
 
 }  // namespace drevel

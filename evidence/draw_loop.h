@@ -40,8 +40,12 @@ struct mc_check {
 };
 mc_check mc_check_sums(const mc_sums& sums, int64_t N);
 
+// The precision test of the stopping rule: both half-widths strictly below
+// precision.  Every engine and every reader of a run's end asks this one.
+bool mc_precise(const mc_check& check, double precision);
+
 // The stopping test after a check at draw N: go on while N < minmc; stop at
-// N >= maxmc; else stop when both half-widths are strictly below precision.
+// N >= maxmc; else stop when mc_precise.
 bool mc_stop(int64_t N, int32_t minmc, int32_t maxmc, const mc_check& check, double precision);
 
 // The tuning values of a run.
@@ -57,6 +61,22 @@ struct mc_run {
   mc_sums sums;
   mc_check check{0, 0, 0};
 };
+
+// What a run that the rule has stopped gives its caller: the estimate r
+// (the last check's), the draws, the hits among them (draws whose
+// log-kernel reached L_hyp), and whether it stopped at maxmc with the
+// precision not met at that check (else it stopped because the precision
+// was met; a run past maxmc that also met it counts as met).
+struct mc_estimate {
+  double r = 0;
+  int64_t draws = 0;
+  int64_t hits = 0;
+  bool at_maxmc = false;
+};
+
+// The estimate of a run that run_draws has stopped under `rule`.  Every
+// sum is a whole count below 2^53, so the hits are read exactly from Sx.
+mc_estimate mc_estimate_of(const mc_run& run, const mc_rule& rule);
 
 // Takes draws from `source` until the stopping rule ends the run, and
 // returns true.  A source is any type with

@@ -27,16 +27,23 @@ struct literal_draws {
 
 }  // namespace
 
-double evidag_mtcar(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,
-                    double precision, int c, rand48_state& state, int64_t* draws) {
+mc_estimate monte_carlo_literal(const double* alpha, double L_hyp, const mc_rule& rule, int c,
+                                rand48_state& state) {
   double* theta = vector(0, c);
   theta[0] = c;
   literal_draws source{alpha, L_hyp, c, theta, state};
   mc_run run;
-  run_draws(source, mc_rule{maxmc, minmc, precision}, run);
+  run_draws(source, rule, run);
   free_vector(theta, 0, c);
-  if (draws) *draws = run.draws;
-  return run.check.r;
+  return mc_estimate_of(run, rule);
+}
+
+double evidag_mtcar(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,
+                    double precision, int c, rand48_state& state, int64_t* draws) {
+  mc_estimate estimate =
+      monte_carlo_literal(alpha, L_hyp, mc_rule{maxmc, minmc, precision}, c, state);
+  if (draws) *draws = estimate.draws;
+  return estimate.r;
 }
 
 double evidag_mtcar(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,

@@ -23,6 +23,11 @@ double evidag_mtcar(const double* alpha, double L_hyp, int32_t maxmc, int32_t mi
 double evidag_mtcar(const double* alpha, double L_hyp, int32_t maxmc, int32_t minmc,
                     double precision, int c, rand48_state& state, int64_t* draws);
 
+// The same run on the caller's stream, with everything it ends with: the
+// estimate, draws, hits and how it stopped (evidence/draw_loop.h).
+mc_estimate monte_carlo_literal(const double* alpha, double L_hyp, const mc_rule& rule, int c,
+                                rand48_state& state);
+
 }  // namespace drevel
 
 #endif

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "evidence/draw_loop.h"
 #include "random/rand48.h"
 
 namespace drevel {
@@ -36,6 +37,14 @@ struct fast_stats {
   int64_t two_thread_draws = 0;  // draws taken on two threads
   std::string driver;  // which driver ran and why, one line (for --verbose)
 };
+
+// monte_carlo_literal(alpha, L_hyp, rule, c, state) (evidence/monte_carlo.h)
+// with the same estimate, draws, hits and end, and the same final state;
+// stats may be null.  A shape below 1 goes to the literal evaluation
+// unchanged, which ends the process with gamadev's message.
+mc_estimate monte_carlo_fast(const double* alpha, double L_hyp, const mc_rule& rule, int c,
+                             rand48_state& state, const fast_options& options = fast_options(),
+                             fast_stats* stats = nullptr);
 
 // evidag_mtcar(alpha, L_hyp, maxmc, minmc, precision, c, state, draws) with
 // the same result, the same *draws and the same final state; draws and

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/classic_input.h"
+#include "evidence/dirichlet_prior.h"
 #include "fuzz/fuzz_target.h"
 
 using namespace drevel;
@@ -27,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const double* alpha = input.alpha();
   if (alpha[0] != input.c) fuzz_failure("alpha[0] is not c");
   for (int n = 1; n <= input.c; n++)
-    if (!std::isfinite(alpha[n]) || !(alpha[n] >= 1.0001 - 1e-12))
-      fuzz_failure("a cell parameter below count + 1.0001 or not finite");
+    if (!std::isfinite(alpha[n]) || !(alpha[n] >= dirichlet_pseudo_count - 1e-12))
+      fuzz_failure("a cell parameter below count + the pseudo-count or not finite");
   if (!std::isfinite(input.precision) || input.precision == 0)
     fuzz_failure("the precision default not applied");
   return 0;

@@ -8,8 +8,9 @@
 #include <cstring>
 #include <vector>
 
+#include "evidence/dirichlet_prior.h"
 #include "fuzz/fuzz_target.h"
-#include "sites/locus_evidence.h"
+#include "locus/locus_evidence.h"
 
 using namespace drevel;
 
@@ -32,12 +33,9 @@ double count_of(byte_reader& in) {
   return value * std::pow(10.0, exponent);
 }
 
-struct locus_result {
-  locus_fault fault;
-  double L_max, L_hyp, E;
-  int64_t draws;
+struct locus_run {
+  locus_result result;
   rand48_state state;
-  std::vector<double> m, h;
 };
 
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -50,35 +48,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int c = k * (k + 1) / 2;
   std::vector<double> alpha(c + 1);
   alpha[0] = c;
-  for (int n = 1; n <= c; n++) alpha[n] = count_of(in) + 1.0001;
+  for (int n = 1; n <= c; n++) alpha[n] = cell_parameter(count_of(in));
   unsigned p = in.next();
   const double precision = p < 16 ? 0.005 : 0.001 * (p % 50 + 1);
   const int32_t minmc = static_cast<int32_t>(in.next() * 8);
   const int32_t maxmc = static_cast<int32_t>(100 + in.next() * 16);
 
   auto run = [&](mc_engine engine, int threads) {
-    locus_result r;
-    r.m.assign(c + 1, 0);
-    r.h.assign(c + 1, 0);
-    r.m[0] = r.h[0] = c;
+    locus_run r;
     engine_choice choice;
     choice.engine = engine;
     choice.threads = threads;
-    r.fault = locus_evidence(k, c, alpha.data(), r.m.data(), r.h.data(), &r.L_max, &r.L_hyp,
-                             &r.E, maxmc, minmc, precision, r.state, &r.draws, choice);
+    r.result = compute_locus(k, c, alpha.data(), mc_rule{maxmc, minmc, precision}, r.state, choice);
     return r;
   };
-  const locus_result literal = run(mc_engine::literal, 1);
+  const locus_run literal_run = run(mc_engine::literal, 1);
+  const locus_result& literal = literal_run.result;
   for (int threads : {1, 2}) {
-    const locus_result fast = run(mc_engine::fast, threads);
+    const locus_run fast_run = run(mc_engine::fast, threads);
+    const locus_result& fast = fast_run.result;
     if (fast.fault != literal.fault) fuzz_failure("the engines refuse differently");
     if (fast.fault != locus_fault::none) continue;
     if (!same_bits(fast.E, literal.E) || !same_bits(fast.L_max, literal.L_max) ||
         !same_bits(fast.L_hyp, literal.L_hyp) || fast.draws != literal.draws ||
-        fast.state != literal.state)
+        fast.hits != literal.hits || fast.end != literal.end || fast_run.state != literal_run.state)
       fuzz_failure("the fast engine differs from the literal one");
     for (int n = 1; n <= c; n++)
-      if (!same_bits(fast.m[n], literal.m[n]) || !same_bits(fast.h[n], literal.h[n]))
+      if (!same_bits(fast.mode[n], literal.mode[n]) || !same_bits(fast.fit[n], literal.fit[n]))
         fuzz_failure("the engines' maxima differ");
   }
   if (literal.fault != locus_fault::none) return 0;

@@ -1,12 +1,9 @@
 #include "sites/site_batch.h"
 
-#include <limits>
 #include <utility>
 
 #include "fast/batch/batch_engine.h"
-#include "numeric/nrutil.h"
-#include "sites/locus_check.h"
-#include "sites/locus_evidence.h"
+#include "locus/locus_evidence.h"
 
 namespace drevel {
 
@@ -26,32 +23,17 @@ class site_batch::feed : public batch_feed {
         job = std::move(b_.jobs_.front());
         b_.jobs_.pop_front();
       }
-      group_evidence& g = job->owner->evidence.groups[job->group];
-      const int c = job->run.c;
-      const double* alpha = job->run.alpha.data();
-      // The same checks, in the same order, as the per-site computation: a
-      // total that is not safe before the maxima, lost maxima after them.
-      double total;
-      locus_fault fault = check_total(alpha, c, &total);
-      if (fault == locus_fault::none) {
-        double* m = vector(0, c);
-        double* h = vector(0, c);
-        m[0] = h[0] = c;
-        locus_maxima(job->run.k, c, alpha, m, h, &g.L_max, &g.L_hyp);
-        free_vector(m, 0, c);
-        free_vector(h, 0, c);
-        fault = check_maxima(g.L_max, g.L_hyp, total, c);
-      }
-      if (fault != locus_fault::none) {
-        lose(*job, fault);
+      const group_run& run = job->run;
+      if (!prepare_locus(run.k, run.c, run.alpha.data(), &job->locus)) {
+        done(*job);
         continue;
       }
-      locus->alpha = alpha;
-      locus->c = c;
-      locus->L_hyp = g.L_hyp;
-      locus->maxmc = job->run.maxmc;
-      locus->minmc = job->run.minmc;
-      locus->precision = job->run.precision;
+      locus->alpha = run.alpha.data();
+      locus->c = run.c;
+      locus->L_hyp = job->locus.L_hyp;
+      locus->maxmc = run.rule.maxmc;
+      locus->minmc = run.rule.minmc;
+      locus->precision = run.rule.precision;
       locus->tag = reinterpret_cast<uint64_t>(job.release());
       return 1;
     }
@@ -60,36 +42,20 @@ class site_batch::feed : public batch_feed {
   // Each group is written by the one engine that finished it.
   void finished(const batch_locus& locus, const batch_result& result) override {
     std::unique_ptr<group_job> job(reinterpret_cast<group_job*>(locus.tag));
-    group_evidence& g = job->owner->evidence.groups[job->group];
-    g.E = 1 - result.r;
-    g.draws = result.draws;
-    locus_fault fault = check_evidence(g.E);
-    if (fault != locus_fault::none) {
-      lose(*job, fault);
-      return;
-    }
-    finish_group(job->run.precision, &g);
+    mc_estimate estimate;
+    estimate.r = result.r;
+    estimate.draws = result.draws;
+    estimate.hits = result.hits;
+    estimate.at_maxmc = result.at_maxmc;
+    complete_locus(estimate, &job->locus);
     done(*job);
   }
 
  private:
-  // A group the computation lost to rounding: its values not reached are NaN,
-  // as the per-site computation leaves them.
-  void lose(group_job& job, locus_fault fault) {
-    group_evidence& g = job.owner->evidence.groups[job.group];
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    if (fault == locus_fault::total_not_finite || fault == locus_fault::total_too_large)
-      g.L_max = g.L_hyp = nan;
-    if (fault != locus_fault::evidence_not_finite) {
-      g.E = nan;
-      g.draws = 0;
-    }
-    g.fault = fault;
-    g.outcome = site_outcome::lost_to_rounding;
-    done(job);
-  }
-
+  // Records the group's columns and hands the site back once it has no
+  // group left running.
   void done(group_job& job) {
+    record_locus(job.locus, &job.owner->evidence.groups[job.group]);
     bool site_ready;
     {
       std::lock_guard<std::mutex> lock(b_.mutex_);
@@ -97,7 +63,6 @@ class site_batch::feed : public batch_feed {
     }
     if (site_ready) b_.site_done_.notify_all();
   }
-
 
   site_batch& b_;
 };
@@ -167,7 +132,7 @@ void site_batch::submit(site_record site) {
   std::vector<std::unique_ptr<group_job>> runs;
   for (size_t g = 0; g < site.groups.size(); g++)
     if (outline.groups[g].outcome == site_outcome::computed)
-      runs.emplace_back(new group_job{nullptr, g, group_run_of(site.groups[g], tuning_)});
+      runs.emplace_back(new group_job{nullptr, g, group_run_of(site.groups[g], tuning_), {}});
   {
     std::lock_guard<std::mutex> lock(mutex_);
     slots_.emplace_back();

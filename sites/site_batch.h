@@ -73,6 +73,7 @@ class site_batch {
     slot* owner;
     size_t group;
     group_run run;
+    locus_result locus;  // the computation's steps fill it
   };
   class feed;
   friend class feed;

@@ -3,15 +3,23 @@
 #include <cmath>
 #include <vector>
 
-#include "numeric/nrutil.h"
+#include "evidence/dirichlet_prior.h"
 #include "random/rand48.h"
 #include "sites/heterozygosity.h"
-#include "sites/monte_carlo_end.h"
 #include "sites/tuning.h"
 
 namespace drevel {
 
 namespace {
+
+// The parameter vector of genotype counts: alpha[0] = c, alpha[n] the
+// parameter of cell n.
+std::vector<double> cell_parameters(const std::vector<double>& counts) {
+  std::vector<double> alpha(counts.size() + 1);
+  alpha[0] = static_cast<double>(counts.size());
+  for (size_t n = 0; n < counts.size(); n++) alpha[n + 1] = cell_parameter(counts[n]);
+  return alpha;
+}
 
 site_outcome outcome_of(const site_record& site, const group_counts& group, int max_alleles) {
   const size_t t = group.tested.size();
@@ -24,25 +32,12 @@ site_outcome outcome_of(const site_record& site, const group_counts& group, int 
 
 void compute_group(const group_counts& group, const tuning_request& tuning,
                    group_evidence* result) {
-  group_run run = group_run_of(group, tuning);
-  const int c = run.c;
-  double* m = vector(0, c);
-  double* h = vector(0, c);
-  m[0] = h[0] = c;
+  const group_run run = group_run_of(group, tuning);
   rand48_state state;
   engine_choice one_thread;
   one_thread.engine = tuning.engine;
   one_thread.threads = 1;
-  result->fault = locus_evidence(run.k, c, run.alpha.data(), m, h, &result->L_max, &result->L_hyp,
-                                 &result->E, run.maxmc, run.minmc, run.precision, state,
-                                 &result->draws, one_thread);
-  free_vector(m, 0, c);
-  free_vector(h, 0, c);
-  if (result->fault != locus_fault::none) {
-    result->outcome = site_outcome::lost_to_rounding;
-    return;
-  }
-  finish_group(run.precision, result);
+  record_locus(compute_locus(run.k, run.c, run.alpha.data(), run.rule, state, one_thread), result);
 }
 
 }  // namespace
@@ -55,27 +50,30 @@ group_run group_run_of(const group_counts& group, const tuning_request& tuning) 
   long long minmc = tuning.minmc, maxmc = tuning.maxmc;
   // Cannot overflow: k is at most largest_max_alleles.
   apply_tuning_defaults(run.c, &precision, &minmc, &maxmc);
-  run.precision = precision;
-  run.minmc = static_cast<int32_t>(minmc);
-  run.maxmc = static_cast<int32_t>(maxmc);
-  run.alpha.resize(static_cast<size_t>(run.c) + 1);
-  run.alpha[0] = run.c;
-  for (int n = 1; n <= run.c; n++) run.alpha[static_cast<size_t>(n)] = group.counts[static_cast<size_t>(n) - 1] + 1.0001;
+  run.rule = mc_rule{static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc), precision};
+  run.alpha = cell_parameters(group.counts);
   return run;
 }
 
-void finish_group(double precision, group_evidence* result) {
-  const double E = result->E;
-  result->mc_se = std::sqrt(E * (1 - E) / static_cast<double>(result->draws));
-  result->at_maxmc = ended_at_maxmc(result->draws, E, precision);
+void record_locus(const locus_result& locus, group_evidence* result) {
+  result->E = locus.E;
+  result->L_max = locus.L_max;
+  result->L_hyp = locus.L_hyp;
+  result->draws = locus.draws;
+  result->hits = locus.hits;
+  result->fault = locus.fault;
+  if (!locus.computed()) {
+    result->outcome = site_outcome::lost_to_rounding;
+    return;
+  }
+  result->mc_se = locus.mc_se();
+  result->at_maxmc = locus.end == locus_end::maxmc;
   result->outcome = site_outcome::computed;
 }
 
 std::string describe_group_fault(const group_counts& group, const group_evidence& evidence) {
   const int k = static_cast<int>(group.tested.size());
-  std::vector<double> alpha(group.counts.size() + 1);
-  alpha[0] = static_cast<double>(group.counts.size());
-  for (size_t n = 0; n < group.counts.size(); n++) alpha[n + 1] = group.counts[n] + 1.0001;
+  std::vector<double> alpha = cell_parameters(group.counts);
   return describe_locus_fault(evidence.fault, alpha.data(), k,
                               static_cast<int>(group.counts.size()), evidence.L_max,
                               evidence.L_hyp, evidence.E);

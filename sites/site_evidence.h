@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "sites/locus_evidence.h"
+#include "locus/locus_evidence.h"
 #include "sites/site_record.h"
 
 namespace drevel {
@@ -36,19 +36,21 @@ struct tuning_request {
 // too_many_alleles: more tested alleles than the limit (or no counts kept);
 // no_calls: no counted call; monomorphic: a single tested allele (never
 // with the declared alleles); lost_to_rounding: the locus checks refused the
-// counts (sites/locus_check.h; fault says why), E, L_max and L_hyp are then
+// counts (locus/locus_check.h; fault says why), E, L_max and L_hyp are then
 // not valid; computed: everything else.
 enum class site_outcome { computed, no_calls, monomorphic, too_many_alleles, lost_to_rounding };
 
 // What the computation gave for one group of a site.
 struct group_evidence {
   site_outcome outcome = site_outcome::no_calls;
-  // Computed groups only: the evidence, both maxima and the draw count; the
+  // Computed groups: the evidence, both maxima, the draws and hits; the
   // Monte Carlo standard error sqrt(E(1 - E)/draws); whether the run ended
   // at maxmc before both half-widths were below the precision.
+  // lost_to_rounding: fault says why, and the values the computation
+  // reached are kept (locus/locus_evidence.h says which).
   double E = 0, L_max = 0, L_hyp = 0;
-  int64_t draws = 0;
-  locus_fault fault = locus_fault::none;  // lost_to_rounding: why
+  int64_t draws = 0, hits = 0;
+  locus_fault fault = locus_fault::none;
   double mc_se = 0;
   bool at_maxmc = false;
   // Every group, where defined (see sites/heterozygosity.h): observed and
@@ -78,22 +80,22 @@ std::string describe_group_fault(const group_counts& group, const group_evidence
 // columns.
 //
 // Every group's outcome and heterozygosities; the Monte Carlo columns of
-// computed groups are left for the caller (finish_group).
+// computed groups are left for the caller (record_locus).
 site_evidence site_evidence_outline(const site_record& site, int max_alleles);
 
-// A computed group's run: k alleles, c cells, alpha (cells 1..c, count +
-// 1.0001 each; alpha[0] = c) and the tuning values after the defaults.
+// A computed group's locus: k alleles, c cells, alpha (cells 1..c, the
+// counts' cell parameters; alpha[0] = c) and the tuning values after the
+// defaults.
 struct group_run {
   int k = 0, c = 0;
   std::vector<double> alpha;
-  double precision = 0;
-  int32_t minmc = 0, maxmc = 0;
+  mc_rule rule{0, 0, 0};
 };
 group_run group_run_of(const group_counts& group, const tuning_request& tuning);
 
-// With result->E and result->draws set, the standard error, whether the
-// run ended at maxmc (for the run's precision) and the outcome computed.
-void finish_group(double precision, group_evidence* result);
+// A group's columns from its locus computation: computed, or
+// lost_to_rounding with the fault and the values reached.
+void record_locus(const locus_result& locus, group_evidence* result);
 
 }  // namespace drevel
 

@@ -97,10 +97,6 @@ bool eligible(const batch_locus& locus, int max_cells) {
   return true;
 }
 
-bool precision_met(const mc_check& check, double precision) {
-  return check.HF < precision && check.HD < precision;
-}
-
 struct job {
   batch_locus locus;
   std::vector<uint64_t> key;
@@ -204,27 +200,29 @@ void batch_engine::impl::deliver(batch_feed& feed, const batch_locus& locus,
 }
 
 // The per-site engine from the fixed start.  It gives the estimate, the
-// draws and the final state; the stopping rule's last check follows from
-// them, since every sum is a whole count: r = fl(hits / N), so hits is r N
-// rounded, and the check is mc_check_sums of those counts.
+// draws, the hits and the final state; the stopping rule's last check
+// follows from the counts, since every sum is a whole count.
 void batch_engine::impl::per_site(batch_feed& feed, const batch_locus& locus,
                                   const std::vector<uint64_t>& key,
                                   const std::vector<batch_locus>& followers, bool restart) {
   rand48_state state;
   batch_result result;
   fast_stats fs;
-  result.r = evidag_fast(locus.alpha, locus.L_hyp, locus.maxmc, locus.minmc, locus.precision,
-                         locus.c, state, &result.draws, fast_options(), &fs);
+  const mc_estimate estimate =
+      monte_carlo_fast(locus.alpha, locus.L_hyp, mc_rule{locus.maxmc, locus.minmc, locus.precision},
+                       locus.c, state, fast_options(), &fs);
+  result.r = estimate.r;
+  result.draws = estimate.draws;
+  result.hits = estimate.hits;
+  result.at_maxmc = estimate.at_maxmc;
   result.end_state = rand48_access::get(state);
   result.route = batch_route::per_site;
   result.kernel_replays = fs.kernel_replays;
-  double hits = std::nearbyint(result.r * static_cast<double>(result.draws));
   mc_sums sums;
   sums.Sw = sums.Sww = static_cast<double>(result.draws);
-  sums.Sx = sums.Sxw = hits;
-  sums.Sz = sums.Szw = static_cast<double>(result.draws) - hits;
+  sums.Sx = sums.Sxw = static_cast<double>(result.hits);
+  sums.Sz = sums.Szw = static_cast<double>(result.draws - result.hits);
   result.check = result.draws > 0 ? mc_check_sums(sums, result.draws) : mc_check{result.r, 0, 0};
-  result.at_maxmc = result.draws >= locus.maxmc && !precision_met(result.check, locus.precision);
   stats.per_site++;
   if (restart) stats.restarted++;
   deliver(feed, locus, key, followers, result);
@@ -232,11 +230,18 @@ void batch_engine::impl::per_site(batch_feed& feed, const batch_locus& locus,
 
 void batch_engine::impl::finish(batch_feed& feed, job& j, batch_route route) {
   batch_result result;
-  result.r = j.check.r;
-  result.draws = j.N;
+  mc_run run;
+  run.draws = j.N;
+  run.sums = j.sums;
+  run.check = j.check;
+  const mc_estimate estimate =
+      mc_estimate_of(run, mc_rule{j.locus.maxmc, j.locus.minmc, j.locus.precision});
+  result.r = estimate.r;
+  result.draws = estimate.draws;
+  result.hits = estimate.hits;
+  result.at_maxmc = estimate.at_maxmc;
   result.check = j.check;
   result.end_state = stream.state(j.block_start);
-  result.at_maxmc = j.N >= j.locus.maxmc && !precision_met(j.check, j.locus.precision);
   result.route = route;
   result.kernel_replays = j.decider ? j.decider->replays() : 0;
   stats.draws += j.N;

@@ -34,6 +34,7 @@ enum class batch_route { lanes, cached, per_site };
 struct batch_result {
   double r = 0;        // the estimate, evidag_fast's return value
   int64_t draws = 0;   // a multiple of 100
+  int64_t hits = 0;    // draws whose log-kernel reached L_hyp
   uint64_t end_state = 0;  // the generator's 48-bit state after the last draw counted
   mc_check check{0, 0, 0};  // the stopping rule's last check (check.r == r)
   // The run stopped because it reached maxmc while the precision was not

@@ -51,12 +51,11 @@ bool split_possible(const draw_plan& plan, int c, const engine_options& options,
 
 }  // namespace
 
-double run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, int c,
-                       rand48_state& state, int64_t* draws, const engine_options& options,
-                       engine_counts* counts) {
+mc_estimate run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, int c,
+                            rand48_state& state, const engine_options& options,
+                            engine_counts* counts) {
   // A shape below 1 ends the process inside gamadev, with its message.
-  if (c < 1 || !shapes_valid(alpha, c))
-    return evidag_mtcar(alpha, L_hyp, rule.maxmc, rule.minmc, rule.precision, c, state, draws);
+  if (c < 1 || !shapes_valid(alpha, c)) return monte_carlo_literal(alpha, L_hyp, rule, c, state);
   const simd_path path = choose_simd_path(options.portable);
   const draw_plan plan = make_draw_plan(alpha, c);
   draw_decider decider(plan, path, alpha, L_hyp);
@@ -95,14 +94,13 @@ double run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, i
     schedule.done(s, run.draws - before, timed_draws, seconds);
   }
   rand48_access::set(state, X);
-  if (draws) *draws = run.draws;
   if (counts) {
     counts->kernel_replays = decider.replays();
     counts->literal_tests = literal_tests;
     counts->two_thread_draws = schedule.draws_on(draw_driver::two_threads);
     counts->driver = split ? describe_schedule(schedule, run.draws) : why;
   }
-  return run.check.r;
+  return mc_estimate_of(run, rule);
 }
 
 }  // namespace fast_internal

@@ -45,12 +45,12 @@ struct engine_counts {
   std::string driver;  // which driver ran and why, one line
 };
 
-// evidag_fast with the internal options: the same result, *draws and final
-// state as evidag_mtcar(alpha, L_hyp, rule..., c, state, draws).  counts
-// may be null.
-double run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, int c,
-                       rand48_state& state, int64_t* draws, const engine_options& options,
-                       engine_counts* counts);
+// monte_carlo_fast with the internal options: the same estimate (r, draws,
+// hits, end) and final state as monte_carlo_literal(alpha, L_hyp, rule, c,
+// state).  counts may be null.
+mc_estimate run_fast_engine(const double* alpha, double L_hyp, const mc_rule& rule, int c,
+                            rand48_state& state, const engine_options& options,
+                            engine_counts* counts);
 
 }  // namespace fast_internal
 }  // namespace drevel

@@ -30,6 +30,8 @@ std::vector<double> alpha_of(const std::vector<double>& counts) {
 struct outcome {
   double r;
   int64_t draws;
+  int64_t hits = 0;
+  bool at_maxmc = false;
   rand48_state after;
   fast_stats stats;
   int64_t two_thread_draws = 0;
@@ -39,7 +41,12 @@ outcome literal(const std::vector<double>& alpha, double L_hyp, int32_t maxmc, i
                 double precision) {
   outcome o;
   int c = static_cast<int>(alpha.size()) - 1;
-  o.r = evidag_mtcar(alpha.data(), L_hyp, maxmc, minmc, precision, c, o.after, &o.draws);
+  mc_estimate e =
+      monte_carlo_literal(alpha.data(), L_hyp, mc_rule{maxmc, minmc, precision}, c, o.after);
+  o.r = e.r;
+  o.draws = e.draws;
+  o.hits = e.hits;
+  o.at_maxmc = e.at_maxmc;
   return o;
 }
 
@@ -50,8 +57,13 @@ outcome fast(const std::vector<double>& alpha, double L_hyp, int32_t maxmc, int3
   outcome o;
   int c = static_cast<int>(alpha.size()) - 1;
   fast_internal::engine_counts counts;
-  o.r = fast_internal::run_fast_engine(alpha.data(), L_hyp, mc_rule{maxmc, minmc, precision}, c,
-                                       o.after, &o.draws, options, &counts);
+  mc_estimate e = fast_internal::run_fast_engine(alpha.data(), L_hyp,
+                                                 mc_rule{maxmc, minmc, precision}, c, o.after,
+                                                 options, &counts);
+  o.r = e.r;
+  o.draws = e.draws;
+  o.hits = e.hits;
+  o.at_maxmc = e.at_maxmc;
   o.stats.draws = o.draws;
   o.stats.kernel_replays = counts.kernel_replays;
   o.stats.literal_tests = counts.literal_tests;
@@ -89,6 +101,8 @@ std::vector<double> random_alpha(std::mt19937_64& rng) {
 void expect_same(const outcome& a, const outcome& b) {
   EXPECT_EQ(a.r, b.r);
   EXPECT_EQ(a.draws, b.draws);
+  EXPECT_EQ(a.hits, b.hits);
+  EXPECT_EQ(a.at_maxmc, b.at_maxmc);
   EXPECT_TRUE(a.after == b.after);
 }
 
@@ -312,9 +326,20 @@ TEST(fast_engine, public_face_gives_the_literal_run) {
     outcome b;
     fast_options options;
     options.threads = threads;
-    b.r = evidag_fast(alpha.data(), L[150], 3000, 300, 0.02, static_cast<int>(counts.size()),
-                      b.after, &b.draws, options, &b.stats);
+    mc_estimate e = monte_carlo_fast(alpha.data(), L[150], mc_rule{3000, 300, 0.02},
+                                     static_cast<int>(counts.size()), b.after, options, &b.stats);
+    b.r = e.r;
+    b.draws = e.draws;
+    b.hits = e.hits;
+    b.at_maxmc = e.at_maxmc;
     expect_same(a, b);
     EXPECT_EQ(b.stats.draws, a.draws);
+    // The older form, kept for callers that want only r and the draws.
+    rand48_state state;
+    int64_t draws = 0;
+    EXPECT_EQ(evidag_fast(alpha.data(), L[150], 3000, 300, 0.02, static_cast<int>(counts.size()),
+                          state, &draws, options),
+              a.r);
+    EXPECT_EQ(draws, a.draws);
   }
 }

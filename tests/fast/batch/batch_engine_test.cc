@@ -26,7 +26,8 @@ struct case_locus {
   int32_t maxmc = 300, minmc = 100;
   double precision = 0;
   double r = 0;
-  int64_t draws = 0;
+  int64_t draws = 0, hits = 0;
+  bool at_maxmc = false;
   uint64_t end_state = 0;
 };
 
@@ -76,7 +77,12 @@ case_locus make_case(std::mt19937_64& rng, int i) {
   }
   int c = static_cast<int>(t.alpha.size()) - 1;
   rand48_state g;
-  t.r = evidag_mtcar(t.alpha.data(), t.L_hyp, t.maxmc, t.minmc, t.precision, c, g, &t.draws);
+  mc_estimate e =
+      monte_carlo_literal(t.alpha.data(), t.L_hyp, mc_rule{t.maxmc, t.minmc, t.precision}, c, g);
+  t.r = e.r;
+  t.draws = e.draws;
+  t.hits = e.hits;
+  t.at_maxmc = e.at_maxmc;
   t.end_state = rand48_access::get(g);
   return t;
 }
@@ -102,6 +108,8 @@ void expect_literal(const std::vector<case_locus>& cases, const std::vector<batc
     SCOPED_TRACE(i);
     EXPECT_EQ(got[i].r, cases[i].r);
     EXPECT_EQ(got[i].draws, cases[i].draws);
+    EXPECT_EQ(got[i].hits, cases[i].hits);
+    EXPECT_EQ(got[i].at_maxmc, cases[i].at_maxmc);
     EXPECT_EQ(got[i].end_state, cases[i].end_state);
     EXPECT_EQ(got[i].check.r, got[i].r);
     if (::testing::Test::HasFailure()) return;

@@ -1,7 +1,7 @@
 // The checks that refuse loci double precision cannot compute: each limit at
 // its edge, each fault from a locus that shows it, and no refusal of the
 // loci real data give.
-#include "sites/locus_check.h"
+#include "locus/locus_check.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "sites/locus_evidence.h"
+#include "locus/locus_evidence.h"
 
 using namespace drevel;
 
@@ -31,15 +31,12 @@ struct locus_run {
 
 locus_run run(int k, const std::vector<double>& counts, mc_engine engine = mc_engine::fast) {
   int c = k * (k + 1) / 2;
-  std::vector<double> alpha = alpha_of(counts), m(c + 1, 0), h(c + 1, 0);
-  m[0] = h[0] = c;
+  std::vector<double> alpha = alpha_of(counts);
   rand48_state state;
   engine_choice choice;
   choice.engine = engine;
-  locus_run r;
-  r.fault = locus_evidence(k, c, alpha.data(), m.data(), h.data(), &r.L_max, &r.L_hyp, &r.E,
-                           2000, 500, 0.005, state, &r.draws, choice);
-  return r;
+  locus_result l = compute_locus(k, c, alpha.data(), mc_rule{2000, 500, 0.005}, state, choice);
+  return locus_run{l.fault, l.L_max, l.L_hyp, l.E, l.draws};
 }
 
 }  // namespace

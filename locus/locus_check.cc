@@ -1,8 +1,10 @@
-#include "sites/locus_check.h"
+#include "locus/locus_check.h"
 
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+
+#include "evidence/dirichlet_prior.h"
 
 namespace drevel {
 
@@ -15,10 +17,10 @@ std::string format(const char* pattern, double a, double b = 0, double c = 0) {
 }
 
 // The counts as the user wrote them, without the 0.0001 that alpha adds to
-// each (to the last digits: alpha holds count + 1.0001 rounded).
+// each (to the last digits: alpha holds the parameter rounded).
 double sum_of_counts(const double* alpha, int c) {
   double S = 0;
-  for (int t = 1; t <= c; t++) S = S + (alpha[t] - 1.0001);
+  for (int t = 1; t <= c; t++) S = S + (alpha[t] - dirichlet_pseudo_count);
   return S;
 }
 
@@ -30,7 +32,7 @@ locus_fault check_total(const double* alpha, int c, double* total) {
   *total = S;
   if (!std::isfinite(S)) return locus_fault::total_not_finite;
   // S holds 0.0001 for each cell on top of the counts, and the rounding of
-  // count + 1.0001: a margin of 0.001 a cell lets counts that add up to the
+  // count + dirichlet_pseudo_count: a margin of 0.001 a cell lets counts that add up to the
   // limit exactly pass, and nothing a whole count above it.
   if (S > largest_safe_total + 0.001 * c) return locus_fault::total_too_large;
   return locus_fault::none;
@@ -66,7 +68,7 @@ std::string describe_locus_fault(locus_fault fault, const double* alpha, int k, 
       // The last allele's copies: its heterozygotes once, its homozygote twice.
       double copies = 0;
       int row = (k - 1) * k / 2;  // the cells before row k
-      for (int j = 1; j <= k; j++) copies += (j == k ? 2 : 1) * (alpha[row + j] - 1.0001);
+      for (int j = 1; j <= k; j++) copies += (j == k ? 2 : 1) * (alpha[row + j] - dirichlet_pseudo_count);
       char buf[512];
       std::snprintf(buf, sizeof buf,
                     "the equilibrium fit is lost to rounding (L_hyp = %g): allele %d, the last, "
