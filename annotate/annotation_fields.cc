@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "schema/table_schema.h"
+
 namespace drevel {
 
 namespace {
@@ -73,15 +75,11 @@ std::vector<std::string> annotation_header_lines(const group_fields& fields,
                                   in + " (the table's F)")};
 }
 
-float table_float(double v) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%e", v);
-  return std::strtof(text, nullptr);
-}
+float table_float(double v) { return std::strtof(table_real(v).c_str(), nullptr); }
 
 group_values annotation_values(const group_evidence& evidence) {
   group_values out;
-  if (evidence.outcome == site_outcome::computed) {
+  if (status_fills_estimates(evidence.outcome)) {
     out.evidence = table_float(evidence.E);
     out.mc_se = table_float(evidence.mc_se);
   }

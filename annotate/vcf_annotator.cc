@@ -237,8 +237,8 @@ bool vcf_annotator::write(const site_record& site, const site_evidence& evidence
                           std::string* error) {
   impl& d = *impl_;
   if (d.kept.empty() || !d.fp) {
-    *error = d.options.path + ": a site came back without its record (site " + site.chrom + ":" +
-             std::to_string(site.pos) + ")";
+    *error = d.options.path + ": a site came back without its record (site " + site.labels[0] + ":" +
+             site.labels[1] + ")";
     return false;
   }
   bcf1_t* rec = d.kept.front();

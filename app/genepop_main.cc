@@ -15,12 +15,15 @@ int genepop_main(const command_line& options) {
   if (!read_genepop_file(options.files[0], &file, &error)) return batch_failure(error);
   genepop_sites sites(std::move(file), options.max_alleles);
   batch_table table;
-  table.header = genepop_table_header();
-  table.append_rows = [](const site_record& site, const site_evidence& evidence,
-                         std::string* out) { append_genepop_row(site, evidence, out); };
+  const table_layout layout = genepop_table_layout();
+  table.header = table_header(layout);
+  table.append_rows = [layout](const site_record& site, const site_evidence& evidence,
+                               std::string* out) {
+    append_rows(layout, site, evidence, nullptr, out);
+  };
   table.row_noun = "population-locus rows";
   table.describe = [](const site_record& site) {
-    return "population " + std::to_string(site.population) + ", locus " + site.locus;
+    return "population " + site.labels[0] + ", locus " + site.labels[2];
   };
   return run_batch(options, sites, table);
 }

@@ -77,13 +77,16 @@ int vcf_main(const command_line& options) {
   if (!reader.open(options.files[0], read, &error)) return batch_failure(error);
 
   batch_table table;
-  table.header = vcf_table_header(with_groups);
+  const table_layout layout = vcf_table_layout(with_groups);
+  table.header = table_header(layout);
   const std::vector<std::string>* names = with_groups ? &groups.names : nullptr;
-  table.append_rows = [names](const site_record& site, const site_evidence& evidence,
-                              std::string* out) { append_vcf_rows(site, evidence, names, out); };
+  table.append_rows = [layout, names](const site_record& site, const site_evidence& evidence,
+                                      std::string* out) {
+    append_rows(layout, site, evidence, names, out);
+  };
   table.row_noun = with_groups ? "site-group rows" : "sites";
   table.describe = [](const site_record& site) {
-    return "site " + site.chrom + ":" + std::to_string(site.pos);
+    return "site " + site.labels[0] + ":" + site.labels[1];
   };
   if (options.annotate.empty()) return run_batch(options, reader, table);
   vcf_annotator annotator;

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (site.groups.size() != 1) fuzz_failure("a Genepop record without its one group");
     const group_counts& g = site.groups[0];
     if (g.tested.size() > static_cast<size_t>(site.k)) fuzz_failure("more tested alleles than codes");
-    if (site.allele_codes.size() != static_cast<size_t>(site.k))
+    if (site.allele_names.size() != static_cast<size_t>(site.k))
       fuzz_failure("allele codes and k disagree");
     site_evidence evidence = compute_site_evidence(site, tuning, 8);
     for (const group_evidence& e : evidence.groups)

@@ -42,6 +42,13 @@ genepop_sites::genepop_sites(genepop_file file, int max_alleles)
   for (genepop_population& pop : file_.populations) std::vector<uint16_t>().swap(pop.codes);
 }
 
+table_layout genepop_table_layout() {
+  table_layout layout;
+  layout.labels = genepop_label_columns();
+  layout.alleles = true;
+  return layout;
+}
+
 int genepop_sites::next(site_record* site, std::string*) {
   const size_t loci = file_.loci.size();
   if (population_ >= file_.populations.size()) return 0;
@@ -49,15 +56,11 @@ int genepop_sites::next(site_record* site, std::string*) {
   const std::vector<uint16_t>& alleles = alleles_[population_];
   const size_t l = locus_;
 
-  site->chrom.clear();
-  site->id.clear();
-  site->ref.clear();
-  site->alt.clear();
-  site->pos = 0;
-  site->population = static_cast<int64_t>(population_) + 1;
-  site->first_individual = pop.first_individual;
-  site->locus = file_.loci[l];
-  site->allele_codes = codes_[l];
+  site->labels.resize(3);
+  site->labels[0] = std::to_string(population_ + 1);
+  site->labels[1] = pop.first_individual.empty() ? std::string(".") : pop.first_individual;
+  site->labels[2] = file_.loci[l];
+  site->allele_names = codes_[l];
   site->k = static_cast<int>(codes_[l].size());
   site->declared_alleles = false;
   tally_.start(site->k, 1);

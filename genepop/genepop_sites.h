@@ -13,8 +13,14 @@
 #include "genepop/genepop_file.h"
 #include "sites/genotype_tally.h"
 #include "sites/site_source.h"
+#include "sites/site_table.h"
 
 namespace drevel {
+
+// The table's columns around the computed ones: #POP FIRST_INDIVIDUAL LOCUS
+// (the population's 1-based number, its first individual's name or "." when
+// it has none, the locus) and ALLELES, the codes of the tested alleles.
+table_layout genepop_table_layout();
 
 class genepop_sites : public site_source {
  public:

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "plot/de_finetti.h"
+#include "schema/table_schema.h"
 
 namespace drevel {
 
@@ -118,11 +119,12 @@ void plot_content::add(const table_row& row) {
     size_t bin = static_cast<size_t>(row.evidence * histogram_bins);
     histogram_[std::min(bin, histogram_bins - 1)]++;
   }
-  if (row.status != "ok") {
-    count_not_drawn(row.status == "no_calls"           ? "without calls"
-                    : row.status == "monomorphic"      ? "monomorphic"
-                    : row.status == "too_many_alleles" ? "with too many alleles"
-                                                       : "with STATUS " + row.status);
+  const std::optional<row_status> status = status_of_word(row.status);
+  if (status != row_status::computed) {
+    count_not_drawn(status == row_status::no_calls           ? "without calls"
+                    : status == row_status::monomorphic      ? "monomorphic"
+                    : status == row_status::too_many_alleles ? "with too many alleles"
+                                                             : "with STATUS " + row.status);
     diagram_of(row);  // a group without a drawn row still has its diagram
     return;
   }

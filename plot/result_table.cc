@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "schema/table_schema.h"
+
 namespace drevel {
 
 namespace {
@@ -146,9 +148,9 @@ bool result_table_reader::read_header(std::string* error) {
     if (tab == std::string::npos) break;
     start = tab + 1;
   }
-  if (names[0] == "#CHROM") {
+  if (names[0] == "#" + vcf_label_columns()[0]) {
     kind_ = table_kind::vcf;
-  } else if (names[0] == "#POP") {
+  } else if (names[0] == "#" + genepop_label_columns()[0]) {
     kind_ = table_kind::genepop;
   } else {
     *error = not_table + " (its first line is not a header starting with #CHROM or #POP)";
@@ -160,11 +162,15 @@ bool result_table_reader::read_header(std::string* error) {
       if (names[i] == name) return static_cast<int>(i);
     return -1;
   };
-  std::vector<const char*> required = {"EVIDENCE", "N_TESTED", "STATUS", "GENOTYPES"};
+  std::vector<const char*> required = {
+      column_name(table_column::evidence), column_name(table_column::n_tested),
+      column_name(table_column::status), column_name(table_column::genotypes)};
+  // POS, REF, ALT; LOCUS.
   if (kind_ == table_kind::vcf) {
-    for (const char* c : {"POS", "REF", "ALT"}) required.push_back(c);
+    for (size_t c = 1; c <= 4; c++)
+      if (c != 2) required.push_back(vcf_label_columns()[c].c_str());
   } else {
-    required.push_back("LOCUS");
+    required.push_back(genepop_label_columns()[2].c_str());
   }
   std::string missing;
   for (const char* c : required)
@@ -174,16 +180,16 @@ bool result_table_reader::read_header(std::string* error) {
              " (a table written by an older drevel? write it again with this one)";
     return false;
   }
-  evidence_column_ = column("EVIDENCE");
-  tested_column_ = column("N_TESTED");
-  status_column_ = column("STATUS");
-  genotypes_column_ = column("GENOTYPES");
-  declared_column_ = column("N_ALLELES");
+  evidence_column_ = column(column_name(table_column::evidence));
+  tested_column_ = column(column_name(table_column::n_tested));
+  status_column_ = column(column_name(table_column::status));
+  genotypes_column_ = column(column_name(table_column::genotypes));
+  declared_column_ = column(column_name(table_column::n_alleles));
   if (kind_ == table_kind::vcf) {
-    group_column_ = column("GROUP");
+    group_column_ = column(group_column);
   } else {
     group_column_ = 0;
-    first_column_ = column("FIRST_INDIVIDUAL");
+    first_column_ = column(genepop_label_columns()[1].c_str());
   }
   return true;
 }
@@ -217,18 +223,20 @@ int result_table_reader::next(table_row* row, std::string* error) {
   row->status = field(status_column_);
   row->declared_alleles = 0;
   if (declared_column_ >= 0 && !parse_int(field(declared_column_), &row->declared_alleles))
-    return bad(declared_column_, "N_ALLELES", "a number of alleles");
+    return bad(declared_column_, column_name(table_column::n_alleles), "a number of alleles");
   if (!parse_int(field(tested_column_), &row->tested_alleles))
-    return bad(tested_column_, "N_TESTED", "a number of alleles");
+    return bad(tested_column_, column_name(table_column::n_tested), "a number of alleles");
   const char* evidence = field(evidence_column_);
-  row->has_evidence = std::strcmp(evidence, "NA") != 0;
+  row->has_evidence = std::strcmp(evidence, not_available) != 0;
   if (row->has_evidence) {
     char* end;
     row->evidence = std::strtod(evidence, &end);
     if (*evidence == '\0' || *end != '\0' || !(row->evidence >= 0 && row->evidence <= 1))
-      return bad(evidence_column_, "EVIDENCE", "NA or a number from 0 to 1");
+      return bad(evidence_column_, column_name(table_column::evidence),
+                 "NA or a number from 0 to 1");
   }
-  row->has_two_allele_counts = row->status == "ok" && row->tested_alleles == 2;
+  row->has_two_allele_counts =
+      row->status == status_word(row_status::computed) && row->tested_alleles == 2;
   if (row->has_two_allele_counts) {
     const char* counts = field(genotypes_column_);
     std::string part;
@@ -236,14 +244,14 @@ int result_table_reader::next(table_row* row, std::string* error) {
     for (int i = 0; i < 3; i++) {
       const char* comma = std::strchr(p, ',');
       if ((i < 2) != (comma != nullptr))
-        return bad(genotypes_column_, "GENOTYPES", "three genotype counts n(0/0),n(0/1),n(1/1)");
+        return bad(genotypes_column_, column_name(table_column::genotypes), "three genotype counts n(0/0),n(0/1),n(1/1)");
       part.assign(p, comma ? static_cast<size_t>(comma - p) : std::strlen(p));
       if (!parse_count(part.c_str(), &row->counts[i]))
-        return bad(genotypes_column_, "GENOTYPES", "three genotype counts n(0/0),n(0/1),n(1/1)");
+        return bad(genotypes_column_, column_name(table_column::genotypes), "three genotype counts n(0/0),n(0/1),n(1/1)");
       if (comma) p = comma + 1;
     }
     if (row->counts[0] + row->counts[1] + row->counts[2] <= 0)
-      return bad(genotypes_column_, "GENOTYPES", "a site with counted calls, as STATUS ok says");
+      return bad(genotypes_column_, column_name(table_column::genotypes), "a site with counted calls, as STATUS ok says");
   }
   return 1;
 }

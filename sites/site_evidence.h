@@ -12,16 +12,10 @@
 #include <vector>
 
 #include "locus/locus_evidence.h"
+#include "schema/table_schema.h"
 #include "sites/site_record.h"
 
 namespace drevel {
-
-// Sites with more alleles than this are not computed unless the user raises
-// the limit: the Monte Carlo work of a site grows as c^2 (c = k(k+1)/2 cells
-// per draw, and at least 500*c draws by default), about k^4.
-const int default_max_alleles = 20;
-// The largest k whose default maxmc, 10000*c, fits in 32 bits.
-const int largest_max_alleles = 654;
 
 // The tuning values as the user gave them; 0 selects the per-site default
 // (0.005, 500*c, 10000*c), exactly as in the classic input file.
@@ -32,13 +26,11 @@ struct tuning_request {
   mc_engine engine = mc_engine::fast;
 };
 
-// What became of a group, in the order the computation decides it:
-// too_many_alleles: more tested alleles than the limit (or no counts kept);
-// no_calls: no counted call; monomorphic: a single tested allele (never
-// with the declared alleles); lost_to_rounding: the locus checks refused the
-// counts (locus/locus_check.h; fault says why), E, L_max and L_hyp are then
-// not valid; computed: everything else.
-enum class site_outcome { computed, no_calls, monomorphic, too_many_alleles, lost_to_rounding };
+// What became of a group (schema/table_schema.h has the order and the
+// STATUS words): too_many_alleles also when no counts were kept;
+// lost_to_rounding when the locus checks refused the counts (fault says
+// why); computed: everything else.
+using site_outcome = row_status;
 
 // What the computation gave for one group of a site.
 struct group_evidence {

@@ -1,7 +1,7 @@
 // One site of a batch input as its reader gives it: the columns that name it
 // and, for each group of samples, the calls counted there.  Every batch format
 // (VCF, BCF, Genepop) fills the same record, so the table, the pool and the
-// computation know no format.
+// computation know no format: the label columns are the format's own text.
 #ifndef DREVEL_SITES_SITE_RECORD_H
 #define DREVEL_SITES_SITE_RECORD_H
 
@@ -10,6 +10,13 @@
 #include <vector>
 
 namespace drevel {
+
+// Sites with more alleles than this are not computed unless the user raises
+// the limit: the Monte Carlo work of a site grows as c^2 (c = k(k+1)/2 cells
+// per draw, and at least 500*c draws by default), about k^4.
+const int default_max_alleles = 20;
+// The largest k whose default maxmc, 10000*c, fits in 32 bits.
+const int largest_max_alleles = 654;
 
 // The counted calls of one group of samples at one site.
 struct group_counts {
@@ -31,15 +38,13 @@ struct group_counts {
 };
 
 struct site_record {
-  // VCF: the five columns as read (alt "." if the site has no ALT allele).
-  std::string chrom, id, ref, alt;
-  int64_t pos = 0;  // 1-based
-  // Genepop: the population's 1-based index, the name of its first
-  // individual, the locus, and the code of each of the k alleles as written
-  // in the file, in increasing order.
-  int64_t population = 0;
-  std::string first_individual, locus;
-  std::vector<std::string> allele_codes;
+  // The columns that name the site in its row, as its format writes them
+  // (VCF: CHROM, POS, ID, REF, ALT; Genepop: POP, FIRST_INDIVIDUAL, LOCUS).
+  std::vector<std::string> labels;
+  // Where the format lists the tested alleles by name in the row's last
+  // column (Genepop: the codes as written, in increasing order): the names
+  // of the k declared alleles; empty otherwise.
+  std::vector<std::string> allele_names;
 
   // The alleles the input declares: 1 + the ALT alleles of a VCF site; the
   // distinct codes of the locus in the whole Genepop file.

@@ -1,27 +1,18 @@
 #include "sites/site_table.h"
 
 #include <charconv>
-#include <cstdio>
 
 namespace drevel {
 
 namespace {
 
-const char* const shared_columns =
-    "N_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES"
-    "\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC";
-
-void append_real(std::string* out, double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "\t%e", v);
-  *out += buf;
-}
-
 void append_optional(std::string* out, const std::optional<double>& v) {
-  if (v)
-    append_real(out, *v);
-  else
-    *out += "\tNA";
+  if (v) {
+    append_table_real(out, *v);
+  } else {
+    *out += '\t';
+    *out += not_available;
+  }
 }
 
 // A separator, then v in decimal (as "%" PRId64 writes it).
@@ -32,102 +23,97 @@ void append_integer(std::string* out, int64_t v, char separator = '\t') {
   out->append(buf, static_cast<size_t>(end - buf));
 }
 
-// The columns from N_ALLELES to AT_MAXMC, each after a tab.
-void append_shared(const site_record& site, const group_counts& group,
-                   const group_evidence& evidence, std::string* out) {
-  append_integer(out, site.k);
-  append_integer(out, group.called);
-  append_integer(out, group.skipped);
-  const bool computed = evidence.outcome == site_outcome::computed;
-  if (computed) {
-    append_real(out, evidence.E);
-    append_real(out, evidence.L_max);
-    append_real(out, evidence.L_hyp);
-    append_integer(out, evidence.draws);
-  } else {
-    *out += "\tNA\tNA\tNA\tNA";
-  }
-  append_integer(out, static_cast<int64_t>(group.tested.size()));
+void append_missing(std::string* out) {
   *out += '\t';
-  *out += status_name(evidence.outcome);
-  if (group.counts.empty()) {
-    *out += "\tNA";
-  } else {
-    for (size_t n = 0; n < group.counts.size(); n++)
-      append_integer(out, static_cast<int64_t>(group.counts[n]), n == 0 ? '\t' : ',');
-  }
-  append_optional(out, evidence.het_obs);
-  append_optional(out, evidence.het_exp);
-  append_optional(out, evidence.F);
-  if (computed) {
-    append_real(out, evidence.mc_se);
-    *out += evidence.at_maxmc ? "\t1" : "\t0";
-  } else {
-    *out += "\tNA\tNA";
+  *out += not_available;
+}
+
+// The computed columns, each after a tab, in the schema's order.
+void append_computed(const site_record& site, const group_counts& group,
+                     const group_evidence& evidence, std::string* out) {
+  const bool estimated = status_fills_estimates(evidence.outcome);
+  for (const column_description& d : computed_columns()) {
+    if (is_estimate_column(d.column) && !estimated) {
+      append_missing(out);
+      continue;
+    }
+    switch (d.column) {
+      case table_column::n_alleles: append_integer(out, site.k); break;
+      case table_column::n_called: append_integer(out, group.called); break;
+      case table_column::n_skipped: append_integer(out, group.skipped); break;
+      case table_column::evidence: append_table_real(out, evidence.E); break;
+      case table_column::l_max: append_table_real(out, evidence.L_max); break;
+      case table_column::l_hyp: append_table_real(out, evidence.L_hyp); break;
+      case table_column::draws: append_integer(out, evidence.draws); break;
+      case table_column::n_tested:
+        append_integer(out, static_cast<int64_t>(group.tested.size()));
+        break;
+      case table_column::status:
+        *out += '\t';
+        *out += status_word(evidence.outcome);
+        break;
+      case table_column::genotypes:
+        if (group.counts.empty()) append_missing(out);
+        for (size_t n = 0; n < group.counts.size(); n++)
+          append_integer(out, static_cast<int64_t>(group.counts[n]), n == 0 ? '\t' : ',');
+        break;
+      case table_column::het_obs: append_optional(out, evidence.het_obs); break;
+      case table_column::het_exp: append_optional(out, evidence.het_exp); break;
+      case table_column::f: append_optional(out, evidence.F); break;
+      case table_column::mc_se: append_table_real(out, evidence.mc_se); break;
+      case table_column::at_maxmc: *out += evidence.at_maxmc ? "\t1" : "\t0"; break;
+    }
   }
 }
 
 }  // namespace
 
-const char* status_name(site_outcome outcome) {
-  switch (outcome) {
-    case site_outcome::computed: return "ok";
-    case site_outcome::no_calls: return "no_calls";
-    case site_outcome::monomorphic: return "monomorphic";
-    case site_outcome::too_many_alleles: return "too_many_alleles";
-    case site_outcome::lost_to_rounding: return "lost_to_rounding";
+const char* status_name(site_outcome outcome) { return status_word(outcome); }
+
+std::string table_header(const table_layout& layout) {
+  std::string header = "#";
+  for (size_t n = 0; n < layout.labels.size(); n++) {
+    header += layout.labels[n];
+    header += '\t';
   }
-  return "?";
+  if (layout.groups) {
+    header += group_column;
+    header += '\t';
+  }
+  for (size_t n = 0; n < computed_columns().size(); n++) {
+    if (n > 0) header += '\t';
+    header += computed_columns()[n].name;
+  }
+  if (layout.alleles) {
+    header += '\t';
+    header += alleles_column;
+  }
+  return header + "\n";
 }
 
-std::string vcf_table_header(bool with_groups) {
-  return std::string("#CHROM\tPOS\tID\tREF\tALT\t") + (with_groups ? "GROUP\t" : "") +
-         shared_columns + "\n";
-}
-
-std::string genepop_table_header() {
-  return std::string("#POP\tFIRST_INDIVIDUAL\tLOCUS\t") + shared_columns + "\tALLELES\n";
-}
-
-void append_vcf_rows(const site_record& site, const site_evidence& evidence,
-                     const std::vector<std::string>* group_names, std::string* out) {
-  std::string pos;
-  append_integer(&pos, site.pos);
-  pos += '\t';
+void append_rows(const table_layout& layout, const site_record& site,
+                 const site_evidence& evidence, const std::vector<std::string>* group_names,
+                 std::string* out) {
   for (size_t g = 0; g < site.groups.size(); g++) {
-    *out += site.chrom;
-    *out += pos;
-    *out += site.id;
-    *out += '\t';
-    *out += site.ref;
-    *out += '\t';
-    *out += site.alt;
-    if (group_names) {
+    for (size_t n = 0; n < site.labels.size(); n++) {
+      if (n > 0) *out += '\t';
+      *out += site.labels[n];
+    }
+    if (layout.groups && group_names) {
       *out += '\t';
       *out += (*group_names)[g];
     }
-    append_shared(site, site.groups[g], evidence.groups[g], out);
+    const group_counts& group = site.groups[g];
+    append_computed(site, group, evidence.groups[g], out);
+    if (layout.alleles) {
+      if (group.tested.empty()) append_missing(out);
+      for (size_t t = 0; t < group.tested.size(); t++) {
+        *out += t == 0 ? '\t' : ',';
+        *out += site.allele_names[static_cast<size_t>(group.tested[t])];
+      }
+    }
     *out += '\n';
   }
-}
-
-void append_genepop_row(const site_record& site, const site_evidence& evidence,
-                        std::string* out) {
-  const group_counts& group = site.groups[0];
-  std::string pop;
-  append_integer(&pop, site.population);
-  out->append(pop, 1, std::string::npos);  // without the leading tab
-  *out += '\t';
-  *out += site.first_individual.empty() ? std::string(".") : site.first_individual;
-  *out += '\t';
-  *out += site.locus;
-  append_shared(site, group, evidence.groups[0], out);
-  if (group.tested.empty()) *out += "\tNA";
-  for (size_t t = 0; t < group.tested.size(); t++) {
-    *out += t == 0 ? '\t' : ',';
-    *out += site.allele_codes[group.tested[t]];
-  }
-  *out += '\n';
 }
 
 }  // namespace drevel

@@ -20,6 +20,13 @@
 
 namespace drevel {
 
+table_layout vcf_table_layout(bool with_groups) {
+  table_layout layout;
+  layout.labels = vcf_label_columns();
+  layout.groups = with_groups;
+  return layout;
+}
+
 struct vcf_reader::impl {
   std::string path;
   htsFile* fp = nullptr;
@@ -370,17 +377,21 @@ bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
     *error = path + ": corrupt record " + after_last_site();
     return false;
   }
-  site->chrom = name;
-  site->pos = rec->pos + 1;
-  last_site = site->chrom + ":" + std::to_string(site->pos);
-  site->id = rec->d.id ? rec->d.id : ".";
-  site->ref = rec->d.allele[0];
-  site->alt.clear();
+  // The five columns as read (ALT "." when the site has none).
+  site->labels.resize(5);
+  site->labels[0] = name;
+  site->labels[1] = std::to_string(static_cast<long long>(rec->pos) + 1);
+  last_site = site->labels[0] + ":" + site->labels[1];
+  site->labels[2] = rec->d.id ? rec->d.id : ".";
+  site->labels[3] = rec->d.allele[0];
+  std::string& alt = site->labels[4];
+  alt.clear();
   for (int a = 1; a < rec->n_allele; a++) {
-    if (a > 1) site->alt += ',';
-    site->alt += rec->d.allele[a];
+    if (a > 1) alt += ',';
+    alt += rec->d.allele[a];
   }
-  if (site->alt.empty()) site->alt = ".";
+  if (alt.empty()) alt = ".";
+  site->allele_names.clear();
   int k = rec->n_allele;
   site->k = k;
   site->declared_alleles = declared_alleles;

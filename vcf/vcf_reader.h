@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "sites/sample_groups.h"
-#include "sites/site_evidence.h"
+#include "sites/site_record.h"
 #include "sites/site_source.h"
+#include "sites/site_table.h"
 
 // htslib's header and record (htslib/vcf.h), for the writers of the records
 // read (annotate/).
@@ -23,6 +24,11 @@ namespace drevel {
 // region (bcftools' default), or only those whose POS lies in one, so that
 // regions that tile a genome give every record to exactly one of them.
 enum class region_overlap { record, pos };
+
+// The table's columns that name a site: #CHROM POS ID REF ALT as read (ID
+// "." when missing, ALT "." when the site has no ALT allele), then GROUP
+// when the run has groups.
+table_layout vcf_table_layout(bool with_groups);
 
 // Which sites, samples and alleles a reader counts.
 struct vcf_read_options {

@@ -23,9 +23,7 @@ class logged_source : public site_source {
     if (read_ == n_) return 0;
     read_++;
     *site = site_record();
-    site->chrom = "1";
-    site->pos = read_;
-    site->id = site->ref = site->alt = ".";
+    site->labels = {"1", std::to_string(read_), ".", ".", "."};
     site->k = 2;
     group_counts g;
     const int64_t hom0 = 10 + read_ % 7, het = 5, hom1 = 3;
@@ -51,7 +49,7 @@ class logged_sink : public site_sink {
   logged_sink(std::string* log, int limit, const std::string& table)
       : log_(log), limit_(limit), table_(table) {}
   bool write(const site_record& site, const site_evidence&, std::string*) override {
-    *log_ += "w" + std::to_string(site.pos) + " ";
+    *log_ += "w" + site.labels[1] + " ";
     written_++;
     return true;
   }
@@ -83,11 +81,17 @@ command_line run_options(const std::string& table) {
   return cl;
 }
 
+table_layout vcf_layout() {
+  table_layout layout;
+  layout.labels = vcf_label_columns();
+  return layout;
+}
+
 batch_table vcf_table(site_sink* beside) {
   batch_table t;
-  t.header = vcf_table_header(false);
+  t.header = table_header(vcf_layout());
   t.append_rows = [](const site_record& site, const site_evidence& evidence, std::string* out) {
-    append_vcf_rows(site, evidence, nullptr, out);
+    append_rows(vcf_layout(), site, evidence, nullptr, out);
   };
   t.row_noun = "sites";
   t.beside = beside;

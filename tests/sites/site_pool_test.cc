@@ -12,17 +12,17 @@ namespace {
 
 site_record numbered(int n) {
   site_record site;
-  site.pos = n;
+  site.k = n;  // the site's number, for the test
   return site;
 }
 
 // Later sites finish first: every third site is slow.
 site_evidence slow_every_third(const site_record& site) {
-  if (site.pos % 3 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (site.k % 3 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   site_evidence e;
   e.groups.resize(1);
   e.groups[0].outcome = site_outcome::computed;
-  e.groups[0].draws = site.pos * 10;
+  e.groups[0].draws = site.k * 10;
   return e;
 }
 
@@ -37,7 +37,7 @@ TEST(site_pool, results_come_back_in_submission_order) {
     while (taken < 60) {
       while (submitted < 60 && !pool.full()) pool.submit(numbered(submitted++));
       if (pool.take_next(std::chrono::milliseconds(1000), &site, &e)) {
-        EXPECT_EQ(site.pos, taken) << threads << " threads";
+        EXPECT_EQ(site.k, taken) << threads << " threads";
         ASSERT_EQ(e.groups.size(), 1u);
         EXPECT_EQ(e.groups[0].draws, taken * 10);
         taken++;
@@ -65,7 +65,7 @@ TEST(site_pool, in_flight_sites_are_bounded_by_the_window) {
   EXPECT_FALSE(pool.take_next(std::chrono::milliseconds(20), &site, &e));  // nothing done yet
   release = true;
   ASSERT_TRUE(pool.take_next(std::chrono::milliseconds(5000), &site, &e));
-  EXPECT_EQ(site.pos, 0);
+  EXPECT_EQ(site.k, 0);
   EXPECT_FALSE(pool.full());
 }
 

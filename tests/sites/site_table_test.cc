@@ -10,13 +10,24 @@ namespace {
 
 site_record vcf_site() {
   site_record site;
-  site.chrom = "chr2";
-  site.pos = 123456789012LL;
-  site.id = "rs7";
-  site.ref = "A";
-  site.alt = "C,<DEL>";
+  site.labels = {"chr2", "123456789012", "rs7", "A", "C,<DEL>"};
   site.k = 3;
   return site;
+}
+
+// The formats' layouts, as vcf/ and genepop/ give them.
+table_layout vcf_layout(bool groups) {
+  table_layout layout;
+  layout.labels = vcf_label_columns();
+  layout.groups = groups;
+  return layout;
+}
+
+table_layout genepop_layout() {
+  table_layout layout;
+  layout.labels = genepop_label_columns();
+  layout.alleles = true;
+  return layout;
 }
 
 group_counts two_alleles() {
@@ -51,9 +62,10 @@ TEST(site_table, headers_name_the_columns_in_their_fixed_order) {
   const std::string shared =
       "N_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES"
       "\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC";
-  EXPECT_EQ(vcf_table_header(false), "#CHROM\tPOS\tID\tREF\tALT\t" + shared + "\n");
-  EXPECT_EQ(vcf_table_header(true), "#CHROM\tPOS\tID\tREF\tALT\tGROUP\t" + shared + "\n");
-  EXPECT_EQ(genepop_table_header(), "#POP\tFIRST_INDIVIDUAL\tLOCUS\t" + shared + "\tALLELES\n");
+  EXPECT_EQ(table_header(vcf_layout(false)), "#CHROM\tPOS\tID\tREF\tALT\t" + shared + "\n");
+  EXPECT_EQ(table_header(vcf_layout(true)), "#CHROM\tPOS\tID\tREF\tALT\tGROUP\t" + shared + "\n");
+  EXPECT_EQ(table_header(genepop_layout()),
+            "#POP\tFIRST_INDIVIDUAL\tLOCUS\t" + shared + "\tALLELES\n");
 }
 
 TEST(site_table, rows_of_every_status) {
@@ -63,7 +75,7 @@ TEST(site_table, rows_of_every_status) {
   e.groups = {computed()};
   const std::string names = "chr2\t123456789012\trs7\tA\tC,<DEL>";
   std::string row;
-  append_vcf_rows(site, e, nullptr, &row);
+  append_rows(vcf_layout(false), site, e, nullptr, &row);
   EXPECT_EQ(row, names + "\t3\t22\t3\t1.495667e-01\t-6.068461e+01\t-1.000000e-300\t30000\t2\tok"
                          "\t19,1,2\t2.500000e-01\t5.000000e-01\t5.000000e-01\t2.000000e-03\t1\n");
 
@@ -79,7 +91,7 @@ TEST(site_table, rows_of_every_status) {
   e.groups[0].het_obs = 0.0;
   e.groups[0].het_exp = 0.0;
   row.clear();
-  append_vcf_rows(site, e, nullptr, &row);
+  append_rows(vcf_layout(false), site, e, nullptr, &row);
   EXPECT_EQ(row, names + "\t3\t4\t0\tNA\tNA\tNA\tNA\t1\tmonomorphic\t4\t0.000000e+00"
                          "\t0.000000e+00\tNA\tNA\tNA\n");
 
@@ -88,7 +100,7 @@ TEST(site_table, rows_of_every_status) {
   site.groups[0].skipped = 5;
   e.groups[0] = group_evidence();
   row.clear();
-  append_vcf_rows(site, e, nullptr, &row);
+  append_rows(vcf_layout(false), site, e, nullptr, &row);
   EXPECT_EQ(row, names + "\t3\t0\t5\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\n");
 
   // Too many alleles: no counts kept, the heterozygosities still given.
@@ -97,7 +109,7 @@ TEST(site_table, rows_of_every_status) {
   e.groups[0] = computed();
   e.groups[0].outcome = site_outcome::too_many_alleles;
   row.clear();
-  append_vcf_rows(site, e, nullptr, &row);
+  append_rows(vcf_layout(false), site, e, nullptr, &row);
   EXPECT_EQ(row, names + "\t3\t22\t3\tNA\tNA\tNA\tNA\t2\ttoo_many_alleles\tNA\t2.500000e-01"
                          "\t5.000000e-01\t5.000000e-01\tNA\tNA\n");
 }
@@ -110,7 +122,7 @@ TEST(site_table, one_row_per_group_with_its_name) {
   e.groups[0].at_maxmc = false;
   std::vector<std::string> names = {"EUR", "AFR"};
   std::string rows;
-  append_vcf_rows(site, e, &names, &rows);
+  append_rows(vcf_layout(true), site, e, &names, &rows);
   EXPECT_EQ(rows,
             "chr2\t123456789012\trs7\tA\tC,<DEL>\tEUR\t3\t22\t3\t1.495667e-01\t-6.068461e+01"
             "\t-1.000000e-300\t30000\t2\tok\t19,1,2\t2.500000e-01\t5.000000e-01\t5.000000e-01"
@@ -121,23 +133,21 @@ TEST(site_table, one_row_per_group_with_its_name) {
 
 TEST(site_table, genepop_rows_end_with_the_tested_codes) {
   site_record site;
-  site.population = 12;
-  site.first_individual = "cat 1";
-  site.locus = "FCA8";
+  site.labels = {"12", "cat 1", "FCA8"};
   site.k = 4;
-  site.allele_codes = {"098", "102", "106", "110"};
+  site.allele_names = {"098", "102", "106", "110"};
   site.groups = {two_alleles()};
   site_evidence e;
   e.groups = {computed()};
   std::string row;
-  append_genepop_row(site, e, &row);
+  append_rows(genepop_layout(), site, e, nullptr, &row);
   EXPECT_EQ(row, "12\tcat 1\tFCA8\t4\t22\t3\t1.495667e-01\t-6.068461e+01\t-1.000000e-300\t30000"
                  "\t2\tok\t19,1,2\t2.500000e-01\t5.000000e-01\t5.000000e-01\t2.000000e-03\t1"
                  "\t098,106\n");
-  site.first_individual.clear();
+  site.labels[1] = ".";
   site.groups = {group_counts()};
   e.groups[0] = group_evidence();
   row.clear();
-  append_genepop_row(site, e, &row);
+  append_rows(genepop_layout(), site, e, nullptr, &row);
   EXPECT_EQ(row, "12\t.\tFCA8\t4\t0\t0\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
 }

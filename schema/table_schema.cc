@@ -1,0 +1,101 @@
+#include "schema/table_schema.h"
+
+#include <cstdio>
+
+namespace drevel {
+
+const char* status_word(row_status status) {
+  switch (status) {
+    case row_status::computed: return "ok";
+    case row_status::no_calls: return "no_calls";
+    case row_status::monomorphic: return "monomorphic";
+    case row_status::too_many_alleles: return "too_many_alleles";
+    case row_status::lost_to_rounding: return "lost_to_rounding";
+  }
+  return "?";
+}
+
+std::optional<row_status> status_of_word(std::string_view word) {
+  for (row_status s : {row_status::computed, row_status::no_calls, row_status::monomorphic,
+                       row_status::too_many_alleles, row_status::lost_to_rounding})
+    if (word == status_word(s)) return s;
+  return std::nullopt;
+}
+
+const std::vector<column_description>& computed_columns() {
+  static const std::vector<column_description> columns = {
+      {table_column::n_alleles, "N_ALLELES",
+       "alleles declared (VCF: 1 + ALT alleles; Genepop: the codes of the locus in the whole "
+       "file)"},
+      {table_column::n_called, "N_CALLED", "diploid calls counted"},
+      {table_column::n_skipped, "N_SKIPPED", "calls not counted"},
+      {table_column::evidence, "EVIDENCE", "the evidence for equilibrium"},
+      {table_column::l_max, "L_MAX", "the largest log-kernel overall"},
+      {table_column::l_hyp, "L_HYP", "the largest log-kernel under equilibrium"},
+      {table_column::draws, "DRAWS", "the Monte Carlo draws"},
+      {table_column::n_tested, "N_TESTED", "alleles tested (seen; with --declared-alleles, all declared)"},
+      {table_column::status, "STATUS",
+       "ok; no_calls; monomorphic: one allele seen, not computed; too_many_alleles: more tested "
+       "alleles than --max-alleles; lost_to_rounding: counts beyond what double precision "
+       "computes"},
+      {table_column::genotypes, "GENOTYPES",
+       "counts of the tested alleles' genotypes, lower triangle, comma-separated: "
+       "1/1,2/1,2/2,3/1,... (two alleles: hom, het, hom)"},
+      {table_column::het_obs, "HET_OBS", "observed heterozygosity: heterozygous calls / N_CALLED"},
+      {table_column::het_exp, "HET_EXP",
+       "expected heterozygosity 1 - sum p^2, p the tested alleles' frequencies among the "
+       "counted calls"},
+      {table_column::f, "F",
+       "1 - HET_OBS/HET_EXP: above 0 a deficit of heterozygotes, below 0 an excess; NA when "
+       "HET_EXP is 0 (a single allele seen)"},
+      {table_column::mc_se, "MC_SE", "Monte Carlo standard error sqrt(EVIDENCE(1-EVIDENCE)/DRAWS)"},
+      {table_column::at_maxmc, "AT_MAXMC",
+       "1 when the draws stopped at maxmc before both half-widths were below the precision "
+       "(raise --maxmc), else 0"},
+  };
+  return columns;
+}
+
+const char* column_name(table_column column) {
+  return computed_columns()[static_cast<size_t>(column)].name;
+}
+
+const std::vector<std::string>& vcf_label_columns() {
+  static const std::vector<std::string> labels = {"CHROM", "POS", "ID", "REF", "ALT"};
+  return labels;
+}
+
+const std::vector<std::string>& genepop_label_columns() {
+  static const std::vector<std::string> labels = {"POP", "FIRST_INDIVIDUAL", "LOCUS"};
+  return labels;
+}
+
+bool status_fills_estimates(row_status status) { return status == row_status::computed; }
+
+bool is_estimate_column(table_column column) {
+  switch (column) {
+    case table_column::evidence:
+    case table_column::l_max:
+    case table_column::l_hyp:
+    case table_column::draws:
+    case table_column::mc_se:
+    case table_column::at_maxmc:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string table_real(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%e", v);
+  return buf;
+}
+
+void append_table_real(std::string* out, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "\t%e", v);
+  *out += buf;
+}
+
+}  // namespace drevel
