@@ -17,7 +17,7 @@ class site_batch::feed : public batch_feed {
     for (;;) {
       std::unique_ptr<group_job> job;
       {
-        std::unique_lock<std::mutex> lock(b_.mutex_);
+        std::unique_lock<std::mutex> lock(b_.window_.mutex());
         if (wait) b_.job_added_.wait(lock, [this] { return b_.stopping_ || !b_.jobs_.empty(); });
         if (b_.jobs_.empty()) return b_.stopping_ ? -1 : 0;
         job = std::move(b_.jobs_.front());
@@ -56,12 +56,7 @@ class site_batch::feed : public batch_feed {
   // group left running.
   void done(group_job& job) {
     record_locus(job.locus, &job.owner->evidence.groups[job.group]);
-    bool site_ready;
-    {
-      std::lock_guard<std::mutex> lock(b_.mutex_);
-      site_ready = --job.owner->pending == 0;
-    }
-    if (site_ready) b_.site_done_.notify_all();
+    b_.window_.done(job.owner);
   }
 
   site_batch& b_;
@@ -75,7 +70,7 @@ struct site_batch::engines {
 };
 
 site_batch::site_batch(const tuning_request& tuning, int max_alleles, int threads, size_t window)
-    : tuning_(tuning), max_alleles_(max_alleles), window_(window < 1 ? 1 : window),
+    : tuning_(tuning), max_alleles_(max_alleles), window_(window),
       engines_(new engines(*this)) {
   batch_options options;
   options.results = &engines_->results;
@@ -91,7 +86,7 @@ site_batch::~site_batch() { stop(); }
 
 void site_batch::stop() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(window_.mutex());
     stopping_ = true;
     // Groups no engine has taken are dropped with their sites.
     jobs_.clear();
@@ -115,15 +110,9 @@ site_batch_counts site_batch::close() {
   return total;
 }
 
-bool site_batch::full() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return slots_.size() >= window_;
-}
+bool site_batch::full() const { return window_.full(); }
 
-bool site_batch::empty() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return slots_.empty();
-}
+bool site_batch::empty() const { return window_.empty(); }
 
 void site_batch::submit(site_record site) {
   // The outline and the runs' parameters on the caller's thread: they are
@@ -134,14 +123,11 @@ void site_batch::submit(site_record site) {
     if (outline.groups[g].outcome == site_outcome::computed)
       runs.emplace_back(new group_job{nullptr, g, group_run_of(site.groups[g], tuning_), {}});
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    slots_.emplace_back();
-    slot& s = slots_.back();
-    s.site = std::move(site);
-    s.evidence = std::move(outline);
-    s.pending = static_cast<int>(runs.size());
+    std::lock_guard<std::mutex> lock(window_.mutex());
+    ordered_window::slot* s =
+        window_.push_locked(std::move(site), std::move(outline), static_cast<int>(runs.size()));
     for (auto& job : runs) {
-      job->owner = &s;
+      job->owner = s;
       jobs_.push_back(std::move(job));
     }
   }
@@ -150,15 +136,7 @@ void site_batch::submit(site_record site) {
 
 bool site_batch::take_next(std::chrono::milliseconds timeout, site_record* site,
                            site_evidence* evidence) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  if (slots_.empty()) return false;
-  if (!site_done_.wait_for(lock, timeout,
-                           [this] { return !slots_.empty() && slots_.front().pending == 0; }))
-    return false;
-  *site = std::move(slots_.front().site);
-  *evidence = std::move(slots_.front().evidence);
-  slots_.pop_front();
-  return true;
+  return window_.take_next(timeout, site, evidence);
 }
 
 }  // namespace drevel

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "sites/ordered_window.h"
 #include "sites/site_evidence.h"
 
 namespace drevel {
@@ -63,14 +64,9 @@ class site_batch {
   site_batch_counts close();
 
  private:
-  struct slot {
-    site_record site;
-    site_evidence evidence;
-    int pending = 0;  // groups still running
-  };
   // A computed group waiting for, or in, its run.
   struct group_job {
-    slot* owner;
+    ordered_window::slot* owner;
     size_t group;
     group_run run;
     locus_result locus;  // the computation's steps fill it
@@ -82,13 +78,10 @@ class site_batch {
 
   const tuning_request tuning_;
   const int max_alleles_;
-  const size_t window_;
-  mutable std::mutex mutex_;
-  std::condition_variable job_added_, site_done_;
-  // A slot's address stays valid while others are added at the back or
-  // taken from the front, so an engine writes into it without the lock.
-  std::deque<slot> slots_;
-  std::deque<std::unique_ptr<group_job>> jobs_;  // not yet taken by an engine
+  ordered_window window_;
+  // Guarded by the window's lock: groups not yet taken by an engine.
+  std::condition_variable job_added_;
+  std::deque<std::unique_ptr<group_job>> jobs_;
   bool stopping_ = false;
   struct engines;
   std::unique_ptr<engines> engines_;

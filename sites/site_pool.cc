@@ -5,7 +5,7 @@
 namespace drevel {
 
 site_pool::site_pool(int threads, size_t window, compute_fn compute)
-    : window_(window < 1 ? 1 : window), compute_(std::move(compute)) {
+    : compute_(std::move(compute)), window_(window) {
   if (threads < 1) threads = 1;
   workers_.reserve(static_cast<size_t>(threads));
   for (int t = 0; t < threads; t++) workers_.emplace_back(&site_pool::work, this);
@@ -13,62 +13,43 @@ site_pool::site_pool(int threads, size_t window, compute_fn compute)
 
 site_pool::~site_pool() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(window_.mutex());
     stopping_ = true;
   }
   job_added_.notify_all();
   for (auto& w : workers_) w.join();
 }
 
-bool site_pool::full() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return slots_.size() >= window_;
-}
+bool site_pool::full() const { return window_.full(); }
 
-bool site_pool::empty() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return slots_.empty();
-}
+bool site_pool::empty() const { return window_.empty(); }
 
 void site_pool::submit(site_record site) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    slots_.emplace_back();
-    slots_.back().site = std::move(site);
+    std::lock_guard<std::mutex> lock(window_.mutex());
+    jobs_.push_back(window_.push_locked(std::move(site), site_evidence(), 1));
   }
   job_added_.notify_one();
 }
 
 bool site_pool::take_next(std::chrono::milliseconds timeout, site_record* site,
                           site_evidence* evidence) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  if (slots_.empty()) return false;
-  if (!job_done_.wait_for(lock, timeout, [this] { return !slots_.empty() && slots_.front().ready; }))
-    return false;
-  *site = std::move(slots_.front().site);
-  *evidence = std::move(slots_.front().evidence);
-  slots_.pop_front();
-  first_++;
-  return true;
+  return window_.take_next(timeout, site, evidence);
 }
 
 void site_pool::work() {
   for (;;) {
-    slot* job;
+    ordered_window::slot* job;
     {
-      std::unique_lock<std::mutex> lock(mutex_);
-      job_added_.wait(lock, [this] { return stopping_ || next_job_ < first_ + slots_.size(); });
+      std::unique_lock<std::mutex> lock(window_.mutex());
+      job_added_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
       if (stopping_) return;
-      job = &slots_[next_job_ - first_];
-      next_job_++;
+      job = jobs_.front();
+      jobs_.pop_front();
     }
-    site_evidence evidence = compute_(job->site);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      job->evidence = std::move(evidence);
-      job->ready = true;
-    }
-    job_done_.notify_all();
+    // The slot stays in place until taken back, which waits for done().
+    job->evidence = compute_(job->site);
+    window_.done(job);
   }
 }
 

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "sites/ordered_window.h"
 #include "sites/site_evidence.h"
 
 namespace drevel {
@@ -45,22 +46,13 @@ class site_pool {
   bool take_next(std::chrono::milliseconds timeout, site_record* site, site_evidence* evidence);
 
  private:
-  struct slot {
-    site_record site;
-    site_evidence evidence;
-    bool ready = false;
-  };
   void work();
 
-  const size_t window_;
   compute_fn compute_;
-  mutable std::mutex mutex_;
-  std::condition_variable job_added_, job_done_;
-  // slots_[0] holds sequence number first_; a slot's address stays valid
-  // while other slots are added at the back or taken from the front, so a
-  // worker computes into it without holding the lock.
-  std::deque<slot> slots_;
-  size_t first_ = 0, next_job_ = 0;
+  ordered_window window_;
+  // Guarded by the window's lock: slots not yet taken by a worker.
+  std::condition_variable job_added_;
+  std::deque<ordered_window::slot*> jobs_;
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };
