@@ -55,7 +55,7 @@ class site_batch::feed : public batch_feed {
   // Records the group's columns and hands the site back once it has no
   // group left running.
   void done(group_job& job) {
-    record_locus(job.locus, &job.owner->evidence.groups[job.group]);
+    record_locus(std::move(job.locus), &job.owner->evidence.groups[job.group]);
     b_.window_.done(job.owner);
   }
 

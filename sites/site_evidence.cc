@@ -1,6 +1,7 @@
 #include "sites/site_evidence.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "evidence/dirichlet_prior.h"
@@ -55,7 +56,7 @@ group_run group_run_of(const group_counts& group, const tuning_request& tuning) 
   return run;
 }
 
-void record_locus(const locus_result& locus, group_evidence* result) {
+void record_locus(locus_result&& locus, group_evidence* result) {
   result->E = locus.E;
   result->L_max = locus.L_max;
   result->L_hyp = locus.L_hyp;
@@ -68,6 +69,8 @@ void record_locus(const locus_result& locus, group_evidence* result) {
   }
   result->mc_se = locus.mc_se();
   result->at_maxmc = locus.end == locus_end::maxmc;
+  result->mode = std::move(locus.mode);
+  result->fit = std::move(locus.fit);
   result->outcome = site_outcome::computed;
 }
 

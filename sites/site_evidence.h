@@ -45,6 +45,9 @@ struct group_evidence {
   locus_fault fault = locus_fault::none;
   double mc_se = 0;
   bool at_maxmc = false;
+  // Computed groups: the posterior mode and the fitted equilibrium
+  // frequencies (cells 0..c, element 0 holding c).
+  std::vector<double> mode, fit;
   // Every group, where defined (see sites/heterozygosity.h): observed and
   // expected heterozygosity and F.
   std::optional<double> het_obs, het_exp, F;
@@ -87,7 +90,7 @@ group_run group_run_of(const group_counts& group, const tuning_request& tuning);
 
 // A group's columns from its locus computation: computed, or
 // lost_to_rounding with the fault and the values reached.
-void record_locus(const locus_result& locus, group_evidence* result);
+void record_locus(locus_result&& locus, group_evidence* result);
 
 }  // namespace drevel
 
