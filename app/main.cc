@@ -8,6 +8,7 @@
 #include "app/genepop_main.h"
 #include "app/plot_main.h"
 #include "app/vcf_main.h"
+#include "schema/column_reference.h"
 
 using namespace drevel;
 
@@ -115,29 +116,9 @@ static const char* const batch_help_text =
     "  --precision, --minmc, --maxmc, --engine, --site-engine, --max-alleles, as\n"
     "  for --vcf.\n"
     "\n"
-    "Columns of both tables (NA: not computed, STATUS says why, or not defined):\n"
-    "  N_ALLELES   alleles declared (VCF: 1 + ALT alleles; Genepop: the codes of\n"
-    "              the locus in the whole file)\n"
-    "  N_CALLED    diploid calls counted; N_SKIPPED: calls not counted\n"
-    "  EVIDENCE    the evidence for equilibrium; L_MAX, L_HYP the largest\n"
-    "              log-kernel overall and under equilibrium; DRAWS the draws\n"
-    "  N_TESTED    alleles tested (seen; with --declared-alleles, all declared)\n"
-    "  STATUS      ok; no_calls; monomorphic: one allele seen, not computed;\n"
-    "              too_many_alleles: more tested alleles than --max-alleles;\n"
-    "              lost_to_rounding: counts beyond what double precision computes\n"
-    "              (see README.md, Exit status and failures)\n"
-    "  GENOTYPES   counts of the tested alleles' genotypes, lower triangle, comma-\n"
-    "              separated: 1/1,2/1,2/2,3/1,... (two alleles: hom, het, hom)\n"
-    "  HET_OBS     observed heterozygosity: heterozygous calls / N_CALLED\n"
-    "  HET_EXP     expected heterozygosity 1 - sum p^2, p the tested alleles'\n"
-    "              frequencies among the counted calls\n"
-    "  F           1 - HET_OBS/HET_EXP: above 0 a deficit of heterozygotes,\n"
-    "              below 0 an excess; NA for a single allele\n"
-    "  MC_SE       Monte Carlo standard error sqrt(EVIDENCE(1-EVIDENCE)/DRAWS)\n"
-    "  AT_MAXMC    1 when the draws stopped at maxmc before both half-widths\n"
-    "              were below the precision (raise --maxmc), else 0\n"
-    "  ALLELES     (Genepop) the tested codes, increasing, comma-separated\n"
-    "\n"
+    "Columns of both tables (NA: not computed, STATUS says why, or not defined):\n";
+
+static const char* const plot_help_text =
     "Pictures: drevel --plot <table> <picture>\n"
     "  Reads a table written by --vcf or --genepop (- for standard input) and\n"
     "  draws, for its rows with STATUS ok and two alleles tested, the de Finetti\n"
@@ -162,6 +143,9 @@ int main(int argc, char** argv) {
   if (cl.mode == run_mode::help) {
     std::fputs(help_text, stdout);
     std::fputs(batch_help_text, stdout);
+    std::fputs(column_reference(reference_format::help).c_str(), stdout);
+    std::fputs("\n", stdout);
+    std::fputs(plot_help_text, stdout);
     return 0;
   }
   if (cl.mode == run_mode::version) {

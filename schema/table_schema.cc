@@ -25,33 +25,40 @@ std::optional<row_status> status_of_word(std::string_view word) {
 const std::vector<column_description>& computed_columns() {
   static const std::vector<column_description> columns = {
       {table_column::n_alleles, "N_ALLELES",
-       "alleles declared (VCF: 1 + ALT alleles; Genepop: the codes of the locus in the whole "
-       "file)"},
-      {table_column::n_called, "N_CALLED", "diploid calls counted"},
-      {table_column::n_skipped, "N_SKIPPED", "calls not counted"},
-      {table_column::evidence, "EVIDENCE", "the evidence for equilibrium"},
-      {table_column::l_max, "L_MAX", "the largest log-kernel overall"},
-      {table_column::l_hyp, "L_HYP", "the largest log-kernel under equilibrium"},
+       "alleles declared (VCF: 1 + the ALT alleles; Genepop: the codes of the locus in the "
+       "whole file)"},
+      {table_column::n_called, "N_CALLED", "diploid calls counted (of the group)"},
+      {table_column::n_skipped, "N_SKIPPED",
+       "calls not counted: missing, half-missing, haploid, polyploid"},
+      {table_column::evidence, "EVIDENCE",
+       "the evidence for equilibrium, the two-file run's value for the GENOTYPES counts and "
+       "the tuning values"},
+      {table_column::l_max, "L_MAX", "the largest log-kernel overall, as in the result file"},
+      {table_column::l_hyp, "L_HYP",
+       "the largest log-kernel under equilibrium, as in the result file"},
       {table_column::draws, "DRAWS", "the Monte Carlo draws"},
-      {table_column::n_tested, "N_TESTED", "alleles tested (seen; with --declared-alleles, all declared)"},
+      {table_column::n_tested, "N_TESTED",
+       "alleles tested: seen among the counted calls (all declared with --declared-alleles)"},
       {table_column::status, "STATUS",
-       "ok; no_calls; monomorphic: one allele seen, not computed; too_many_alleles: more tested "
-       "alleles than --max-alleles; lost_to_rounding: counts beyond what double precision "
-       "computes"},
+       "ok; no_calls (nothing counted); monomorphic (one allele seen, not computed); "
+       "too_many_alleles (more tested alleles than --max-alleles, not computed); "
+       "lost_to_rounding (counts beyond what double precision computes; a note on stderr "
+       "names the first with its cause)"},
       {table_column::genotypes, "GENOTYPES",
-       "counts of the tested alleles' genotypes, lower triangle, comma-separated: "
-       "1/1,2/1,2/2,3/1,... (two alleles: hom, het, hom)"},
+       "the genotype counts of the tested alleles, lower triangle row by row, "
+       "comma-separated: 1/1,2/1,2/2,3/1,... (two alleles: hom, het, hom)"},
       {table_column::het_obs, "HET_OBS", "observed heterozygosity: heterozygous calls / N_CALLED"},
       {table_column::het_exp, "HET_EXP",
        "expected heterozygosity 1 - sum p^2, p the tested alleles' frequencies among the "
        "counted calls"},
       {table_column::f, "F",
        "1 - HET_OBS/HET_EXP: above 0 a deficit of heterozygotes, below 0 an excess; NA when "
-       "HET_EXP is 0 (a single allele seen)"},
-      {table_column::mc_se, "MC_SE", "Monte Carlo standard error sqrt(EVIDENCE(1-EVIDENCE)/DRAWS)"},
+       "HET_EXP is 0 (one allele seen)"},
+      {table_column::mc_se, "MC_SE",
+       "the Monte Carlo standard error of EVIDENCE, sqrt(E(1 - E)/DRAWS)"},
       {table_column::at_maxmc, "AT_MAXMC",
-       "1 when the draws stopped at maxmc before both half-widths were below the precision "
-       "(raise --maxmc), else 0"},
+       "1 when the draws stopped at maxmc before both half-widths of the stopping rule were "
+       "below the precision (raise --maxmc), else 0"},
   };
   return columns;
 }
