@@ -110,7 +110,12 @@ class Target:
 
 
 def read_targets(root):
-    targets = {}
+    """The project's targets: the names that drevel_library, add_library and
+    add_executable make, with their files and dependencies.  Calls inside
+    function() and macro() definitions are templates, not targets (their
+    names are parameters, unknown here), and target_link_libraries adds to a
+    target only once some call has made it."""
+    targets, links = {}, []
     for folder, dirs, files in walk(root):
         if "CMakeLists.txt" not in files:
             continue
@@ -119,7 +124,14 @@ def read_targets(root):
         variables = {}
         with open(os.path.join(folder, "CMakeLists.txt")) as f:
             text = f.read()
+        definitions = 0  # depth of function() and macro() bodies
         for command, raw in cmake_commands(text):
+            if command in ("function", "macro"):
+                definitions += 1
+            elif command in ("endfunction", "endmacro"):
+                definitions = max(0, definitions - 1)
+            if definitions or command in ("endfunction", "endmacro"):
+                continue
             args = [x for a in raw for x in expand(a, variables)]
             if command == "set" and args:
                 variables[args[0]] = args[1:]
@@ -145,15 +157,19 @@ def read_targets(root):
                     else:
                         t.private.add(a)
             elif command == "target_link_libraries" and args:
-                t = targets.setdefault(args[0], Target(args[0], rel))
-                scope = "PUBLIC"
-                for a in args[1:]:
-                    if a in ("PUBLIC", "PRIVATE", "INTERFACE"):
-                        scope = a
-                    elif scope == "PRIVATE":
-                        t.private.add(a)
-                    else:
-                        t.public.add(a)
+                links.append(args)
+    for args in links:
+        t = targets.get(args[0])
+        if t is None:
+            continue
+        scope = "PUBLIC"
+        for a in args[1:]:
+            if a in ("PUBLIC", "PRIVATE", "INTERFACE"):
+                scope = a
+            elif scope == "PRIVATE":
+                t.private.add(a)
+            else:
+                t.public.add(a)
     for t in targets.values():  # only the project's own targets count
         t.public &= set(targets)
         t.private &= set(targets)

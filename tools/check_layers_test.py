@@ -29,7 +29,8 @@ TREE = {
 }
 
 
-def problems(changes):
+def run(changes):
+    """check_layers.check on TREE with `changes`: (targets, problems)."""
     with tempfile.TemporaryDirectory() as root:
         tree = dict(TREE)
         tree.update(changes)
@@ -39,7 +40,11 @@ def problems(changes):
             os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
             with open(os.path.join(root, path), "w") as f:
                 f.write(text)
-        return check_layers.check(root)[1]
+        return check_layers.check(root)
+
+
+def problems(changes):
+    return run(changes)[1]
 
 
 class CheckLayers(unittest.TestCase):
@@ -77,6 +82,20 @@ class CheckLayers(unittest.TestCase):
         tree["low/a.cc"] = '#include "low/a.h"\n#include "top/inside.h"\n'
         found = problems(tree)
         self.assertTrue(any("inside top" in p for p in found), found)
+
+    def test_only_the_calls_that_make_targets_name_them(self):
+        # The calls inside a helper function name parameters, not targets
+        # ("STATIC", "PUBLIC", "_test" once came out of these), and linking
+        # a target that no call makes adds none.
+        top = ("function(drevel_library name)\n"
+               "  add_library(${name} STATIC ${ARG_SOURCES})\n"
+               "  target_link_libraries(${name} PUBLIC flags PRIVATE ${ARG_PRIVATE_DEPS})\n"
+               "endfunction()\n" + TREE["CMakeLists.txt"] + "add_subdirectory(tests)\n")
+        tests = ("macro(unit_test unit)\n  add_executable(${unit}_test ${unit}_test.cc)\n"
+                 "endmacro()\nunit_test(t)\ntarget_link_libraries(t_test PRIVATE top)\n")
+        targets, found = run({"CMakeLists.txt": top, "tests/CMakeLists.txt": tests})
+        self.assertEqual(sorted(targets), ["low", "mid", "top"])
+        self.assertEqual(found, [])
 
     def test_target_loops_and_orphans_fail(self):
         found = problems({"low/CMakeLists.txt": "drevel_library(low SOURCES a.cc PRIVATE_DEPS top)\n"})
