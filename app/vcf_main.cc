@@ -71,8 +71,10 @@ int vcf_main(const command_line& options) {
   read.declared_alleles = options.declared_alleles;
   read.max_alleles = options.max_alleles;
   read.overlap = options.regions_by_pos ? region_overlap::pos : region_overlap::record;
-  // One thread inflates the blocks while this one parses the records.
-  read.decompression_threads = 1;
+  // This thread inflates the blocks as it parses the records: htslib's
+  // threads (a pool and the reader feeding it, two for one) would come on
+  // top of the --threads that compute, for a small share of the work.
+  read.decompression_threads = 0;
   vcf_reader reader;
   if (!reader.open(options.files[0], read, &error)) return batch_failure(error);
 

@@ -1,7 +1,8 @@
 // Raw access to a rand48_state for engines that step the 48-bit stream in
-// bulk with 64-bit integers.  Internal to the library: the public interface
-// still offers no way to seed a stream; an engine only ever writes back a
-// value that it read from a stream and advanced by whole steps.
+// bulk with 64-bit integers (the fast engines, fast/).  Not for other
+// callers: rand48.h still offers no way to seed a stream, and an engine only
+// ever writes back a value that it read from a stream and advanced by whole
+// steps.
 #ifndef DREVEL_RANDOM_RAND48_ACCESS_H
 #define DREVEL_RANDOM_RAND48_ACCESS_H
 

@@ -10,17 +10,19 @@ Reports, and exits with status 1 on:
     include headers of T, of T's direct dependencies (PUBLIC or PRIVATE) and
     of what those pass on through PUBLIC dependencies, nothing else;
   - an include, from another target, of a header that its target does not
-    list among its PUBLIC_HEADERS (for targets that list them: the rest is
-    their inside);
+    list among its PUBLIC_HEADERS (the rest is its inside), and a public
+    header that includes its own target's inside;
+  - a drevel_library that lists no PUBLIC_HEADERS, or lists a header that is
+    no file of its own;
   - a loop among the targets themselves;
   - product sources or headers that belong to no target, and quoted
     includes that name no file of the tree.
 
 Targets, their files and their dependencies are read from the CMakeLists.txt
 files (drevel_library, add_library, add_executable, target_link_libraries),
-so the layering is written down once, in the build.  Files under tests/ may
-include every layer (the tests link them all); they are checked for loops
-only.  Python 3 standard library only.
+so the layering is written down once, in the build.  Files under tests/ and
+bench/ may include every layer (the tests and the benchmarks take the parts
+one by one); they are checked for loops only.  Python 3 standard library only.
 """
 
 import os
@@ -31,7 +33,7 @@ SOURCE_SUFFIXES = (".cc", ".cpp", ".c")
 HEADER_SUFFIXES = (".h", ".hpp")
 SKIP_DIRS = {"build", ".git"}  # and every build tree (a folder with a CMakeCache.txt)
 # Folders whose files may include anything the build gives them.
-UNLAYERED = ("tests",)
+UNLAYERED = ("tests", "bench")
 
 
 def walk(root):
@@ -106,11 +108,17 @@ class Target:
         self.sources = []
         self.public, self.private = set(), set()
         self.executable = False
+        self.library = False  # made by drevel_library, which must list its face
         self.public_headers = []
 
 
 def read_targets(root):
-    targets = {}
+    """The project's targets: the names that drevel_library, add_library and
+    add_executable make, with their files and dependencies.  Calls inside
+    function() and macro() definitions are templates, not targets (their
+    names are parameters, unknown here), and target_link_libraries adds to a
+    target only once some call has made it."""
+    targets, links = {}, []
     for folder, dirs, files in walk(root):
         if "CMakeLists.txt" not in files:
             continue
@@ -119,7 +127,14 @@ def read_targets(root):
         variables = {}
         with open(os.path.join(folder, "CMakeLists.txt")) as f:
             text = f.read()
+        definitions = 0  # depth of function() and macro() bodies
         for command, raw in cmake_commands(text):
+            if command in ("function", "macro"):
+                definitions += 1
+            elif command in ("endfunction", "endmacro"):
+                definitions = max(0, definitions - 1)
+            if definitions or command in ("endfunction", "endmacro"):
+                continue
             args = [x for a in raw for x in expand(a, variables)]
             if command == "set" and args:
                 variables[args[0]] = args[1:]
@@ -129,6 +144,7 @@ def read_targets(root):
                 t = targets.setdefault(args[0], Target(args[0], rel))
                 t.folder = rel
                 t.executable = command == "add_executable"
+                t.library = command == "drevel_library"
                 section = "SOURCES"
                 for a in args[1:]:
                     if a in ("SOURCES", "PUBLIC_DEPS", "PRIVATE_DEPS", "PUBLIC_HEADERS"):
@@ -145,15 +161,19 @@ def read_targets(root):
                     else:
                         t.private.add(a)
             elif command == "target_link_libraries" and args:
-                t = targets.setdefault(args[0], Target(args[0], rel))
-                scope = "PUBLIC"
-                for a in args[1:]:
-                    if a in ("PUBLIC", "PRIVATE", "INTERFACE"):
-                        scope = a
-                    elif scope == "PRIVATE":
-                        t.private.add(a)
-                    else:
-                        t.public.add(a)
+                links.append(args)
+    for args in links:
+        t = targets.get(args[0])
+        if t is None:
+            continue
+        scope = "PUBLIC"
+        for a in args[1:]:
+            if a in ("PUBLIC", "PRIVATE", "INTERFACE"):
+                scope = a
+            elif scope == "PRIVATE":
+                t.private.add(a)
+            else:
+                t.public.add(a)
     for t in targets.values():  # only the project's own targets count
         t.public &= set(targets)
         t.private &= set(targets)
@@ -277,6 +297,14 @@ def check(root):
         if f not in owner and not f.startswith(UNLAYERED):
             problems.append("%s: belongs to no CMake target" % f)
 
+    for name, t in sorted(targets.items()):
+        if t.library and not t.public_headers:
+            problems.append("%s (%s/CMakeLists.txt): lists no PUBLIC_HEADERS" % (name, t.folder))
+        for h in t.public_headers:
+            if owner.get(h) != name:
+                problems.append("%s (%s/CMakeLists.txt): public header %s is no header of its own" %
+                                (name, t.folder, h))
+
     # The targets' own graph must have no loop.
     target_edges = {n: t.public | t.private for n, t in targets.items()}
     for component in strongly_connected(set(targets), target_edges):
@@ -303,6 +331,10 @@ def check(root):
             if owner[target] != owner[f] and face and target not in face:
                 problems.append("%s:%d: includes %s, inside %s (its public headers: %s)" %
                                 (f, number, target, owner[target], ", ".join(face)))
+            if (owner[target] == owner[f] and f in targets[owner[f]].public_headers and
+                    target not in targets[owner[f]].public_headers):
+                problems.append("%s:%d: public header includes %s, inside %s" %
+                                (f, number, target, owner[f]))
 
     units = set(unit(f) for f in files)
     for component in strongly_connected(units, unit_edges):

@@ -13,10 +13,11 @@ import check_layers  # noqa: E402
 # hidden behind top/face.h.
 TREE = {
     "CMakeLists.txt": "add_subdirectory(low)\nadd_subdirectory(mid)\nadd_subdirectory(top)\n",
-    "low/CMakeLists.txt": "drevel_library(low SOURCES a.cc)  # the bottom\n",
+    "low/CMakeLists.txt": "drevel_library(low SOURCES a.cc PUBLIC_HEADERS a.h)  # the bottom\n",
     "low/a.h": "int a();\n",
     "low/a.cc": '#include "low/a.h"\n',
-    "mid/CMakeLists.txt": "set(srcs b.cc)\ndrevel_library(mid SOURCES ${srcs}\n  PRIVATE_DEPS low)\n",
+    "mid/CMakeLists.txt": ("set(srcs b.cc)\ndrevel_library(mid SOURCES ${srcs}\n  PRIVATE_DEPS low "
+                           "PUBLIC_HEADERS b.h)\n"),
     "mid/b.h": "int b();\n",
     "mid/b.cc": '#include "mid/b.h"\n#include "low/a.h"\n',
     "top/CMakeLists.txt": ("drevel_library(top SOURCES face.cc inside.cc\n"
@@ -29,7 +30,8 @@ TREE = {
 }
 
 
-def problems(changes):
+def run(changes):
+    """check_layers.check on TREE with `changes`: (targets, problems)."""
     with tempfile.TemporaryDirectory() as root:
         tree = dict(TREE)
         tree.update(changes)
@@ -39,7 +41,11 @@ def problems(changes):
             os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
             with open(os.path.join(root, path), "w") as f:
                 f.write(text)
-        return check_layers.check(root)[1]
+        return check_layers.check(root)
+
+
+def problems(changes):
+    return run(changes)[1]
 
 
 class CheckLayers(unittest.TestCase):
@@ -64,12 +70,15 @@ class CheckLayers(unittest.TestCase):
         # Made public, it is.
         self.assertEqual(problems({
             "top/inside.cc": '#include "top/inside.h"\n#include "low/a.h"\n',
-            "mid/CMakeLists.txt": "drevel_library(mid SOURCES b.cc PUBLIC_DEPS low)\n"}), [])
+            "mid/CMakeLists.txt": "drevel_library(mid SOURCES b.cc PUBLIC_DEPS low PUBLIC_HEADERS b.h)\n"}),
+            [])
 
     def test_only_the_public_headers_are_reachable_from_outside(self):
-        tree = {"mid/CMakeLists.txt": "drevel_library(mid SOURCES b.cc c.cc PRIVATE_DEPS low)\n",
+        tree = {"mid/CMakeLists.txt": "drevel_library(mid SOURCES b.cc c.cc PRIVATE_DEPS low "
+                                      "PUBLIC_HEADERS b.h)\n",
                 "mid/c.cc": '#include "mid/b.h"\n',
-                "low/CMakeLists.txt": "drevel_library(low SOURCES a.cc PUBLIC_DEPS top)\n",
+                "low/CMakeLists.txt": "drevel_library(low SOURCES a.cc PUBLIC_DEPS top "
+                                      "PUBLIC_HEADERS a.h)\n",
                 "top/CMakeLists.txt": "drevel_library(top SOURCES face.cc inside.cc "
                                       "PUBLIC_HEADERS face.h)\n",
                 "top/face.cc": '#include "top/face.h"\n#include "top/inside.h"\n'}
@@ -78,8 +87,36 @@ class CheckLayers(unittest.TestCase):
         found = problems(tree)
         self.assertTrue(any("inside top" in p for p in found), found)
 
+    def test_only_the_calls_that_make_targets_name_them(self):
+        # The calls inside a helper function name parameters, not targets
+        # ("STATIC", "PUBLIC", "_test" once came out of these), and linking
+        # a target that no call makes adds none.
+        top = ("function(drevel_library name)\n"
+               "  add_library(${name} STATIC ${ARG_SOURCES})\n"
+               "  target_link_libraries(${name} PUBLIC flags PRIVATE ${ARG_PRIVATE_DEPS})\n"
+               "endfunction()\n" + TREE["CMakeLists.txt"] + "add_subdirectory(tests)\n")
+        tests = ("macro(unit_test unit)\n  add_executable(${unit}_test ${unit}_test.cc)\n"
+                 "endmacro()\nunit_test(t)\ntarget_link_libraries(t_test PRIVATE top)\n")
+        targets, found = run({"CMakeLists.txt": top, "tests/CMakeLists.txt": tests})
+        self.assertEqual(sorted(targets), ["low", "mid", "top"])
+        self.assertEqual(found, [])
+
+    def test_every_library_lists_a_face_of_its_own_that_keeps_its_inside(self):
+        found = problems({"low/CMakeLists.txt": "drevel_library(low SOURCES a.cc)\n"})
+        self.assertEqual(found, ["low (low/CMakeLists.txt): lists no PUBLIC_HEADERS"])
+        # A stale name, or another target's header.
+        found = problems({"low/CMakeLists.txt":
+                          "drevel_library(low SOURCES a.cc PUBLIC_HEADERS a.h gone.h ../mid/b.h)\n"})
+        self.assertEqual(len(found), 2, found)
+        self.assertTrue(all("is no header of its own" in p for p in found), found)
+        # A public header that includes the inside hands it to every caller.
+        found = problems({"top/face.h": '#include "top/inside.h"\nint face();\n'})
+        self.assertTrue(any("top/face.h:1: public header includes top/inside.h" in p
+                            for p in found), found)
+
     def test_target_loops_and_orphans_fail(self):
-        found = problems({"low/CMakeLists.txt": "drevel_library(low SOURCES a.cc PRIVATE_DEPS top)\n"})
+        found = problems({"low/CMakeLists.txt": "drevel_library(low SOURCES a.cc PRIVATE_DEPS top "
+                                                 "PUBLIC_HEADERS a.h)\n"})
         self.assertTrue(any(p.startswith("target loop") for p in found), found)
         found = problems({"new/x.h": "int x();\n"})
         self.assertEqual(found, ["new/x.h: belongs to no CMake target"])

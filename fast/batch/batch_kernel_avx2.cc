@@ -3,11 +3,12 @@
 #if defined(__x86_64__) || defined(__i386__)
 
 #include "fast/batch/batch_kernel_lanes.h"
+#include "fast/stream/cpu_features.h"
 
 namespace drevel {
 namespace batch_internal {
 
-__attribute__((target("avx2"))) void block_kernel_avx2(const batch_plan& bp, const double* U,
+DREVEL_TARGET_AVX2 void block_kernel_avx2(const batch_plan& bp, const double* U,
                                                        const int32_t* accepted,
                                                        const int32_t* starts, int n,
                                                        block_values* out) {

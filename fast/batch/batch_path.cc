@@ -1,20 +1,18 @@
-// What the processor runs, asked here and nowhere else in the batch engine.
+// The batch paths this processor runs, from the fast engine's one question
+// to it.
 #include "fast/batch/batch_path.h"
+
+#include "fast/stream/cpu_features.h"
 
 namespace drevel {
 
 bool batch_path_runs(batch_path path) {
-#if defined(__x86_64__) || defined(__i386__)
+  const cpu_features& f = processor_features();
   switch (path) {
-    case batch_path::avx512:
-      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-             __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq");
-    case batch_path::avx2: return __builtin_cpu_supports("avx2");
+    case batch_path::avx512: return f.runs_avx512_f_vl_bw_dq();
+    case batch_path::avx2: return f.runs_avx2();
     default: return true;
   }
-#else
-  return path == batch_path::scalar;
-#endif
 }
 
 batch_path best_batch_path() {

@@ -1,5 +1,6 @@
-// The instruction sets the batch engine's lanes may run on, and the one
-// place that asks the processor which it has.
+// The instruction sets the batch engine's lanes may run on, and which of
+// them this processor runs (from fast/stream/cpu_features.h, the fast
+// engine's one question to the processor).
 #ifndef DREVEL_FAST_BATCH_BATCH_PATH_H
 #define DREVEL_FAST_BATCH_BATCH_PATH_H
 
@@ -17,7 +18,8 @@ int batch_path_width(batch_path path);
 // "avx512", "avx2", "scalar" (for --verbose and benchmarks).
 const char* batch_path_name(batch_path path);
 
-// Whether this processor runs a path (automatic and scalar: always).
+// Whether this processor runs a path (automatic and scalar: always; avx512
+// needs AVX-512F, VL, BW and DQ, the subsets its code is compiled for).
 bool batch_path_runs(batch_path path);
 
 }  // namespace drevel

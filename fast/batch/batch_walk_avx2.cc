@@ -7,8 +7,9 @@
 #include <immintrin.h>
 
 #include "fast/batch/batch_walk.h"
+#include "fast/stream/cpu_features.h"
 
-#define DREVEL_AVX2 __attribute__((target("avx2")))
+#define DREVEL_AVX2 DREVEL_TARGET_AVX2
 
 namespace drevel {
 namespace batch_internal {

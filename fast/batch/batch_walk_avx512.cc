@@ -4,7 +4,8 @@
 // every lane on by its attempt (2 or 3 uniforms, and the product cells'
 // uniforms after an accepted one).  Lanes the tables leave open are decided
 // one by one in scalar code.  Compiled with a per-function target attribute
-// and chosen at run time only where the processor has AVX-512.
+// and chosen at run time only where the processor runs all the AVX-512
+// subsets it names (cpu_features.h).
 #if defined(__x86_64__) || defined(__i386__)
 
 // GCC 12's AVX-512 intrinsics fill unused operands with _mm512_undefined_*,
@@ -17,8 +18,9 @@
 #include <immintrin.h>
 
 #include "fast/batch/batch_walk.h"
+#include "fast/stream/cpu_features.h"
 
-#define DREVEL_AVX512 __attribute__((target("avx512f,avx512vl,avx512bw,avx512dq")))
+#define DREVEL_AVX512 DREVEL_TARGET_AVX512_F_VL_BW_DQ
 
 namespace drevel {
 namespace batch_internal {

@@ -10,6 +10,7 @@
 #include <immintrin.h>
 
 #include "fast/bounds/rejection_table.h"
+#include "fast/stream/cpu_features.h"
 #include "random/rand48_access.h"
 
 namespace drevel {
@@ -19,7 +20,7 @@ namespace {
 // (a X + c) mod 2^48 in each lane, with a = a_hi 2^32 + a_lo and
 // X = x_hi 2^32 + x_lo: a_lo x_lo + ((a_lo x_hi + a_hi x_lo) << 32) + c, the
 // rest vanishing mod 2^48.
-__attribute__((target("avx2"))) inline __m256i step(__m256i X, __m256i a_lo, __m256i a_hi,
+DREVEL_TARGET_AVX2 inline __m256i step(__m256i X, __m256i a_lo, __m256i a_hi,
                                                     __m256i c, __m256i m48) {
   __m256i lo = _mm256_mul_epu32(X, a_lo);
   __m256i mid = _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(X, 32), a_lo),
@@ -30,14 +31,14 @@ __attribute__((target("avx2"))) inline __m256i step(__m256i X, __m256i a_lo, __m
 
 // The uniforms of four states: X converted exactly through the exponent of
 // 2^52, then scaled by 2^-48.
-__attribute__((target("avx2"))) inline __m256d uniforms_of(__m256i X) {
+DREVEL_TARGET_AVX2 inline __m256d uniforms_of(__m256i X) {
   const __m256i exp52 = _mm256_set1_epi64x(0x4330000000000000LL);
   return _mm256_mul_pd(
       _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(X, exp52)), _mm256_set1_pd(0x1p52)),
       _mm256_set1_pd(0x1p-48));
 }
 
-__attribute__((target("avx2"))) inline void store_group(double* uniforms, int64_t mask,
+DREVEL_TARGET_AVX2 inline void store_group(double* uniforms, int64_t mask,
                                                          int64_t q, __m256i X) {
   __m256d u = uniforms_of(X);
   size_t s = static_cast<size_t>(q & mask);
@@ -54,7 +55,7 @@ __attribute__((target("avx2"))) inline void store_group(double* uniforms, int64_
 
 // Two groups of four lanes, each lane jumping eight steps per round, so that
 // the two multiply chains overlap instead of waiting on each other.
-__attribute__((target("avx2"))) void ring_fill_avx2(double* uniforms, int64_t mask, int64_t q,
+DREVEL_TARGET_AVX2 void ring_fill_avx2(double* uniforms, int64_t mask, int64_t q,
                                                      int64_t groups, const uint64_t* first8) {
   constexpr rand48_jump j8 = rand48_jump_of(8);
   const uint64_t* x = first8;
@@ -80,7 +81,7 @@ __attribute__((target("avx2"))) void ring_fill_avx2(double* uniforms, int64_t ma
 // four doubles, y in float on eight lanes, its bin from the float's bits
 // (sign, exponent clamped to the table's octaves, top mantissa bits), and
 // u3's top bits beside it.
-__attribute__((target("avx2"))) void attempt_words_avx2(const double* U, uint32_t* words,
+DREVEL_TARGET_AVX2 void attempt_words_avx2(const double* U, uint32_t* words,
                                                          int64_t groups) {
   using namespace rejection_table_detail;
   const __m256d one = _mm256_set1_pd(1.0);

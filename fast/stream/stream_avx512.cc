@@ -15,9 +15,10 @@
 
 #include <immintrin.h>
 
+#include "fast/stream/cpu_features.h"
 #include "random/rand48_access.h"
 
-#define DREVEL_AVX512 __attribute__((target("avx512f,avx512dq")))
+#define DREVEL_AVX512 DREVEL_TARGET_AVX512_F_DQ
 
 namespace drevel {
 

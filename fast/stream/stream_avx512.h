@@ -1,5 +1,5 @@
 // The stream's AVX-512 code, for x86 processors with AVX-512F and DQ (the
-// caller checks with cpu_dispatch.h): the generator's fill, sixteen
+// caller checks with cpu_features.h): the generator's fill, sixteen
 // positions at a time, with exactly the values of the scalar code.
 #ifndef DREVEL_FAST_STREAM_STREAM_AVX512_H
 #define DREVEL_FAST_STREAM_STREAM_AVX512_H

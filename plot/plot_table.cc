@@ -1,0 +1,75 @@
+// The table read row by row into what the picture shows, which is drawn in
+// memory or through a temporary file and replaces the picture file only
+// when complete.
+#include "plot/plot_table.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "io/atomic_output.h"
+#include "io/output_path.h"
+#include "plot/picture.h"
+#include "plot/plot_content.h"
+#include "plot/result_table.h"
+
+namespace drevel {
+
+namespace {
+
+plot_fault fault(const std::string& message) { return plot_fault{message}; }
+
+// ": <the system's reason>" when errno holds one, else "".
+std::string reason(int error) {
+  return error ? std::string(": ") + std::strerror(error) : std::string();
+}
+
+}  // namespace
+
+plot_fault plot_table(const std::string& table, const std::string& picture,
+                      plot_summary* summary) {
+  picture_format format;
+  if (!picture_format_of(picture, &format))
+    return fault(picture + ": the picture's name must end in .svg, .png or .pdf");
+
+  if (same_file(table, picture)) return fault(picture + ": the picture is the table file");
+  atomic_output out;
+  out.remove_on_exit();  // before open: covered from the moment it exists
+  if (!out.open(picture))
+    return fault(picture + ": cannot create the picture: " + std::strerror(errno));
+
+  std::string error;
+  result_table_reader reader;
+  if (!reader.open(table, &error)) return fault(error);
+  plot_content content(reader.kind());
+  table_row row;
+  int status;
+  while ((status = reader.next(&row, &error)) > 0) content.add(row);
+  if (status < 0) return fault(error);
+  content.finish();
+
+  errno = 0;
+  if (!draw_picture(content, reader.name(), format,
+                    [&out](const unsigned char* data, size_t size) {
+                      return out.write(reinterpret_cast<const char*>(data), size);
+                    },
+                    &error)) {
+    int saved = errno;
+    return fault(picture + ": " + error + reason(saved));
+  }
+  errno = 0;
+  if (!out.commit()) return fault(picture + ": cannot write the picture" + reason(errno));
+
+  if (summary) {
+    summary->table_name = reader.name();
+    summary->rows = content.rows();
+    summary->drawn_rows = content.drawn_rows();
+    summary->computed_rows = content.computed_rows();
+    summary->points = 0;
+    for (const diagram_content& d : content.diagrams()) summary->points += d.points.size();
+    summary->diagrams = content.diagrams().size();
+    summary->thinned = content.grid() > 0;
+  }
+  return plot_fault{};
+}
+
+}  // namespace drevel
