@@ -10,6 +10,12 @@
 namespace drevel {
 
 double locus_result::mc_se() const {
+  if (hits == 0 || hits == draws) {
+    // sqrt(E (1 - E) / N) is 0 here, which reads as certainty: give the
+    // standard error of Laplace's estimate (hits + 1) / (N + 2) instead.
+    const double n = static_cast<double>(draws) + 2, q = 1 / n;
+    return std::sqrt(q * (1 - q) / n);
+  }
   return std::sqrt(E * (1 - E) / static_cast<double>(draws));
 }
 

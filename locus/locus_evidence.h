@@ -58,7 +58,10 @@ struct locus_result {
   std::vector<double> mode, fit;
 
   bool computed() const { return end != locus_end::fault; }
-  // The Monte Carlo standard error of E, sqrt(E (1 - E) / draws).
+  // The Monte Carlo standard error of E, sqrt(E (1 - E) / draws); where E
+  // is 0 or 1 (no draw a hit, or every draw), that of Laplace's estimate
+  // (hits + 1) / (draws + 2), sqrt(q (1 - q) / (draws + 2)), q = 1 / (draws
+  // + 2), so that it never reads as certainty.
   double mc_se() const;
 };
 

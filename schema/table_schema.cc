@@ -55,10 +55,26 @@ const std::vector<column_description>& computed_columns() {
        "1 - HET_OBS/HET_EXP: above 0 a deficit of heterozygotes, below 0 an excess; NA when "
        "HET_EXP is 0 (one allele seen)"},
       {table_column::mc_se, "MC_SE",
-       "the Monte Carlo standard error of EVIDENCE, sqrt(E(1 - E)/DRAWS)"},
+       "the Monte Carlo standard error of EVIDENCE, sqrt(E(1 - E)/DRAWS); where EVIDENCE is 0 "
+       "or 1, that of Laplace's estimate (hits + 1)/(DRAWS + 2), sqrt(q(1 - q)/(DRAWS + 2)) "
+       "with q = 1/(DRAWS + 2)"},
       {table_column::at_maxmc, "AT_MAXMC",
        "1 when the draws stopped at maxmc before both half-widths of the stopping rule were "
        "below the precision (raise --maxmc), else 0"},
+      {table_column::p_hwe, "P_HWE",
+       "two tested alleles: the exact test's p-value (Wigginton et al. 2005), as plink2 "
+       "--hardy's P; NA for other rows"},
+      {table_column::p_hwe_midp, "P_HWE_MIDP",
+       "two tested alleles: the exact test's mid-p value, as plink2 --hardy midp"},
+      {table_column::p_het_excess, "P_HET_EXCESS",
+       "two tested alleles: the exact test's tail of an excess of heterozygotes, as vcftools "
+       "--hardy (bcftools' ExcHet)"},
+      {table_column::p_het_deficit, "P_HET_DEFICIT",
+       "two tested alleles: the exact test's tail of a deficit of heterozygotes, as vcftools "
+       "--hardy"},
+      {table_column::sev, "SEV",
+       "the evidence standardized for the dimensions, 1 - F_{c-k}(F^-1_{c-1}(1 - EVIDENCE)), "
+       "F_d the chi-square distribution function with d degrees of freedom, c = k(k+1)/2"},
   };
   return columns;
 }
@@ -87,6 +103,7 @@ bool is_estimate_column(table_column column) {
     case table_column::draws:
     case table_column::mc_se:
     case table_column::at_maxmc:
+    case table_column::sev:
       return true;
     default:
       return false;

@@ -37,7 +37,7 @@ std::optional<row_status> status_of_word(std::string_view word);
 // The columns computed for every row, in their order in the table.
 enum class table_column {
   n_alleles, n_called, n_skipped, evidence, l_max, l_hyp, draws, n_tested, status, genotypes,
-  het_obs, het_exp, f, mc_se, at_maxmc,
+  het_obs, het_exp, f, mc_se, at_maxmc, p_hwe, p_hwe_midp, p_het_excess, p_het_deficit, sev,
 };
 struct column_description {
   table_column column;
@@ -61,8 +61,9 @@ constexpr const char group_column[] = "GROUP";
 constexpr const char alleles_column[] = "ALLELES";
 
 // Whether a row of this status has a value in a column that only a computed
-// row has (EVIDENCE, L_MAX, L_HYP, DRAWS, MC_SE, AT_MAXMC): only computed
-// rows do; the others write not_available there.
+// row has (EVIDENCE, L_MAX, L_HYP, DRAWS, MC_SE, AT_MAXMC, SEV): only
+// computed rows do; the others write not_available there.  The exact test's
+// columns are filled wherever two alleles are tested among counted calls.
 bool status_fills_estimates(row_status status);
 bool is_estimate_column(table_column column);
 

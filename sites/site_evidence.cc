@@ -7,6 +7,8 @@
 #include "evidence/dirichlet_prior.h"
 #include "random/rand48.h"
 #include "sites/heterozygosity.h"
+#include "stats/hwe_exact.h"
+#include "stats/standardized_evidence.h"
 #include "sites/tuning.h"
 
 namespace drevel {
@@ -20,6 +22,14 @@ std::vector<double> cell_parameters(const std::vector<double>& counts) {
   alpha[0] = static_cast<double>(counts.size());
   for (size_t n = 0; n < counts.size(); n++) alpha[n + 1] = cell_parameter(counts[n]);
   return alpha;
+}
+
+// The alleles of a computed locus, from its cell vectors (c = k(k+1)/2).
+int alleles_of(const locus_result& locus) {
+  const size_t c = locus.mode.empty() ? 0 : locus.mode.size() - 1;
+  int k = 0;
+  while (static_cast<size_t>(k + 1) * static_cast<size_t>(k + 2) / 2 <= c) k++;
+  return k;
 }
 
 site_outcome outcome_of(const site_record& site, const group_counts& group, int max_alleles) {
@@ -69,6 +79,7 @@ void record_locus(locus_result&& locus, group_evidence* result) {
   }
   result->mc_se = locus.mc_se();
   result->at_maxmc = locus.end == locus_end::maxmc;
+  result->sev = standardized_evidence(locus.E, alleles_of(locus));
   result->mode = std::move(locus.mode);
   result->fit = std::move(locus.fit);
   result->outcome = site_outcome::computed;
@@ -93,6 +104,14 @@ site_evidence site_evidence_outline(const site_record& site, int max_alleles) {
     out.het_exp = het.expected;
     out.F = het.F;
     out.outcome = outcome_of(site, group, max_alleles);
+    if (group.tested.size() == 2 && group.counts.size() == 3 && group.called > 0) {
+      const hwe_exact_p p = hwe_exact(std::llround(group.counts[0]), std::llround(group.counts[1]),
+                                      std::llround(group.counts[2]));
+      out.p_hwe = p.p;
+      out.p_hwe_midp = p.midp;
+      out.p_het_excess = p.excess;
+      out.p_het_deficit = p.deficit;
+    }
   }
   return result;
 }

@@ -51,6 +51,12 @@ struct group_evidence {
   // Every group, where defined (see sites/heterozygosity.h): observed and
   // expected heterozygosity and F.
   std::optional<double> het_obs, het_exp, F;
+  // Groups of two tested alleles with calls (stats/hwe_exact.h): the exact
+  // test's p-value, its mid-p form and its one-sided tails.
+  std::optional<double> p_hwe, p_hwe_midp, p_het_excess, p_het_deficit;
+  // Computed groups of two or more tested alleles: the standardized
+  // evidence (stats/standardized_evidence.h).
+  std::optional<double> sev;
 };
 
 // One entry per group of the record, in its order.

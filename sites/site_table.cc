@@ -62,6 +62,11 @@ void append_computed(const site_record& site, const group_counts& group,
       case table_column::f: append_optional(out, evidence.F); break;
       case table_column::mc_se: append_table_real(out, evidence.mc_se); break;
       case table_column::at_maxmc: *out += evidence.at_maxmc ? "\t1" : "\t0"; break;
+      case table_column::p_hwe: append_optional(out, evidence.p_hwe); break;
+      case table_column::p_hwe_midp: append_optional(out, evidence.p_hwe_midp); break;
+      case table_column::p_het_excess: append_optional(out, evidence.p_het_excess); break;
+      case table_column::p_het_deficit: append_optional(out, evidence.p_het_deficit); break;
+      case table_column::sev: append_optional(out, evidence.sev); break;
     }
   }
 }

@@ -52,7 +52,7 @@ def main(binary, root):
     with open(os.path.join(root, "tools", "install-dependencies")) as f:
         script = f.read()
     packages = re.search(r'^run="([^"]*)"', script, re.M).group(1).split()
-    names = {"libhts-dev": "htslib", "libcairo2-dev": "cairo"}
+    names = {"libhts-dev": "htslib", "libcairo2-dev": "cairo", "libboost-math-dev": "Boost.Math"}
     prose = readme[readme.index("The first command"):readme.index("## What it computes")]
     for p in packages:
         if names.get(p, p) not in prose:
