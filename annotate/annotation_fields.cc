@@ -30,6 +30,13 @@ std::string info_line(const std::string& key, const std::string& description) {
   return "##INFO=<ID=" + key + ",Number=1,Type=Float,Description=" + quoted(description) + ">";
 }
 
+// The keys with `suffix` appended.
+group_fields fields_named(const std::string& suffix) {
+  return {"HWE_EV" + suffix,     "HWE_EV_SE" + suffix, "HWE_F" + suffix,
+          "HWE_P" + suffix,      "HWE_P_MIDP" + suffix, "HWE_P_EXC" + suffix,
+          "HWE_P_DEF" + suffix,  "HWE_SEV" + suffix};
+}
+
 }  // namespace
 
 std::string info_key_part(const std::string& group_name) {
@@ -43,14 +50,14 @@ bool annotation_fields(const std::vector<std::string>* group_names,
                        std::vector<group_fields>* fields, std::string* error) {
   fields->clear();
   if (!group_names) {
-    fields->push_back({"HWE_EV", "HWE_EV_SE", "HWE_F"});
+    fields->push_back(fields_named(""));
     return true;
   }
   std::map<std::string, size_t> owner;  // key -> the group it was made for
   for (size_t g = 0; g < group_names->size(); g++) {
     const std::string part = info_key_part((*group_names)[g]);
-    group_fields f{"HWE_EV_" + part, "HWE_EV_SE_" + part, "HWE_F_" + part};
-    for (const std::string* key : {&f.evidence, &f.mc_se, &f.F}) {
+    group_fields f = fields_named("_" + part);
+    for (const std::string* key : f.all()) {
       auto taken = owner.emplace(*key, g);
       if (taken.second) continue;
       *error = "--annotate: the groups '" + (*group_names)[taken.first->second] + "' and '" +
@@ -72,7 +79,17 @@ std::vector<std::string> annotation_header_lines(const group_fields& fields,
           info_line(fields.mc_se, "drevel: Monte Carlo standard error of " + fields.evidence +
                                       " (the table's MC_SE)"),
           info_line(fields.F, "drevel: fixation index F = 1 - observed/expected heterozygosity" +
-                                  in + " (the table's F)")};
+                                  in + " (the table's F)"),
+          info_line(fields.p_hwe, "drevel: exact test of Hardy-Weinberg equilibrium, p-value" + in +
+                                      ", two alleles (the table's P_HWE)"),
+          info_line(fields.p_hwe_midp, "drevel: mid-p value of " + fields.p_hwe +
+                                           " (the table's P_HWE_MIDP)"),
+          info_line(fields.p_het_excess, "drevel: exact test's tail of a heterozygote excess" + in +
+                                             " (the table's P_HET_EXCESS)"),
+          info_line(fields.p_het_deficit, "drevel: exact test's tail of a heterozygote deficit" +
+                                              in + " (the table's P_HET_DEFICIT)"),
+          info_line(fields.sev, "drevel: evidence standardized for the dimensions" + in +
+                                    " (the table's SEV)")};
 }
 
 float table_float(double v) { return std::strtof(table_real(v).c_str(), nullptr); }
@@ -84,6 +101,14 @@ group_values annotation_values(const group_evidence& evidence) {
     out.mc_se = table_float(evidence.mc_se);
   }
   if (evidence.F) out.F = table_float(*evidence.F);
+  const std::pair<const std::optional<double>*, std::optional<float>*> optional[] = {
+      {&evidence.p_hwe, &out.p_hwe},
+      {&evidence.p_hwe_midp, &out.p_hwe_midp},
+      {&evidence.p_het_excess, &out.p_het_excess},
+      {&evidence.p_het_deficit, &out.p_het_deficit},
+      {&evidence.sev, &out.sev}};
+  for (const auto& v : optional)
+    if (*v.first) *v.second = table_float(**v.first);
   return out;
 }
 

@@ -2,15 +2,20 @@
 // the values they hold.
 //
 // Without groups each record gets
-//   HWE_EV     the evidence for Hardy-Weinberg equilibrium (the table's
-//              EVIDENCE)
-//   HWE_EV_SE  its Monte Carlo standard error (MC_SE)
-//   HWE_F      the fixation index F = 1 - HET_OBS/HET_EXP (F)
+//   HWE_EV      the evidence for Hardy-Weinberg equilibrium (the table's
+//               EVIDENCE)
+//   HWE_EV_SE   its Monte Carlo standard error (MC_SE)
+//   HWE_F       the fixation index F = 1 - HET_OBS/HET_EXP (F)
+//   HWE_P       the exact test's p-value (P_HWE)
+//   HWE_P_MIDP  its mid-p value (P_HWE_MIDP)
+//   HWE_P_EXC   its tail of a heterozygote excess (P_HET_EXCESS)
+//   HWE_P_DEF   its tail of a heterozygote deficit (P_HET_DEFICIT)
+//   HWE_SEV     the standardized evidence (SEV)
 // all Number=1, Type=Float.  The names keep clear of bcftools +fill-tags'
-// HWE and ExcHet.  With groups each group has the three fields of its own,
-// the group's name appended: HWE_EV_<group>, HWE_EV_SE_<group>,
-// HWE_F_<group>, every character of the name that a key may not hold (all
-// but A-Z, a-z, 0-9, '_' and '.') written as '_'.
+// HWE and ExcHet.  With groups each group has the fields of its own, the
+// group's name appended: HWE_EV_<group>, HWE_EV_SE_<group>, ...,
+// every character of the name that a key may not hold (all but A-Z, a-z,
+// 0-9, '_' and '.') written as '_'.
 #ifndef DREVEL_ANNOTATE_ANNOTATION_FIELDS_H
 #define DREVEL_ANNOTATE_ANNOTATION_FIELDS_H
 
@@ -24,7 +29,12 @@ namespace drevel {
 
 // The keys of one group's fields (of the one set without groups).
 struct group_fields {
-  std::string evidence, mc_se, F;
+  std::string evidence, mc_se, F, p_hwe, p_hwe_midp, p_het_excess, p_het_deficit, sev;
+  // Every key, in the order above (that of annotation_header_lines and of
+  // group_values::all).
+  std::vector<const std::string*> all() const {
+    return {&evidence, &mc_se, &F, &p_hwe, &p_hwe_midp, &p_het_excess, &p_het_deficit, &sev};
+  }
 };
 
 // The fields of every group in the groups' order, one set when group_names
@@ -40,7 +50,7 @@ std::string info_key_part(const std::string& group_name);
 
 // The header lines ("##INFO=<ID=...,Number=1,Type=Float,Description=...>",
 // no line end) declaring the fields of one group, named in the descriptions
-// when group_name is not null; in the order evidence, mc_se, F.
+// when group_name is not null; in the order of group_fields::all.
 std::vector<std::string> annotation_header_lines(const group_fields& fields,
                                                  const std::string* group_name);
 
@@ -50,7 +60,10 @@ std::vector<std::string> annotation_header_lines(const group_fields& fields,
 // precision.  Empty where the table prints NA: the evidence and its error
 // for a group not computed, F where it is not defined.
 struct group_values {
-  std::optional<float> evidence, mc_se, F;
+  std::optional<float> evidence, mc_se, F, p_hwe, p_hwe_midp, p_het_excess, p_het_deficit, sev;
+  std::vector<const std::optional<float>*> all() const {
+    return {&evidence, &mc_se, &F, &p_hwe, &p_hwe_midp, &p_het_excess, &p_het_deficit, &sev};
+  }
 };
 group_values annotation_values(const group_evidence& evidence);
 

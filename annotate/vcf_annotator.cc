@@ -95,7 +95,7 @@ bool vcf_annotator::impl::declare(std::string* error) {
   for (size_t g = 0; g < fields.size(); g++) {
     const std::string* group = options.group_names ? &(*options.group_names)[g] : nullptr;
     std::vector<std::string> lines = annotation_header_lines(fields[g], group);
-    const std::string* keys[] = {&fields[g].evidence, &fields[g].mc_se, &fields[g].F};
+    const std::vector<const std::string*> keys = fields[g].all();
     for (size_t n = 0; n < lines.size(); n++) {
       switch (declaration_of(*keys[n])) {
         case declared::as_written: continue;  // the input's line stays
@@ -251,11 +251,10 @@ bool vcf_annotator::write(const site_record& site, const site_evidence& evidence
   }
   for (size_t g = 0; g < d.fields.size() && g < evidence.groups.size(); g++) {
     const group_values values = annotation_values(evidence.groups[g]);
-    const std::pair<const std::string*, const std::optional<float>*> set[] = {
-        {&d.fields[g].evidence, &values.evidence},
-        {&d.fields[g].mc_se, &values.mc_se},
-        {&d.fields[g].F, &values.F}};
-    for (const auto& field : set) {
+    const std::vector<const std::string*> keys = d.fields[g].all();
+    const std::vector<const std::optional<float>*> held = values.all();
+    for (size_t n = 0; n < keys.size(); n++) {
+      const std::pair<const std::string*, const std::optional<float>*> field{keys[n], held[n]};
       const std::optional<float>& v = *field.second;
       // No value: no field, and none left from an earlier annotation.
       int status = v ? bcf_update_info_float(d.hdr, rec, field.first->c_str(), &*v, 1)
