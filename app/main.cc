@@ -94,6 +94,8 @@ static const char* const batch_help_text =
     "                    engine always runs per site\n"
     "  --max-alleles K   compute rows with at most K tested alleles (default 20,\n"
     "                    at most 654); the work per row grows as k^4\n"
+    "  --hwe-tables N    tables of the Markov chain that estimates P_HWE for\n"
+    "                    three or more alleles (default 10000, a multiple of 100)\n"
     "  --annotate FILE   also write the input's records with the INFO fields\n"
     "                    HWE_EV (EVIDENCE), HWE_EV_SE (MC_SE) and HWE_F (F),\n"
     "                    floats, where the table has a value; with --groups\n"

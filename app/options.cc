@@ -147,6 +147,15 @@ const option_rule options[] = {
        cl->tuning.maxmc = static_cast<int32_t>(n);
        return true;
      }},
+    {"--hwe-tables", batch,
+     [](const std::string& v, command_line* cl, std::string* error) {
+       long long n;
+       if (!parse_integer(v, 100, 1000000000, &n) || n % 100 != 0)
+         return bad(error, "--hwe-tables needs a multiple of 100 from 100 to 1000000000, not '" +
+                               v + "'");
+       cl->tuning.hwe_tables = n;
+       return true;
+     }},
     {"--max-alleles", batch,
      [](const std::string& v, command_line* cl, std::string* error) {
        long long n;

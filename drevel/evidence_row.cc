@@ -16,7 +16,8 @@ evidence_row::evidence_row()
       p_hwe(std::numeric_limits<double>::quiet_NaN()),
       p_hwe_midp(std::numeric_limits<double>::quiet_NaN()),
       p_het_excess(std::numeric_limits<double>::quiet_NaN()),
-      p_het_deficit(std::numeric_limits<double>::quiet_NaN()) {}
+      p_het_deficit(std::numeric_limits<double>::quiet_NaN()),
+      p_hwe_se(std::numeric_limits<double>::quiet_NaN()) {}
 
 int alleles_of_cells(size_t c) {
   // k(k+1)/2 = c has the root k = (sqrt(8c + 1) - 1) / 2; checked exactly.

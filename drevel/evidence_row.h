@@ -38,10 +38,10 @@ struct evidence_row {
   double evidence, L_max, L_hyp, mc_se;
   int64_t draws = 0, hits = 0;
   bool at_maxmc = false;
-  // The table's SEV (computed rows of two or more alleles) and, for two
-  // alleles with calls, the exact test's P_HWE, P_HWE_MIDP, P_HET_EXCESS
-  // and P_HET_DEFICIT; NaN where the table has NA.
-  double sev, p_hwe, p_hwe_midp, p_het_excess, p_het_deficit;
+  // The table's SEV (computed rows of two or more alleles) and the exact
+  // test's P_HWE, P_HWE_MIDP, P_HET_EXCESS, P_HET_DEFICIT and P_HWE_SE;
+  // NaN where the table has NA.
+  double sev, p_hwe, p_hwe_midp, p_het_excess, p_het_deficit, p_hwe_se;
   std::string fault;  // lost_to_rounding: the cause, one line
   // Computed rows: the posterior mode and the fitted equilibrium genotype
   // frequencies, c values each, in the counts' order; empty otherwise.

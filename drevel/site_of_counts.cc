@@ -71,6 +71,7 @@ evidence_row row_of(const group_counts& group, group_evidence&& e) {
   row.p_hwe_midp = e.p_hwe_midp.value_or(nan);
   row.p_het_excess = e.p_het_excess.value_or(nan);
   row.p_het_deficit = e.p_het_deficit.value_or(nan);
+  row.p_hwe_se = e.p_hwe_se.value_or(nan);
   row.sev = e.sev.value_or(nan);
   if (e.outcome == row_status::lost_to_rounding) row.fault = describe_group_fault(group, e);
   if (!status_fills_estimates(e.outcome)) return row;

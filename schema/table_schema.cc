@@ -62,16 +62,20 @@ const std::vector<column_description>& computed_columns() {
        "1 when the draws stopped at maxmc before both half-widths of the stopping rule were "
        "below the precision (raise --maxmc), else 0"},
       {table_column::p_hwe, "P_HWE",
-       "two tested alleles: the exact test's p-value (Wigginton et al. 2005), as plink2 "
-       "--hardy's P; NA for other rows"},
+       "the exact test's p-value: for two tested alleles exact (Wigginton et al. 2005), as "
+       "plink2 --hardy's P; for more, estimated over --hwe-tables tables of a Markov chain "
+       "(Guo and Thompson 1992)"},
       {table_column::p_hwe_midp, "P_HWE_MIDP",
-       "two tested alleles: the exact test's mid-p value, as plink2 --hardy midp"},
+       "the exact test's mid-p value (two tested alleles: as plink2 --hardy midp)"},
       {table_column::p_het_excess, "P_HET_EXCESS",
        "two tested alleles: the exact test's tail of an excess of heterozygotes, as vcftools "
        "--hardy (bcftools' ExcHet)"},
       {table_column::p_het_deficit, "P_HET_DEFICIT",
        "two tested alleles: the exact test's tail of a deficit of heterozygotes, as vcftools "
        "--hardy"},
+      {table_column::p_hwe_se, "P_HWE_SE",
+       "three or more tested alleles: the standard error of P_HWE's estimate, from batch "
+       "means; NA where P_HWE is exact"},
       {table_column::sev, "SEV",
        "the evidence standardized for the dimensions, 1 - F_{c-k}(F^-1_{c-1}(1 - EVIDENCE)), "
        "F_d the chi-square distribution function with d degrees of freedom, c = k(k+1)/2"},

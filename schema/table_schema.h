@@ -37,7 +37,8 @@ std::optional<row_status> status_of_word(std::string_view word);
 // The columns computed for every row, in their order in the table.
 enum class table_column {
   n_alleles, n_called, n_skipped, evidence, l_max, l_hyp, draws, n_tested, status, genotypes,
-  het_obs, het_exp, f, mc_se, at_maxmc, p_hwe, p_hwe_midp, p_het_excess, p_het_deficit, sev,
+  het_obs, het_exp, f, mc_se, at_maxmc, p_hwe, p_hwe_midp, p_het_excess, p_het_deficit, p_hwe_se,
+  sev,
 };
 struct column_description {
   table_column column;

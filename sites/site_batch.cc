@@ -24,6 +24,8 @@ class site_batch::feed : public batch_feed {
         b_.jobs_.pop_front();
       }
       const group_run& run = job->run;
+      add_exact_test(job->owner->site.groups[job->group], b_.tuning_.hwe_tables,
+                     &job->owner->evidence.groups[job->group]);
       if (!prepare_locus(run.k, run.c, run.alpha.data(), &job->locus)) {
         done(*job);
         continue;

@@ -8,6 +8,7 @@
 #include "random/rand48.h"
 #include "sites/heterozygosity.h"
 #include "stats/hwe_exact.h"
+#include "stats/hwe_markov.h"
 #include "stats/standardized_evidence.h"
 #include "sites/tuning.h"
 
@@ -48,6 +49,7 @@ void compute_group(const group_counts& group, const tuning_request& tuning,
   engine_choice one_thread;
   one_thread.engine = tuning.engine;
   one_thread.threads = 1;
+  add_exact_test(group, tuning.hwe_tables, result);
   record_locus(compute_locus(run.k, run.c, run.alpha.data(), run.rule, state, one_thread), result);
 }
 
@@ -64,6 +66,26 @@ group_run group_run_of(const group_counts& group, const tuning_request& tuning) 
   run.rule = mc_rule{static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc), precision};
   run.alpha = cell_parameters(group.counts);
   return run;
+}
+
+void add_exact_test(const group_counts& group, int64_t hwe_tables, group_evidence* result) {
+  const size_t t = group.tested.size();
+  if (t < 2 || group.counts.size() != t * (t + 1) / 2 || group.called == 0) return;
+  if (t == 2) {
+    const hwe_exact_p p = hwe_exact(std::llround(group.counts[0]), std::llround(group.counts[1]),
+                                    std::llround(group.counts[2]));
+    result->p_hwe = p.p;
+    result->p_hwe_midp = p.midp;
+    result->p_het_excess = p.excess;
+    result->p_het_deficit = p.deficit;
+    return;
+  }
+  hwe_markov_length length;
+  length.batch_steps = hwe_tables / length.batches;
+  const hwe_markov_p p = hwe_markov(group.counts, static_cast<int>(t), length);
+  result->p_hwe = p.p;
+  result->p_hwe_midp = p.midp;
+  result->p_hwe_se = p.se;
 }
 
 void record_locus(locus_result&& locus, group_evidence* result) {
@@ -104,14 +126,6 @@ site_evidence site_evidence_outline(const site_record& site, int max_alleles) {
     out.het_exp = het.expected;
     out.F = het.F;
     out.outcome = outcome_of(site, group, max_alleles);
-    if (group.tested.size() == 2 && group.counts.size() == 3 && group.called > 0) {
-      const hwe_exact_p p = hwe_exact(std::llround(group.counts[0]), std::llround(group.counts[1]),
-                                      std::llround(group.counts[2]));
-      out.p_hwe = p.p;
-      out.p_hwe_midp = p.midp;
-      out.p_het_excess = p.excess;
-      out.p_het_deficit = p.deficit;
-    }
   }
   return result;
 }

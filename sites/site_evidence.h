@@ -24,6 +24,8 @@ struct tuning_request {
   int32_t minmc = 0, maxmc = 0;
   // Both engines give the same values; the fast one is the default.
   mc_engine engine = mc_engine::fast;
+  // The Markov chain's tables for the exact test of three or more alleles.
+  int64_t hwe_tables = 10000;
 };
 
 // What became of a group (schema/table_schema.h has the order and the
@@ -53,7 +55,9 @@ struct group_evidence {
   std::optional<double> het_obs, het_exp, F;
   // Groups of two tested alleles with calls (stats/hwe_exact.h): the exact
   // test's p-value, its mid-p form and its one-sided tails.
-  std::optional<double> p_hwe, p_hwe_midp, p_het_excess, p_het_deficit;
+  // Three or more: the Markov chain's estimates of the first two and the
+  // standard error of the first.
+  std::optional<double> p_hwe, p_hwe_midp, p_het_excess, p_het_deficit, p_hwe_se;
   // Computed groups of two or more tested alleles: the standardized
   // evidence (stats/standardized_evidence.h).
   std::optional<double> sev;
@@ -93,6 +97,12 @@ struct group_run {
   mc_rule rule{0, 0, 0};
 };
 group_run group_run_of(const group_counts& group, const tuning_request& tuning);
+
+// The exact test's columns of a group of two or more tested alleles with
+// calls (stats/hwe_exact.h, stats/hwe_markov.h); nothing for other groups.
+// The chain of three or more alleles takes most of a millisecond: callers
+// run it on their computing threads.
+void add_exact_test(const group_counts& group, int64_t hwe_tables, group_evidence* result);
 
 // A group's columns from its locus computation: computed, or
 // lost_to_rounding with the fault and the values reached.

@@ -66,6 +66,7 @@ void append_computed(const site_record& site, const group_counts& group,
       case table_column::p_hwe_midp: append_optional(out, evidence.p_hwe_midp); break;
       case table_column::p_het_excess: append_optional(out, evidence.p_het_excess); break;
       case table_column::p_het_deficit: append_optional(out, evidence.p_het_deficit); break;
+      case table_column::p_hwe_se: append_optional(out, evidence.p_hwe_se); break;
       case table_column::sev: append_optional(out, evidence.sev); break;
     }
   }

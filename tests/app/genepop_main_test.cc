@@ -91,11 +91,11 @@ TEST(genepop_main, each_row_matches_a_classic_run_in_increasing_code_order) {
       EXPECT_EQ(rows[0],
                 "#POP\tFIRST_INDIVIDUAL\tLOCUS\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX"
                 "\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC"
-                "\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tSEV\tALLELES");
+                "\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tP_HWE_SE\tSEV\tALLELES");
       for (int pop = 0; pop < 2; pop++) {
         for (size_t l = 0; l < g.loci.size(); l++) {
           std::vector<std::string> cols = split(rows[1 + pop * g.loci.size() + l], '\t');
-          ASSERT_EQ(cols.size(), 24u);
+          ASSERT_EQ(cols.size(), 25u);
           EXPECT_EQ(cols[0], std::to_string(pop + 1));
           EXPECT_EQ(cols[1], g.first[pop]);
           EXPECT_EQ(cols[2], g.loci[l]);
@@ -125,7 +125,7 @@ TEST(genepop_main, each_row_matches_a_classic_run_in_increasing_code_order) {
             rank[code] = static_cast<int>(rank.size()) + 1;
             alleles += (alleles.empty() ? "" : ",") + code_text(code, digits);
           }
-          EXPECT_EQ(cols[23], alleles);
+          EXPECT_EQ(cols[24], alleles);
           int k = static_cast<int>(seen.size());
           std::vector<int> counts(k * (k + 1) / 2, 0);
           for (auto c : g.calls[pop][l]) {

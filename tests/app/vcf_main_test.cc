@@ -126,7 +126,7 @@ std::string write_sites(const std::string& path, const std::vector<generated_sit
 
 const char* const header =
     "#CHROM\tPOS\tID\tREF\tALT\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX\tL_HYP\tDRAWS"
-    "\tN_TESTED\tSTATUS\tGENOTYPES\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tSEV";
+    "\tN_TESTED\tSTATUS\tGENOTYPES\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tP_HWE_SE\tSEV";
 
 }  // namespace
 
@@ -161,7 +161,7 @@ TEST(vcf_main, each_row_matches_a_classic_run_of_its_counts) {
       EXPECT_EQ(rows[0], header);
       for (size_t s = 0; s < sites.size(); s++) {
         std::vector<std::string> cols = split(rows[s + 1], '\t');
-        ASSERT_EQ(cols.size(), 25u) << rows[s + 1];
+        ASSERT_EQ(cols.size(), 26u) << rows[s + 1];
         EXPECT_EQ(cols[1], std::to_string(sites[s].site.pos));
         EXPECT_EQ(cols[4], sites[s].site.alt);
         EXPECT_EQ(cols[5], std::to_string(sites[s].k));
@@ -273,9 +273,9 @@ TEST(vcf_main, sites_not_computed_get_na) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, std::string(header) +
                        "\n1\t5\t.\tA\tC\t2\t0\t3\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA"
-                       "\tNA\tNA\tNA\tNA\tNA\n" +
+                       "\tNA\tNA\tNA\tNA\tNA\tNA\n" +
                        "1\t6\t.\tA\tC,G,T\t4\t2\t1\tNA\tNA\tNA\tNA\t4\ttoo_many_alleles\tNA"
-                       "\t1.000000e+00\t7.500000e-01\t-3.333333e-01\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
+                       "\t1.000000e+00\t7.500000e-01\t-3.333333e-01\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
   EXPECT_EQ(r.err,
             "drevel: note: 1 sites with more than 3 alleles were not computed (NA in the table); "
             "--max-alleles raises the limit\n");
@@ -402,7 +402,7 @@ TEST(vcf_main, populations_mixed_depart_and_each_alone_does_not) {
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0], "#CHROM\tPOS\tID\tREF\tALT\tGROUP\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE"
                      "\tL_MAX\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES\tHET_OBS\tHET_EXP\tF\tMC_SE"
-                     "\tAT_MAXMC\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tSEV");
+                     "\tAT_MAXMC\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tP_HWE_SE\tSEV");
   struct expected_row {
     std::string group;
     int k;
@@ -450,7 +450,7 @@ TEST(vcf_main, unseen_declared_alleles_and_the_declared_alleles_option) {
   const std::string computed = "\t22\t0\t1.161290e-02\t-1.067286e+01\t-1.488572e+01\t3100\t2\tok"
                                "\t19,1,2\t4.545455e-02\t2.014463e-01\t7.743590e-01\t1.924213e-03\t0"
                                "\t8.508225e-03\t4.254112e-03\t1.000000e+00\t8.508225e-03"
-                               "\t2.834150e-03\n";
+                               "\tNA\t2.834150e-03\n";
   EXPECT_EQ(r.out, std::string(header) + "\n" + "1\t100\t.\tA\tC\t2" + computed +
                        "1\t200\t.\tA\tC,G\t3" + computed + "1\t300\t.\tA\tC,G,T\t4" + computed);
 
@@ -467,7 +467,7 @@ TEST(vcf_main, unseen_declared_alleles_and_the_declared_alleles_option) {
   for (int n = 0; n < 3; n++) EXPECT_EQ(rows[n + 1].substr(0, std::strlen(before[n])), before[n]);
   EXPECT_EQ(rows[2].substr(std::strlen(before[1])),
             "\t3\tok\t19,1,2,0,0,0\t4.545455e-02\t2.014463e-01\t7.743590e-01\t1.930549e-03\t0"
-            "\tNA\tNA\tNA\tNA\t1.060457e-01");
+            "\t1.260000e-02\t6.300000e-03\tNA\tNA\t3.195721e-03\t1.060457e-01");
 }
 
 TEST(vcf_main, monomorphic_sites_and_groups_say_so) {
@@ -481,15 +481,15 @@ TEST(vcf_main, monomorphic_sites_and_groups_say_so) {
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<std::string> rows = split(r.out, '\n');
   EXPECT_EQ(rows[1], "1\t10\t.\tA\t.\t1\t3\t1\tNA\tNA\tNA\tNA\t1\tmonomorphic\t3\t0.000000e+00"
-                     "\t0.000000e+00\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA");
+                     "\t0.000000e+00\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA");
   EXPECT_EQ(rows[2], "1\t20\t.\tA\tG\t2\t4\t0\tNA\tNA\tNA\tNA\t1\tmonomorphic\t4\t0.000000e+00"
-                     "\t0.000000e+00\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA");
+                     "\t0.000000e+00\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA");
   r = run_drevel({"--vcf", "--groups", dir + "/groups.txt", dir + "/in.vcf", "-"});
   ASSERT_EQ(r.status, 0) << r.err;
   rows = split(r.out, '\n');
   ASSERT_EQ(rows.size(), 7u);
   EXPECT_EQ(rows[5], "1\t30\t.\tA\tG\tx\t2\t2\t0\tNA\tNA\tNA\tNA\t1\tmonomorphic\t2\t0.000000e+00"
-                     "\t0.000000e+00\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA");
+                     "\t0.000000e+00\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA");
   auto y = named(rows[0], rows[6]);
   EXPECT_EQ(y["STATUS"], "ok");
   EXPECT_EQ(y["GENOTYPES"], "0,1,1");

@@ -61,7 +61,7 @@ group_evidence computed() {
 TEST(site_table, headers_name_the_columns_in_their_fixed_order) {
   const std::string shared =
       "N_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES"
-      "\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tSEV";
+      "\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tP_HWE_SE\tSEV";
   EXPECT_EQ(table_header(vcf_layout(false)), "#CHROM\tPOS\tID\tREF\tALT\t" + shared + "\n");
   EXPECT_EQ(table_header(vcf_layout(true)), "#CHROM\tPOS\tID\tREF\tALT\tGROUP\t" + shared + "\n");
   EXPECT_EQ(table_header(genepop_layout()),
@@ -83,7 +83,7 @@ TEST(site_table, rows_of_every_status) {
   append_rows(vcf_layout(false), site, e, nullptr, &row);
   EXPECT_EQ(row, names + "\t3\t22\t3\t1.495667e-01\t-6.068461e+01\t-1.000000e-300\t30000\t2\tok"
                          "\t19,1,2\t2.500000e-01\t5.000000e-01\t5.000000e-01\t2.000000e-03\t1"
-                         "\t2.500000e-01\t1.250000e-01\t1.000000e+00\t5.000000e-01\t6.250000e-02\n");
+                         "\t2.500000e-01\t1.250000e-01\t1.000000e+00\t5.000000e-01\tNA\t6.250000e-02\n");
 
   // A monomorphic group keeps its counts and heterozygosities; F is NA.
   group_counts mono;
@@ -99,7 +99,7 @@ TEST(site_table, rows_of_every_status) {
   row.clear();
   append_rows(vcf_layout(false), site, e, nullptr, &row);
   EXPECT_EQ(row, names + "\t3\t4\t0\tNA\tNA\tNA\tNA\t1\tmonomorphic\t4\t0.000000e+00"
-                         "\t0.000000e+00\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
+                         "\t0.000000e+00\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
 
   // No calls: nothing tested, nothing defined.
   site.groups = {group_counts()};
@@ -107,7 +107,7 @@ TEST(site_table, rows_of_every_status) {
   e.groups[0] = group_evidence();
   row.clear();
   append_rows(vcf_layout(false), site, e, nullptr, &row);
-  EXPECT_EQ(row, names + "\t3\t0\t5\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
+  EXPECT_EQ(row, names + "\t3\t0\t5\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
 
   // Too many alleles: no counts kept, the heterozygosities still given.
   site.groups = {two_alleles()};
@@ -117,7 +117,7 @@ TEST(site_table, rows_of_every_status) {
   row.clear();
   append_rows(vcf_layout(false), site, e, nullptr, &row);
   EXPECT_EQ(row, names + "\t3\t22\t3\tNA\tNA\tNA\tNA\t2\ttoo_many_alleles\tNA\t2.500000e-01"
-                         "\t5.000000e-01\t5.000000e-01\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
+                         "\t5.000000e-01\t5.000000e-01\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
 }
 
 TEST(site_table, one_row_per_group_with_its_name) {
@@ -132,9 +132,9 @@ TEST(site_table, one_row_per_group_with_its_name) {
   EXPECT_EQ(rows,
             "chr2\t123456789012\trs7\tA\tC,<DEL>\tEUR\t3\t22\t3\t1.495667e-01\t-6.068461e+01"
             "\t-1.000000e-300\t30000\t2\tok\t19,1,2\t2.500000e-01\t5.000000e-01\t5.000000e-01"
-            "\t2.000000e-03\t0\tNA\tNA\tNA\tNA\tNA\n"
+            "\t2.000000e-03\t0\tNA\tNA\tNA\tNA\tNA\tNA\n"
             "chr2\t123456789012\trs7\tA\tC,<DEL>\tAFR\t3\t0\t0\tNA\tNA\tNA\tNA\t0\tno_calls\tNA"
-            "\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
+            "\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
 }
 
 TEST(site_table, genepop_rows_end_with_the_tested_codes) {
@@ -149,11 +149,11 @@ TEST(site_table, genepop_rows_end_with_the_tested_codes) {
   append_rows(genepop_layout(), site, e, nullptr, &row);
   EXPECT_EQ(row, "12\tcat 1\tFCA8\t4\t22\t3\t1.495667e-01\t-6.068461e+01\t-1.000000e-300\t30000"
                  "\t2\tok\t19,1,2\t2.500000e-01\t5.000000e-01\t5.000000e-01\t2.000000e-03\t1"
-                 "\tNA\tNA\tNA\tNA\tNA\t098,106\n");
+                 "\tNA\tNA\tNA\tNA\tNA\tNA\t098,106\n");
   site.labels[1] = ".";
   site.groups = {group_counts()};
   e.groups[0] = group_evidence();
   row.clear();
   append_rows(genepop_layout(), site, e, nullptr, &row);
-  EXPECT_EQ(row, "12\t.\tFCA8\t4\t0\t0\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
+  EXPECT_EQ(row, "12\t.\tFCA8\t4\t0\t0\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
 }
