@@ -23,7 +23,7 @@ namespace drevel {
 // column's words are status_word's.
 //   computed ("ok"): the evidence was computed;
 //   no_calls: no counted call;
-//   monomorphic: a single tested allele (never with the declared alleles);
+//   monomorphic: a single tested allele, seen or declared;
 //   too_many_alleles: more tested alleles than the limit;
 //   lost_to_rounding: the counts are beyond what double precision computes.
 enum class row_status { computed, no_calls, monomorphic, too_many_alleles, lost_to_rounding };

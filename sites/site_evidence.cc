@@ -33,12 +33,14 @@ int alleles_of(const locus_result& locus) {
   return k;
 }
 
-site_outcome outcome_of(const site_record& site, const group_counts& group, int max_alleles) {
+site_outcome outcome_of(const group_counts& group, int max_alleles) {
   const size_t t = group.tested.size();
   if (static_cast<int>(t) > max_alleles || group.counts.size() != t * (t + 1) / 2)
     return site_outcome::too_many_alleles;
   if (group.called == 0) return site_outcome::no_calls;
-  if (t == 1 && !site.declared_alleles) return site_outcome::monomorphic;
+  // One tested allele, declared or seen: nothing to test (the two-file run
+  // computes k = 1, with every draw a hit; a table row would read E = 0).
+  if (t == 1) return site_outcome::monomorphic;
   return site_outcome::computed;
 }
 
@@ -125,7 +127,7 @@ site_evidence site_evidence_outline(const site_record& site, int max_alleles) {
     out.het_obs = het.observed;
     out.het_exp = het.expected;
     out.F = het.F;
-    out.outcome = outcome_of(site, group, max_alleles);
+    out.outcome = outcome_of(group, max_alleles);
   }
   return result;
 }

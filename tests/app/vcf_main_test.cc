@@ -171,7 +171,7 @@ TEST(vcf_main, each_row_matches_a_classic_run_of_its_counts) {
         if (declared) tested = {sites[s].k, sites[s].counts};
         EXPECT_EQ(cols[12], std::to_string(tested.k));
         EXPECT_EQ(cols[14], joined(tested.counts));
-        if (tested.k == 1 && !declared) {
+        if (tested.k == 1) {
           EXPECT_EQ(cols[13], "monomorphic");
           EXPECT_EQ(cols[8], "NA");
           continue;
@@ -493,9 +493,14 @@ TEST(vcf_main, monomorphic_sites_and_groups_say_so) {
   auto y = named(rows[0], rows[6]);
   EXPECT_EQ(y["STATUS"], "ok");
   EXPECT_EQ(y["GENOTYPES"], "0,1,1");
-  // With the declared alleles a monomorphic site is computed, as before.
+  // With the declared alleles a site that declares two alleles and shows
+  // one is computed, as before; one that declares a single allele stays
+  // monomorphic (computed, every draw would be a hit and E 0, a departure
+  // to a filter on EVIDENCE).
   r = run_drevel({"--vcf", "--declared-alleles", dir + "/in.vcf", "-"});
   rows = split(r.out, '\n');
+  EXPECT_EQ(named(rows[0], rows[1])["STATUS"], "monomorphic");
+  EXPECT_EQ(named(rows[0], rows[1])["EVIDENCE"], "NA");
   EXPECT_EQ(named(rows[0], rows[2])["STATUS"], "ok");
   EXPECT_EQ(named(rows[0], rows[2])["GENOTYPES"], "0,0,4");
   EXPECT_EQ(named(rows[0], rows[2])["F"], "NA");
