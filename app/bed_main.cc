@@ -5,6 +5,7 @@
 #include "app/batch_run.h"
 #include "app/group_list.h"
 #include "app/sample_list.h"
+#include "io/output_path.h"
 #include "plink/bed_reader.h"
 #include "schema/table_schema.h"
 #include "sites/site_table.h"
@@ -28,6 +29,13 @@ int bed_main(const command_line& options) {
   read.groups = with_groups ? &groups : nullptr;
   read.declared_alleles = options.declared_alleles;
   read.max_alleles = options.max_alleles;
+  // The table replaces its file only once complete, so an output named as
+  // one of the three inputs would replace that input.
+  std::string base = options.files[0];
+  if (base.size() > 4 && base.compare(base.size() - 4, 4, ".bed") == 0) base.resize(base.size() - 4);
+  for (const char* suffix : {".bed", ".bim", ".fam"})
+    if (same_file(base + suffix, options.files[1]))
+      return batch_failure(options.files[1] + ": the output file is an input file");
   bed_reader reader;
   status opened = reader.open(options.files[0], read);
   if (!opened) return batch_failure(opened.message());

@@ -235,6 +235,11 @@ TEST(plink_counts_bad_input, named_with_status_1_and_no_table) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("t2.tsv: line 2: GENOTYPES"), std::string::npos) << r.err;
   EXPECT_FALSE(file_exists(d + "/out.tsv"));
+  // A table named as one of the inputs would replace it.
+  r = run_drevel({"--bed", d + "/x.bed", d + "/x.bim"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("x.bim: the output file is an input file"), std::string::npos) << r.err;
+  EXPECT_EQ(read_text(d + "/x.bim"), bim);
   // --annotate is refused for a .bed.
   r = run_drevel({"--bed", d + "/x", "--annotate", d + "/a.vcf", d + "/out.tsv"});
   EXPECT_EQ(r.status, 2);
