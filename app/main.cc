@@ -136,11 +136,11 @@ static const char* const batch_help_text =
     "  cols=+pos for POS, or NA is written; multi-allelic rows included; haploid\n"
     "  and missing calls are N_SKIPPED), written as --vcf's table; or a table\n"
     "  drevel wrote, computed again from its GENOTYPES with the options given and\n"
-    "  written with its own label columns.  Options: --threads, --declared-\n"
-    "  alleles, --precision, --minmc, --maxmc, --engine, --site-engine,\n"
-    "  --max-alleles.\n"
+    "  written with its own label columns.  Options: --threads,\n"
+    "  --declared-alleles, --precision, --minmc, --maxmc, --engine,\n"
+    "  --site-engine, --max-alleles.\n"
     "\n"
-    "Columns of both tables (NA: not computed, STATUS says why, or not defined):\n";
+    "Columns of every table (NA: not computed, STATUS says why, or not defined):\n";
 
 static const char* const plot_help_text =
     "Pictures: drevel --plot <table> <picture>\n"
