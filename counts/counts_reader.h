@@ -10,20 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "counts/counts_options.h"
 #include "fault/status.h"
 #include "sites/site_record.h"
 #include "sites/site_source.h"
 #include "sites/site_table.h"
 
 namespace drevel {
-
-struct counts_read_options {
-  // Test every allele the row declares, seen or not (for a drevel table:
-  // every allele it tested).
-  bool declared_alleles = false;
-  // Groups with more tested alleles get no genotype counts.
-  int max_alleles = default_max_alleles;
-};
 
 class counts_reader : public site_source {
  public:
