@@ -172,6 +172,19 @@ TEST_F(plink_files, samples_groups_and_regions_as_in_the_vcf_mode) {
             table_of({"--bed", d + "/b", "--samples", "S1,S2", d + "/i.tsv"}));
 }
 
+// A Genepop table read back keeps its labels and ALLELES, and with other
+// tuning equals --genepop run with it.
+TEST(counts_tables, a_genepop_table_read_back) {
+  const std::string d = make_temp_dir();
+  write_text(d + "/in.txt",
+             "Title\nL1, L2\nPop\na , 0102 0303\nb , 0202 0304\nc , 0101 0404\nd , 0102 0304\n"
+             "Pop\ne , 0505 0303\nf , 0105 0000\n");
+  const std::string table = table_of({"--genepop", d + "/in.txt", d + "/g.tsv"});
+  EXPECT_EQ(table_of({"--counts", d + "/g.tsv", d + "/c.tsv"}), table);
+  EXPECT_EQ(table_of({"--counts", d + "/g.tsv", "--maxmc", "900", d + "/c9.tsv"}),
+            table_of({"--genepop", d + "/in.txt", "--maxmc", "900", d + "/g9.tsv"}));
+}
+
 // Bad input, written here: a message naming the file (and line), status 1,
 // no table.
 TEST(plink_counts_bad_input, named_with_status_1_and_no_table) {
