@@ -5,6 +5,8 @@
 
 #include "app/classic_run.h"
 #include "app/options.h"
+#include "app/bed_main.h"
+#include "app/counts_main.h"
 #include "app/genepop_main.h"
 #include "app/plot_main.h"
 #include "app/vcf_main.h"
@@ -17,6 +19,8 @@ static const char* const help_text =
     "       drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>\n"
     "       drevel --vcf [options] <input> <output>\n"
     "       drevel --genepop [options] <input> <output>\n"
+    "       drevel --bed [options] <prefix> <output>\n"
+    "       drevel --counts [options] <table> <output>\n"
     "       drevel --plot <table> <picture>\n"
     "\n"
     "Computes the Bayesian evidence for Hardy-Weinberg equilibrium at one locus\n"
@@ -118,7 +122,27 @@ static const char* const batch_help_text =
     "  --precision, --minmc, --maxmc, --engine, --site-engine, --max-alleles, as\n"
     "  for --vcf.\n"
     "\n"
-    "Columns of both tables (NA: not computed, STATUS says why, or not defined):\n";
+    "PLINK files: drevel --bed [options] <prefix> <output>   (or --bfile)\n"
+    "  Reads <prefix>.bed (SNP-major PLINK 1 binary), .bim and .fam, counting the\n"
+    "  packed calls directly, and writes the table of --vcf: REF is A2 (the .bim's\n"
+    "  6th column) and ALT is A1 (5th), as plink2 --export vcf writes them, so the\n"
+    "  rows equal --vcf's on that export.  --samples and --groups name samples by\n"
+    "  IID (or FID_IID when no IID matches); --regions (no index needed) and\n"
+    "  --regions-overlap go by the .bim's positions.  Options: --threads,\n"
+    "  --regions, --regions-overlap, --samples, --groups, --declared-alleles,\n"
+    "  --precision, --minmc, --maxmc, --engine, --site-engine, --max-alleles, as\n"
+    "  for --vcf; not --annotate.\n"
+    "\n"
+    "Count tables: drevel --counts [options] <table> <output>\n"
+    "  Reads per-site genotype counts: plink2 --geno-counts output (.gcount; add\n"
+    "  cols=+pos for POS, or NA is written; multi-allelic rows included; haploid\n"
+    "  and missing calls are N_SKIPPED), written as --vcf's table; or a table\n"
+    "  drevel wrote, computed again from its GENOTYPES with the options given and\n"
+    "  written with its own label columns.  Options: --threads,\n"
+    "  --declared-alleles, --precision, --minmc, --maxmc, --engine,\n"
+    "  --site-engine, --max-alleles.\n"
+    "\n"
+    "Columns of every table (NA: not computed, STATUS says why, or not defined):\n";
 
 static const char* const plot_help_text =
     "Pictures: drevel --plot <table> <picture>\n"
@@ -156,6 +180,8 @@ int main(int argc, char** argv) {
   }
   if (cl.mode == run_mode::vcf) return vcf_main(cl);
   if (cl.mode == run_mode::genepop) return genepop_main(cl);
+  if (cl.mode == run_mode::bed) return bed_main(cl);
+  if (cl.mode == run_mode::counts) return counts_main(cl);
   if (cl.mode == run_mode::plot) return plot_main(cl);
   if (cl.mode != run_mode::classic) {
     std::fputs("drevel: this mode is not available in this build\n", stderr);

@@ -20,7 +20,9 @@ enum : unsigned {
   vcf = 2,
   genepop = 4,
   plot = 8,
-  batch = vcf | genepop,
+  bed = 16,
+  counts = 32,
+  batch = vcf | genepop | bed | counts,
   computing = classic | batch,
   every_mode = computing | plot
 };
@@ -61,6 +63,9 @@ const option_rule options[] = {
     {"--vcf", vcf, nullptr},
     {"--genepop", genepop, nullptr},
     {"--plot", plot, nullptr},
+    {"--bed", bed, nullptr},
+    {"--bfile", bed, nullptr},
+    {"--counts", counts, nullptr},
     {"--help", every_mode, nullptr},
     {"--version", every_mode, nullptr},
     {"--verbose", every_mode, nullptr},
@@ -87,7 +92,7 @@ const option_rule options[] = {
        cl->threads = static_cast<int>(n);
        return true;
      }},
-    {"--regions", vcf,
+    {"--regions", vcf | bed,
      [](const std::string& v, command_line* cl, std::string* error) {
        cl->regions = split_list(v, ',');
        for (const auto& r : cl->regions)
@@ -96,27 +101,27 @@ const option_rule options[] = {
                                  v + "'");
        return true;
      }},
-    {"--regions-overlap", vcf,
+    {"--regions-overlap", vcf | bed,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (v != "pos" && v != "record")
          return bad(error, "--regions-overlap needs pos or record, not '" + v + "'");
        cl->regions_by_pos = v == "pos";
        return true;
      }},
-    {"--samples", vcf,
+    {"--samples", vcf | bed,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (v.empty() || v == "@") return bad(error, "--samples needs comma-separated names or @file");
        cl->have_samples = true;
        cl->samples = v;
        return true;
      }},
-    {"--groups", vcf,
+    {"--groups", vcf | bed,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (v.empty()) return bad(error, "--groups needs a file of sample and group names");
        cl->groups = v;
        return true;
      }},
-    {"--declared-alleles", vcf, nullptr},
+    {"--declared-alleles", vcf | bed | counts, nullptr},
     {"--annotate", vcf,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (v.empty() || v == "-")
@@ -172,6 +177,8 @@ unsigned mode_bit(run_mode m) {
     case run_mode::vcf: return vcf;
     case run_mode::genepop: return genepop;
     case run_mode::plot: return plot;
+    case run_mode::bed: return bed;
+    case run_mode::counts: return counts;
     default: return classic;
   }
 }
@@ -179,7 +186,8 @@ unsigned mode_bit(run_mode m) {
 // The mode an option is for, for the message when another mode is given it.
 std::string modes_of(unsigned modes) {
   const std::pair<unsigned, const char*> names[] = {
-      {classic, "the two-file run"}, {vcf, "--vcf"}, {genepop, "--genepop"}, {plot, "--plot"}};
+      {classic, "the two-file run"}, {vcf, "--vcf"}, {genepop, "--genepop"}, {bed, "--bed"},
+      {counts, "--counts"}, {plot, "--plot"}};
   std::vector<std::string> taken;
   for (const auto& n : names)
     if (modes & n.first) taken.push_back(n.second);
@@ -211,13 +219,15 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
       out->mode = run_mode::version;
       return true;
     }
-    run_mode chosen = arg == "--vcf"       ? run_mode::vcf
-                      : arg == "--genepop" ? run_mode::genepop
-                      : arg == "--plot"    ? run_mode::plot
-                                           : run_mode::classic;
+    run_mode chosen = arg == "--vcf"                       ? run_mode::vcf
+                      : arg == "--genepop"                 ? run_mode::genepop
+                      : arg == "--plot"                    ? run_mode::plot
+                      : arg == "--bed" || arg == "--bfile" ? run_mode::bed
+                      : arg == "--counts"                  ? run_mode::counts
+                                                           : run_mode::classic;
     if (chosen == run_mode::classic) continue;
     if (cl.mode != run_mode::classic && cl.mode != chosen)
-      return bad(error, "--vcf, --genepop and --plot exclude each other");
+      return bad(error, "--vcf, --genepop, --bed, --counts and --plot exclude each other");
     cl.mode = chosen;
   }
   const unsigned mode = mode_bit(cl.mode);
@@ -232,6 +242,9 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
     const option_rule* rule = arg.compare(0, 2, "--") == 0 ? find_option(name) : nullptr;
     if (!rule) return bad(error, "unknown option '" + name + "'");
     if (!rule->apply && equals != std::string::npos) return bad(error, name + " takes no value");
+    if (name == "--annotate" && mode == bed)
+      return bad(error, "--annotate writes the input's VCF records back with the evidence; a "
+                        ".bed has none (run --vcf on plink2 --export vcf output to annotate)");
     if (!(rule->modes & mode))
       return bad(error, name + " applies only to " + modes_of(rule->modes));
     if (!rule->apply) {

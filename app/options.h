@@ -2,6 +2,8 @@
 //   drevel [--engine fast|literal] [--threads N] <inputfile> <outputfile>
 //   drevel --vcf [options] <input> <output>
 //   drevel --genepop [options] <input> <output>
+//   drevel --bed (or --bfile) [options] <prefix> <output>
+//   drevel --counts [options] <table> <output>
 //   drevel --plot <table> <picture>
 // Options may stand before, between or after the file names, as
 // "--name value" or "--name=value"; --help and --version anywhere win over
@@ -16,7 +18,7 @@
 
 namespace drevel {
 
-enum class run_mode { classic, vcf, genepop, plot, help, version };
+enum class run_mode { classic, vcf, genepop, bed, counts, plot, help, version };
 
 // How the batch modes run their sites' Monte Carlo: many sites at once
 // through the batch engine (the default), or site after site on a pool of

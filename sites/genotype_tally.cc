@@ -53,7 +53,7 @@ void genotype_tally::finish(bool declared_alleles, int max_alleles,
     if (out.counts.empty()) continue;
     const int* position = position_.data() + static_cast<size_t>(c.group) * k_;
     size_t i = static_cast<size_t>(position[c.high]), j = static_cast<size_t>(position[c.low]);
-    out.counts[i * (i + 1) / 2 + j] += 1;
+    out.counts[i * (i + 1) / 2 + j] += static_cast<double>(c.n);
   }
 }
 

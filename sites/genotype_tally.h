@@ -22,21 +22,26 @@ class genotype_tally {
 
   // A diploid call of alleles a and b (0-based, both below k, either order)
   // in group g (below the group count).
-  void add_call(int g, int a, int b) {
+  void add_call(int g, int a, int b) { add_calls(g, a, b, 1); }
+  // n >= 0 such calls at once, for readers that count calls before they
+  // reach the tally (packed PLINK calls, tables of genotype counts): the
+  // group_counts are those of n add_call()s.
+  void add_calls(int g, int a, int b, int64_t n) {
     int low = a < b ? a : b, high = a < b ? b : a;
     if (dense_)
       cells_[static_cast<size_t>(g) * cells_per_group_ + static_cast<size_t>(high) * (high + 1) / 2 +
-             low]++;
-    else
-      calls_.push_back({g, low, high});
-    copies_[static_cast<size_t>(g) * k_ + low]++;
-    copies_[static_cast<size_t>(g) * k_ + high]++;
-    if (low != high) heterozygous_[g]++;
-    called_[g]++;
+             low] += n;
+    else if (n > 0)
+      calls_.push_back({g, low, high, n});
+    copies_[static_cast<size_t>(g) * k_ + low] += n;
+    copies_[static_cast<size_t>(g) * k_ + high] += n;
+    if (low != high) heterozygous_[g] += n;
+    called_[g] += n;
   }
   // A call of group g that is not counted: missing, half-missing, haploid
-  // or polyploid.
+  // or polyploid; or n >= 0 of them.
   void add_skipped(int g) { skipped_[g]++; }
+  void add_skipped(int g, int64_t n) { skipped_[g] += n; }
 
   // Fills one group_counts per group (resizing *groups, whose vectors are
   // reused).  The tested alleles are every declared one when
@@ -48,6 +53,7 @@ class genotype_tally {
  private:
   struct call {
     int group, low, high;
+    int64_t n;  // how many such calls
   };
   // Sites with few alleles count straight into the cells of all declared
   // alleles, then keep the tested alleles' cells; others keep the calls and

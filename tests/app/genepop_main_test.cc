@@ -171,7 +171,7 @@ TEST(genepop_main, same_table_on_any_thread_count_and_from_standard_input) {
   // Options of the VCF mode alone are refused.
   run_result declared = run_drevel({"--genepop", "--declared-alleles", dir + "/in.gen", "-"});
   EXPECT_EQ(declared.status, 2);
-  EXPECT_EQ(declared.err, "drevel: --declared-alleles applies only to --vcf (see drevel --help)\n");
+  EXPECT_EQ(declared.err, "drevel: --declared-alleles applies only to --vcf, --bed and --counts (see drevel --help)\n");
 }
 
 TEST(genepop_main, malformed_files_give_a_message_status_1_and_no_table) {

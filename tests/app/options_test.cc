@@ -154,7 +154,7 @@ TEST(options, usage_errors_name_the_problem) {
            {{"--vcf=1", "a", "b"}, "--vcf takes no value"},
            {{"--regions", "1", "a", "b"}, "--regions applies only to --vcf"},
            {{"--vcf", "--regions-overlap", "variant", "a", "b"}, "--regions-overlap needs pos or record"},
-           {{"--plot", "--threads", "2", "a", "b"}, "--threads applies only to the two-file run, --vcf and --genepop"},
+           {{"--plot", "--threads", "2", "a", "b"}, "--threads applies only to the two-file run, --vcf, --genepop, --bed and --counts"},
            {{"--vcf", "--plot", "a", "b"}, "exclude each other"},
            {{"--plot", "a"}, "--plot needs a table and a picture file"},
            {{"--genepop", "a"}, "--genepop needs an input and an output file"},

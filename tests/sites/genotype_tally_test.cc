@@ -99,8 +99,11 @@ TEST(genotype_tally, many_declared_alleles_count_the_same_way) {
     for (int n = 0; n < 50; n++) {
       int g = static_cast<int>(rng() % 2), a = static_cast<int>(rng() % (1 + trial % 4)),
           b = static_cast<int>(rng() % 4);
-      wide.add_call(g, used[a], used[b]);
-      narrow.add_call(g, a, b);
+      // Several calls at once on the wide site (its calls are kept, not
+      // counted into cells), one by one on the narrow one.
+      int64_t m = 1 + static_cast<int64_t>(rng() % 3);
+      wide.add_calls(g, used[a], used[b], m);
+      for (int64_t i = 0; i < m; i++) narrow.add_call(g, a, b);
     }
     wide.finish(false, 20, &from_wide);
     narrow.finish(false, 20, &from_narrow);
