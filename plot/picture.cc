@@ -154,6 +154,10 @@ double point_radius(size_t points, double side) {
   return r * std::max(0.75, side / 480);
 }
 
+// The radius factor of a point standing for `rows` rows: its area grows
+// with them, up to 25 times that of one row.
+double area_scale(uint32_t rows) { return std::sqrt(static_cast<double>(std::min<uint32_t>(rows, 25))); }
+
 void draw_diagram(painter& p, const diagram_content& d, const triangle_frame& f,
                   const corner_labels& labels, bool named) {
   cairo_t* cr = p.cr();
@@ -190,10 +194,22 @@ void draw_diagram(painter& p, const diagram_content& d, const triangle_frame& f,
   p.font(13);
   p.text(apex_x, f.base + 40, labels.axis, 0.5);
 
+  // The parabola, under the points so that none hides behind it: the
+  // quadratic Bezier curve through AA and aa with the apex as its control
+  // point, written as the cubic cairo draws.
+  p.colour(equilibrium_curve_colour);
+  cairo_set_line_width(cr, 2);
+  cairo_move_to(cr, f.left, f.base);
+  cairo_curve_to(cr, f.left + (apex_x - f.left) * 2 / 3, f.base - h * 2 / 3,
+                 right + (apex_x - right) * 2 / 3, f.base - h * 2 / 3, right, f.base);
+  cairo_stroke(cr);
+
   // The points, one path per shade: they come in decreasing evidence, so the
-  // shades do too and the lowest evidence ends on top.  A path holds a
-  // bounded number of points, as the memory cairo takes to fill it grows
-  // with their number.
+  // shades do too and the lowest evidence ends on top.  A point's area grows
+  // with the rows it stands for (up to 25 times), and each has a dark edge,
+  // so that the palest shades stay visible on the white ground and on the
+  // curve.  A path holds a bounded number of points, as the memory cairo
+  // takes to fill it grows with their number.
   const double r = point_radius(d.points.size(), f.side);
   const size_t points_per_path = 4096;
   size_t i = 0;
@@ -203,20 +219,14 @@ void draw_diagram(painter& p, const diagram_content& d, const triangle_frame& f,
          i < std::min(end, d.points.size()) && colour_level(d.points[i].evidence) == level; i++) {
       page_point c = on_page(f, {d.points[i].u, d.points[i].v});
       cairo_new_sub_path(cr);
-      cairo_arc(cr, c.x, c.y, r, 0, 2 * M_PI);
+      cairo_arc(cr, c.x, c.y, r * area_scale(d.points[i].rows), 0, 2 * M_PI);
     }
     p.colour(level_colour(level));
-    cairo_fill(cr);
+    cairo_fill_preserve(cr);
+    p.grey(0.25);
+    cairo_set_line_width(cr, 0.5);
+    cairo_stroke(cr);
   }
-
-  // The parabola, on top: the quadratic Bezier curve through AA and aa with
-  // the apex as its control point, written as the cubic cairo draws.
-  p.colour(equilibrium_curve_colour);
-  cairo_set_line_width(cr, 2);
-  cairo_move_to(cr, f.left, f.base);
-  cairo_curve_to(cr, f.left + (apex_x - f.left) * 2 / 3, f.base - h * 2 / 3,
-                 right + (apex_x - right) * 2 / 3, f.base - h * 2 / 3, right, f.base);
-  cairo_stroke(cr);
 }
 
 void draw_histogram(painter& p, const plot_content& content, const box& b) {
@@ -302,7 +312,9 @@ void draw_legend(painter& p, const plot_content& content, double left, double to
   p.grey(0.1);
   p.text(left + 36, y, "a two-allele row at its genotype frequencies,");
   y += 17;
-  p.text(left + 36, y, "the lowest evidence on top");
+  p.text(left + 36, y, "the lowest evidence on top; its area grows with");
+  y += 17;
+  p.text(left + 36, y, "the rows at the same frequencies (up to 25)");
   y += 21;
   p.text(left, y, "Above the curve: more heterozygotes than at");
   y += 17;

@@ -55,7 +55,10 @@ struct plot_content::store {
   bool keep(const point_key& key, const diagram_point& p) {
     auto found = points.emplace(key, p);
     if (found.second) return true;
-    if (drawn_before(found.first->second, p)) found.first->second = p;
+    diagram_point& kept = found.first->second;
+    const uint64_t rows = static_cast<uint64_t>(kept.rows) + p.rows;
+    if (drawn_before(kept, p)) kept = p;
+    kept.rows = static_cast<uint32_t>(std::min<uint64_t>(rows, UINT32_MAX));
     return false;
   }
 };

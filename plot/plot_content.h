@@ -20,11 +20,14 @@
 
 namespace drevel {
 
-// A point of a diagram: its ternary coordinates (plot/de_finetti.h) and
-// the evidence of its row.
+// A point of a diagram: its ternary coordinates (plot/de_finetti.h), the
+// evidence of its row (the lowest of the rows it stands for) and the number
+// of rows it stands for (rows at the same genotype frequencies, or in the
+// same cell of the grid).
 struct diagram_point {
   float u = 0, v = 0;
   float evidence = 0;
+  uint32_t rows = 1;
 };
 
 struct diagram_content {
