@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include "drevel/interrupt_poll.h"
 #include "drevel/site_of_counts.h"
 #include "sites/site_batch.h"
 #include "sites/site_pool.h"
@@ -17,7 +18,6 @@ namespace {
 // small; the literal engine computes site by site.
 size_t batch_sites_in_flight(int threads) { return 4096 * static_cast<size_t>(threads); }
 size_t pool_sites_in_flight(int threads) { return 64 * static_cast<size_t>(threads); }
-constexpr std::chrono::milliseconds poll_interval(100);
 
 template <class Window>
 status pump(Window& window, site_source& source, const table_layout& layout,
@@ -26,6 +26,7 @@ status pump(Window& window, site_source& source, const table_layout& layout,
   site_record site;
   site_evidence evidence;
   bool at_end = false;
+  interrupt_poll poll(interrupted);
   while (!at_end || !window.empty()) {
     while (!at_end && !window.full()) {
       std::string error;
@@ -37,11 +38,9 @@ status pump(Window& window, site_source& source, const table_layout& layout,
       else
         window.submit(std::move(site));
     }
-    if (window.take_next(poll_interval, &site, &evidence)) {
-      append_rows(layout, site, evidence, group_names, &table->text);
-      continue;
-    }
-    if (interrupted && interrupted())
+    const bool taken = window.take_next(poll_interval, &site, &evidence);
+    if (taken) append_rows(layout, site, evidence, group_names, &table->text);
+    if (poll.due(!taken) && poll.interrupted())
       return status(fault_kind::interrupted, "interrupted");
   }
   return status::ok();
