@@ -105,6 +105,8 @@ def _locus(item):
 
 def _loci(counts):
     """(loci for the compiled half, whether counts was one locus)."""
+    if hasattr(counts, "to_numpy"):  # a pandas Series or DataFrame: its values
+        counts = counts.to_numpy()
     if isinstance(counts, np.ndarray):
         if counts.ndim == 1:
             return [_locus(counts)], True
@@ -126,8 +128,8 @@ def evidence(counts, *, precision=0, minmc=0, maxmc=0, threads=None, max_alleles
 
     counts: one locus, a 1-D array of its k(k+1)/2 genotype counts (lower
         triangle, row by row: 1/1, 2/1, 2/2, 3/1, ...); or many, a 2-D array
-        with one locus a row (the same k), or a sequence of 1-D arrays (any
-        k each, as genotype_counts gives them).  Counts are numbers >= 0;
+        (or DataFrame) with one locus a row (the same k), or a sequence of
+        1-D arrays (any k each, as genotype_counts gives them).  Counts are numbers >= 0;
         an empty array is a locus without calls (STATUS no_calls).
     precision, minmc, maxmc: the Monte Carlo tuning, as the input file's
         last line or --precision, --minmc, --maxmc: 0 selects the default
