@@ -136,7 +136,8 @@ def test_genepop_and_classic_runs_equal_the_command_lines(tmp_path, threads):
         assert ["%e" % r[c] for c in ("EVIDENCE", "L_MAX", "L_HYP")] == printed
 
 
-def test_genotype_counts_equal_the_command_lines_on_a_vcf_read_with_cyvcf2(tmp_path):
+def test_genotype_counts_equal_the_command_lines_on_a_vcf_read_with_cyvcf2(tmp_path,
+                                                                           sequencing_vcf):
     cyvcf2 = pytest.importorskip("cyvcf2")
     # Missing, half-missing, haploid and triploid calls, an ALT allele never
     # called, a site without calls, phased and unphased calls.
@@ -152,19 +153,23 @@ def test_genotype_counts_equal_the_command_lines_on_a_vcf_read_with_cyvcf2(tmp_p
     ]
     vcf = tmp_path / "calls.vcf"
     vcf.write_text("\n".join(lines) + "\n")
-    records = list(cyvcf2.VCF(str(vcf)))
-    # cyvcf2 pads each call to the widest ploidy (-2) and appends the phase.
-    gt = [v.genotype.array()[:, :-1] for v in records]
-    declared = [1 + len(v.ALT) for v in records]
-    for options, alleles in (((), None), (("--declared-alleles",), declared)):
-        rows = raw_rows(cli_table(tmp_path, "--vcf", vcf, *options))
-        counts = drevel.genotype_counts(gt, alleles=alleles)
-        assert [",".join("%d" % x for x in c) or "NA" for c in counts] == \
-            [r["GENOTYPES"] for r in rows]
-        assert list(counts.called) == [int(r["N_CALLED"]) for r in rows]
-        assert list(counts.skipped) == [int(r["N_SKIPPED"]) for r in rows]
-        assert [len(t) for t in counts.tested] == [int(r["N_TESTED"]) for r in rows]
-        assert_evidence_matches(rows, 1)
+    for path in (vcf, os.path.join(EXAMPLES, "sites.vcf"), sequencing_vcf):
+        records = list(cyvcf2.VCF(str(path)))
+        # cyvcf2 pads each call to the widest ploidy (-2) and appends the phase.
+        gt = [v.genotype.array()[:, :-1] for v in records]
+        declared = [1 + len(v.ALT) for v in records]
+        for options, alleles in (((), None), (("--declared-alleles",), declared)):
+            rows = raw_rows(cli_table(tmp_path, "--vcf", path, *options))
+            counts = drevel.genotype_counts(gt, alleles=alleles)
+            assert [",".join("%d" % x for x in c) or "NA" for c in counts] == \
+                [r["GENOTYPES"] for r in rows]
+            assert list(counts.called) == [int(r["N_CALLED"]) for r in rows]
+            assert list(counts.skipped) == [int(r["N_SKIPPED"]) for r in rows]
+            assert [len(t) for t in counts.tested] == [int(r["N_TESTED"]) for r in rows]
+            if path == vcf:
+                assert_evidence_matches(rows, 1)
+    assert list(drevel.genotype_counts(np.stack(gt)).called) == list(counts.called)
+    gt = [v.genotype.array()[:, :-1] for v in cyvcf2.VCF(str(vcf))]
     assert list(drevel.genotype_counts(gt).tested[0]) == [0, 1, 3]
 
 
