@@ -42,7 +42,7 @@ struct scanned_table {
 // Computes every site of the VCF, bgzipped VCF or BCF file at `path` with
 // `tuning` (precision, minmc, maxmc, max_alleles, literal) on `threads`
 // threads into *table.  `interrupted` is asked from the calling thread
-// about ten times a second, as by compute_many_loci.  Faults: usage
+// about ten times a second and stops the work as in compute_many_loci.  Faults: usage
 // (threads < 1, tuning.max_alleles outside 1..654, or a build without VCF
 // support), input (the file cannot be opened or read, is not a VCF or BCF,
 // names no sample asked for, or lacks the index that regions need: the
