@@ -14,12 +14,14 @@ other in this process:
   module   drevel.evidence on the sites' count vectors (the table's
            GENOTYPES), threads as the program's.
 The module should take no more than cli - reading.  Every run checks that
-the module's values print as the table's.  Elapsed seconds, with the load
+the module's values print as the table's.  Elapsed and CPU seconds (the
+CPU time, of all threads, varies less on a shared host), with the load
 average beside each run.  Finds the module in build/python unless
 PYTHONPATH has one.
 """
 import argparse
 import os
+import resource
 import subprocess
 import sys
 import tempfile
@@ -35,10 +37,16 @@ def load():
         return " ".join(f.read().split()[:3])
 
 
+def children_cpu():
+    r = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return r.ru_utime + r.ru_stime
+
+
 def timed(command):
-    start = time.perf_counter()
+    """(elapsed, CPU) seconds of a command."""
+    cpu, start = children_cpu(), time.perf_counter()
     subprocess.run(command, check=True, stderr=subprocess.DEVNULL)
-    return time.perf_counter() - start
+    return time.perf_counter() - start, children_cpu() - cpu
 
 
 def table_loci(path):
@@ -76,9 +84,9 @@ def main():
         subprocess.run([args.drevel, "--vcf", "--threads", "1", vcf, table], check=True,
                        stderr=subprocess.DEVNULL)
         loci, printed = table_loci(table)
-        print("%-8s %7s %9s %9s %9s %11s  %s" % ("threads", "run", "cli s", "reading s",
-                                                "module s", "cli-reading", "load"))
-        worst = 0.0
+        print("%-7s %3s  %-13s %-13s %-13s %-13s  %s" % (
+            "threads", "run", "cli s (cpu)", "reading", "module", "cli-reading", "load"))
+        worst, worst_cpu = 0.0, 0.0
         for run in range(1, args.runs + 1):
             for threads in [int(t) for t in args.threads.split()]:
                 at = load()
@@ -86,18 +94,21 @@ def main():
                              os.path.join(work, "cli.tsv")])
                 reading = timed([args.drevel, "--vcf", "--max-alleles", "1", "--threads",
                                  str(threads), vcf, os.path.join(work, "read.tsv")])
-                start = time.perf_counter()
+                cpu, start = time.process_time(), time.perf_counter()
                 result = drevel.evidence(loci, threads=threads)
-                module = time.perf_counter() - start
+                module = (time.perf_counter() - start, time.process_time() - cpu)
                 got = [("NA" if s != "ok" else "%e" % e, "NA" if s != "ok" else str(d))
                        for e, d, s in zip(result["EVIDENCE"], result["DRAWS"], result["STATUS"])]
                 if got != printed:
                     sys.exit("the module's values differ from the table's")
-                worst = max(worst, module / (cli - reading))
-                print("%-8d %7d %9.3f %9.3f %9.3f %11.3f  %s" % (threads, run, cli, reading,
-                                                               module, cli - reading, at))
-        print("module / (cli - reading), worst run: %.2f; every run's values equal the table's"
-              % worst)
+                rest = (cli[0] - reading[0], cli[1] - reading[1])
+                worst = max(worst, module[0] / rest[0])
+                worst_cpu = max(worst_cpu, module[1] / rest[1])
+                print("%-7d %3d  %s %s %s %s  %s" % (
+                    threads, run, *["%5.2f (%5.2f)" % t for t in (cli, reading, module, rest)],
+                    at))
+        print("module / (cli - reading), worst run: %.2f elapsed, %.2f CPU; every run's "
+              "values equal the table's" % (worst, worst_cpu))
 
 
 if __name__ == "__main__":
