@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "drevel/interrupt_poll.h"
 #include "drevel/site_of_counts.h"
 #include "sites/site_batch.h"
 #include "sites/site_pool.h"
@@ -16,10 +17,9 @@ namespace {
 // The loci in flight at once for each thread: enough to keep the batch
 // engine's lanes full, few enough that memory stays small.
 constexpr size_t loci_in_flight_per_thread = 256;
-constexpr std::chrono::milliseconds poll_interval(100);
 
 // Submits every locus to `window` (a site_batch or a site_pool) and takes
-// the results back in order, asking `interrupted` between waits.
+// the results back in order, asking `interrupted` about ten times a second.
 template <class Window>
 status run_window(Window& window, const std::vector<std::vector<double>>& loci,
                   std::vector<evidence_row>* rows, const std::function<bool()>& interrupted) {
@@ -28,14 +28,13 @@ status run_window(Window& window, const std::vector<std::vector<double>>& loci,
   size_t submitted = 0;
   site_record site;
   site_evidence evidence;
+  internal::interrupt_poll poll(interrupted);
   while (rows->size() < loci.size()) {
     while (submitted < loci.size() && !window.full())
       window.submit(internal::site_of_counts(loci[submitted++]));
-    if (window.take_next(poll_interval, &site, &evidence)) {
-      rows->push_back(internal::row_of(site.groups[0], std::move(evidence.groups[0])));
-      continue;
-    }
-    if (interrupted && interrupted())
+    const bool taken = window.take_next(internal::poll_interval, &site, &evidence);
+    if (taken) rows->push_back(internal::row_of(site.groups[0], std::move(evidence.groups[0])));
+    if (poll.due(!taken) && poll.interrupted())
       return status(fault_kind::interrupted, "interrupted after " +
                                                  std::to_string(rows->size()) + " of " +
                                                  std::to_string(loci.size()) + " loci");

@@ -18,9 +18,11 @@ namespace drevel {
 // Computes every locus of `loci` (each its genotype counts, any k) into
 // *rows, one row per locus in the same order.  threads >= 1 compute; the
 // calling thread waits for them.  `interrupted`, when given, is asked from
-// the calling thread about ten times a second: when it returns true the
-// work stops within about a second and the call returns a fault of kind
-// interrupted, *rows then unspecified.  Other faults (kind usage, before
+// the calling thread about ten times a second: when it returns true no
+// further locus is started, the loci being computed are finished (within
+// about a second, unless each runs to millions of draws: a locus is not
+// stopped halfway), and the call returns a fault of kind interrupted, *rows
+// then unspecified.  Other faults (kind usage, before
 // anything is computed): those of compute_evidence for the first locus
 // that has one, its index in the message, or threads < 1.
 status compute_many_loci(const std::vector<std::vector<double>>& loci,

@@ -120,3 +120,16 @@ TEST(face, an_interrupted_call_stops_with_a_fault) {
   EXPECT_EQ(s.kind(), fault_kind::interrupted);
   EXPECT_GE(asked, 2);
 }
+
+TEST(face, an_interrupted_call_of_many_short_loci_stops_too) {
+  // Each locus takes far less than a wait for a result lasts, so waits
+  // hardly ever time out: the caller must be asked by the clock, or the
+  // third question comes only after minutes of work, if at all.
+  std::vector<std::vector<double>> loci;
+  for (int i = 0; i < 1000000; i++)
+    loci.push_back({1000.0 + i, static_cast<double>(i % 1000), 5.0});
+  std::vector<evidence_row> rows;
+  int asked = 0;
+  status s = compute_many_loci(loci, evidence_tuning(), 2, &rows, [&asked] { return ++asked >= 3; });
+  EXPECT_EQ(s.kind(), fault_kind::interrupted);
+}
