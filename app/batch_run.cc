@@ -30,10 +30,13 @@ class table_output {
     if (!to_stdout_) return file_.write(text);
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
   }
-  bool commit() {
-    if (!to_stdout_) return file_.commit();
+  // Completes the table, where a full disk or a closed pipe shows; only a
+  // file's rename is left for publish.
+  bool finish() {
+    if (!to_stdout_) return file_.finish();
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
   }
+  bool publish() { return to_stdout_ || file_.publish(); }
   void abandon() {
     if (!to_stdout_) file_.abandon();
   }
@@ -166,9 +169,14 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
       return status;
   }
   progress.finish();
+  // Every output complete before any appears: the table first (on standard
+  // output, its last bytes go out here), then the output beside, which
+  // appears at its commit, then the table's rename, the one step left.
+  errno = 0;
+  if (!out.finish()) return write_failed();
   if (table.beside && !table.beside->commit(&beside_error)) return write_failed();
   errno = 0;
-  if (!out.commit()) return write_failed();
+  if (!out.publish()) return write_failed();
 
   if (notes.not_computed > 0)
     std::fprintf(stderr,

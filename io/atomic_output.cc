@@ -160,13 +160,28 @@ bool atomic_output::write(const char* data, size_t n) {
   return buffer_.size() < buffer_limit || flush();
 }
 
-bool atomic_output::commit() {
+bool atomic_output::commit() { return finish() && publish(); }
+
+bool atomic_output::finish() {
   if (fd_ < 0) return false;
   bool ok = flush();
   if (::close(fd_) != 0) ok = false;
   fd_ = -1;
-  if (direct_) return ok;
-  if (ok && ::rename(temp_.c_str(), target_.c_str()) == 0) {
+  if (ok) {
+    finished_ = true;
+    return true;
+  }
+  int saved = errno;
+  abandon();
+  errno = saved;
+  return false;
+}
+
+bool atomic_output::publish() {
+  if (!finished_) return false;
+  finished_ = false;
+  if (direct_) return true;
+  if (::rename(temp_.c_str(), target_.c_str()) == 0) {
     unregister();
     temp_.clear();
     return true;
@@ -180,6 +195,7 @@ bool atomic_output::commit() {
 void atomic_output::abandon() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  finished_ = false;
   if (!temp_.empty()) {
     ::unlink(temp_.c_str());
     unregister();

@@ -35,10 +35,21 @@ class atomic_output {
   bool write(const char* data, size_t n);
   bool write(const std::string& text) { return write(text.data(), text.size()); }
 
-  // Flushes, closes and renames the temporary file over the target.  Returns
-  // false when a write, the close or the rename failed; the temporary file
-  // is then removed and the target left as it was.
+  // Flushes, closes and renames the temporary file over the target:
+  // finish(), then publish().  Returns false when a write, the close or the
+  // rename failed; the temporary file is then removed and the target left
+  // as it was.
   bool commit();
+
+  // The two halves of commit, for a run with several outputs that must all
+  // be complete before any of them appears.  finish() flushes and closes:
+  // every write that can fail (a full disk, a quota) fails here, and a
+  // direct output is then done.  publish() renames the finished temporary
+  // file over the target (nothing for a direct output).  Each returns false
+  // on failure, the temporary file then removed and the target left as it
+  // was; publish() fails unless finish() succeeded.
+  bool finish();
+  bool publish();
 
   // Closes and removes the temporary file; the target is left as it was.
   void abandon();
@@ -57,6 +68,7 @@ class atomic_output {
   int fd_ = -1;
   bool failed_ = false;
   bool direct_ = false;
+  bool finished_ = false;  // finish() succeeded; publish() may rename
   bool cleanup_ = false;  // remove_on_exit was asked for
   int slot_ = -1;         // the clean-up slot of temp_, or -1
   std::string target_, temp_, buffer_;

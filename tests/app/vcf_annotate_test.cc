@@ -429,6 +429,37 @@ TEST(vcf_annotate, failures_leave_the_targets_as_they_were) {
                    "full.vcf: cannot write the annotated file: No space left on device",
                    {"full.vcf"});
     std::remove((dir + "/full.vcf").c_str());
+
+    // The table fails after everything else is written: to a full disk or
+    // to a standard output that is one.  The annotated file and its index
+    // stay as they were.
+    ASSERT_EQ(::symlink("/dev/full", (dir + "/full.tsv").c_str()), 0);
+    expect_failure({"--vcf", "--write-index", "--annotate", out, vcf, dir + "/full.tsv"},
+                   "full.tsv: cannot write the table: No space left on device", {"full.tsv"});
+    std::remove((dir + "/full.tsv").c_str());
+    const std::string command =
+        quote(std::getenv("DREVEL_BIN") ? std::getenv("DREVEL_BIN") : DREVEL_BIN_PATH) +
+        " --vcf --write-index --annotate " + quote(out) + " " + quote(vcf) + " - >/dev/full 2>" +
+        quote(dir + "/err");
+    EXPECT_NE(std::system(command.c_str()), 0);
+    EXPECT_NE(read_text(dir + "/err").find("standard output: cannot write the table"),
+              std::string::npos);
+    std::remove((dir + "/err").c_str());
+    expect_untouched("standard output on a full disk", {});
+
+    // The index fails: the annotated file stays as it was too.
+    std::remove((out + ".csi").c_str());
+    ASSERT_EQ(::symlink("/dev/full", (out + ".csi").c_str()), 0);
+    run_result r = run_drevel({"--vcf", "--write-index", "--annotate", out, vcf, table});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("out.bcf: cannot write the annotated file's index: No space left"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(read_text(out), "old " + out + "\n");
+    EXPECT_EQ(read_text(table), "old " + table + "\n");
+    std::remove((out + ".csi").c_str());
+    write_text(out + ".csi", "old " + out + ".csi\n");
+    expect_untouched("the index on a full disk", {});
   }
 
   // The input declares a key as something else.
