@@ -37,7 +37,7 @@ const char* const two_alleles_result =
 
 TEST(run, two_alleles_result_file_byte_for_byte) {
   tree t;
-  run_result ok = run_drevel({t.in("2\n10 20 30\n0 0 0\n"), t.out, "ignored third argument"});
+  run_result ok = run_drevel({t.in("2\n10 20 30\n0 0 0\n"), t.out});
   EXPECT_EQ(ok.status, 0);
   EXPECT_EQ(ok.out, "");
   EXPECT_EQ(ok.err, "");
@@ -94,6 +94,15 @@ TEST(run, usage_help_and_version) {
   EXPECT_EQ(none.status, 2);
   EXPECT_EQ(none.err, "\nSINTAX: drevel <inputfile> <outputfile> \n");
   EXPECT_EQ(run_drevel({"only-input"}).status, 2);
+  // A third file (a glob that matched three loci) is refused before the
+  // second, an input too, is overwritten.
+  tree t;
+  std::string one = t.in("2 10 20 30 0 0 0"), two = t.dir + "/two.txt";
+  write_text(two, "2 1 2 3 0 0 0\n");
+  run_result three = run_drevel({one, two, t.dir + "/three.txt"});
+  EXPECT_EQ(three.status, 2);
+  EXPECT_EQ(three.err, none.err);
+  EXPECT_EQ(read_text(two), "2 1 2 3 0 0 0\n");
   for (const char* flag : {"--help", "-h"}) {
     run_result help = run_drevel({flag});
     EXPECT_EQ(help.status, 0);
