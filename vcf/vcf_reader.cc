@@ -84,6 +84,8 @@ struct vcf_reader::impl {
            text.substr(tab1 + 1, tab2 == std::string::npos ? tab2 : tab2 - tab1 - 1);
   }
   int read_record(std::string* error);
+  int at_end(std::string* error) const;
+  bool bgzipped = false;
   bool fill_site(site_record* site, std::string* error);
   bool choose_samples(const vcf_read_options& options, std::string* error);
   unsigned char kinds_of(int id) const;
@@ -129,7 +131,10 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
   }
   d.text = format->format == vcf;
   // A bgzipped file cut at a block boundary reads as if complete; only the
-  // missing end-of-file block tells.
+  // missing end-of-file block tells.  A file is checked here, before
+  // anything is read; a pipe, which cannot seek to its end, when it ends
+  // (at_end).
+  d.bgzipped = format->compression == bgzf;
   if (format->compression == bgzf && bgzf_check_EOF(hts_get_bgzfp(d.fp)) == 0) {
     *error = d.path + ": truncated file (the bgzip end-of-file block is missing)";
     return false;
@@ -313,7 +318,7 @@ int vcf_reader::impl::read_record(std::string* error) {
       itr = nullptr;
       continue;
     }
-    if (status == -1) return 0;
+    if (status == -1) return at_end(error);
     // An undeclared contig or field is declared by htslib as it reads it
     // (bcftools reads such files with a warning); anything else it flags is
     // corrupt input.
@@ -351,6 +356,20 @@ int vcf_reader::impl::read_record(std::string* error) {
     }
     return 1;
   }
+}
+
+// The end of the records: 0, or -1 with *error when the input was a
+// bgzipped stream that ended without its end-of-file block (a writer
+// killed mid-file, a download cut short).  htslib notes that missing block
+// (no_eof_block, its "EOF marker is absent" warning) as it reads the end,
+// whether or not its threads decompress.  Through an index the end of the
+// file is never read, and a file was checked at open.
+int vcf_reader::impl::at_end(std::string* error) const {
+  if (!bgzipped || use_regions) return 0;
+  const BGZF* bgzf = hts_get_bgzfp(fp);
+  if (!bgzf || !bgzf->no_eof_block) return 0;
+  *error = path + ": truncated file (the bgzip end-of-file block is missing) " + after_last_site();
+  return -1;
 }
 
 int vcf_reader::next(site_record* site, std::string* error) {

@@ -1,7 +1,11 @@
 #include "vcf/vcf_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <thread>
 
 #include <string>
 #include <vector>
@@ -305,6 +309,42 @@ TEST(vcf_reader, truncated_compressed_files) {
       EXPECT_TRUE(!r.opened || r.last_status == -1) << name << " cut at " << keep;
       EXPECT_NE(r.error.find(dir + "/cut: truncated"), std::string::npos) << r.error;
     }
+  }
+
+  // Cut where a block ends, after whole records, and read through a pipe,
+  // which cannot be checked at open: the end tells, with or without the
+  // decompression thread.  (A bgzipped file's last 28 bytes are its
+  // end-of-file block.)
+  std::vector<vcf_test_site> first(many.begin(), many.begin() + 1000);
+  const std::string half = dir + "/half.vcf";
+  write_text(half, vcf_text(four, first));
+  for (const char* mode : {"wz", "wb"}) {
+    convert_vcf(half, dir + "/whole", mode, false);
+    const std::string whole = read_text(dir + "/whole");
+    const std::string fifo = dir + "/fifo";
+    for (int threads : {0, 1})
+      for (bool cut : {false, true}) {
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::thread writer([&]() {
+          std::FILE* f = std::fopen(fifo.c_str(), "wb");
+          if (!f) return;
+          std::fwrite(whole.data(), 1, whole.size() - (cut ? 28 : 0), f);
+          std::fclose(f);
+        });
+        vcf_read_options options;
+        options.decompression_threads = threads;
+        read_all r = read_with(fifo, options);
+        writer.join();
+        ::unlink(fifo.c_str());
+        const std::string what = std::string(mode) + (cut ? " cut" : " whole");
+        ASSERT_TRUE(r.opened) << what << ": " << r.error;
+        EXPECT_EQ(r.sites.size(), 1000u) << what;
+        EXPECT_EQ(r.last_status, cut ? -1 : 0) << what;
+        EXPECT_EQ(r.error, cut ? fifo + ": truncated file (the bgzip end-of-file block is "
+                                       "missing) after site 1:1000"
+                               : "")
+            << what;
+      }
   }
 }
 
