@@ -18,7 +18,12 @@ namespace drevel {
 namespace {
 
 const size_t buffer_limit = 1 << 16;
-const int fatal_signals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals whose default action ends the process without a core of
+// the program's own making: interrupts, a closed pipe, a file size limit,
+// a user's signal, an abort (an uncaught exception).  SIGSEGV and the like
+// are left to their default (and to the sanitizers' handlers).
+const int fatal_signals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE, SIGXFSZ,
+                             SIGXCPU, SIGUSR1, SIGUSR2, SIGALRM, SIGABRT};
 
 // Temporary files to remove when the process ends early.  Plain arrays: they
 // are read from a signal handler, on any thread, and from an exit handler,

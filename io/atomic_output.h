@@ -55,8 +55,10 @@ class atomic_output {
   void abandon();
 
   // Asks that the temporary file also be removed when the process exits
-  // without committing (exit from any thread) or is ended by SIGINT, SIGTERM
-  // or SIGHUP, from now until commit or abandon.  Called before open, it
+  // without committing (exit from any thread) or is ended by SIGINT, SIGTERM,
+  // SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ, SIGXCPU, SIGUSR1, SIGUSR2, SIGALRM or
+  // SIGABRT (an abort, an uncaught exception), from now until commit or
+  // abandon.  Called before open, it
   // covers the temporary file from the moment it exists.  A signal that the
   // process ignores (nohup, a background job) stays ignored.  Up to eight
   // outputs at a time are covered.
