@@ -24,7 +24,8 @@ class site_pool {
   using compute_fn = std::function<site_evidence(const site_record&)>;
 
   // Starts `threads` workers (at least 1) that accept up to `window` sites
-  // in flight (at least 1).
+  // in flight (at least 1).  Throws std::system_error when a thread cannot
+  // start, the threads started then stopped.
   site_pool(int threads, size_t window, compute_fn compute);
   site_pool(const site_pool&) = delete;
   site_pool& operator=(const site_pool&) = delete;
@@ -61,6 +62,7 @@ class site_pool {
   // worker computes into it without holding the lock.
   std::deque<slot> slots_;
   size_t first_ = 0, next_job_ = 0;
+  void stop_workers();
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };
