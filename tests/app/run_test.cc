@@ -8,6 +8,7 @@
 
 #include <dirent.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -270,4 +271,24 @@ TEST(run, signals_ignored_by_the_parent_stay_ignored) {
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(t.files(), std::vector<std::string>{"result.txt"});
+}
+
+// A thread that cannot start (its stack beyond the address space left):
+// a message and status 1, the result file as it was, no temporary file.
+TEST(run, a_thread_that_cannot_start_fails_cleanly) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "address space limits do not apply under the sanitizers";
+#endif
+  tree t;
+  write_text(t.out, "precious\n");
+  const std::string command = "(ulimit -s 2000000; ulimit -v 1000000; exec '" + drevel_binary() +
+                              "' '" + source_path("bench/locus20.txt") + "' '" + t.out +
+                              "' --threads 2) 2>'" + t.dir + "/err'";
+  int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(read_text(t.dir + "/err"),
+            "drevel: cannot start a thread: Resource temporarily unavailable\n");
+  EXPECT_EQ(read_text(t.out), "precious\n");
+  EXPECT_EQ(t.files().size(), 2u) << "no temporary file left";
 }
