@@ -117,6 +117,51 @@ TEST(vcf_reader, diploid_calls_fill_the_lower_triangle) {
   EXPECT_EQ(mono.groups[0].skipped, 3);
 }
 
+// Calls read in place whatever their storage: 16-bit values past allele
+// 62, padded triploids skipped, text and BCF alike; and a record whose
+// widest call would make htslib widen every call to gigabytes is refused
+// before it is parsed.
+TEST(vcf_reader, calls_of_every_width_and_a_ploidy_bomb) {
+  std::string dir = make_temp_dir();
+  std::string alts;
+  for (int a = 1; a < 70; a++) alts += (a > 1 ? ",<A" : "<A") + std::to_string(a) + ">";
+  const std::string path = write_vcf(
+      dir, {{"1", 10, "A", alts, {"64/65", "69|69", "0/1/2", "65/64"}},
+            {"1", 20, "A", "G", {"0/1", "1/1/1/1", "./.", "1|0"}}});
+  convert_vcf(path, dir + "/in.bcf", "wb", false);
+  for (const std::string& in : {path, dir + "/in.bcf"}) {
+    read_all r = read_file(in, {}, nullptr, 654);
+    ASSERT_EQ(r.sites.size(), 2u) << in << ": " << r.error;
+    const group_counts& wide = r.sites[0].groups[0];
+    EXPECT_EQ(wide.called, 3) << in;
+    EXPECT_EQ(wide.skipped, 1) << in;
+    EXPECT_EQ(wide.allele_counts[64], 2) << in;
+    EXPECT_EQ(wide.allele_counts[65], 2) << in;
+    EXPECT_EQ(wide.allele_counts[69], 2) << in;
+    EXPECT_EQ(wide.heterozygous, 2) << in;
+    EXPECT_EQ(r.sites[1].groups[0].counts, (std::vector<double>{0, 2, 0})) << in;
+    EXPECT_EQ(r.sites[1].groups[0].skipped, 2) << in;
+  }
+
+  // One call of ploidy 20,000 among 14,000 samples: 1.1 GB widened.
+  std::vector<std::string> names, calls(14000, "0/1");
+  for (int n = 0; n < 14000; n++) names.push_back("S" + std::to_string(n));
+  calls[5] = "0";
+  for (int n = 1; n < 20000; n++) calls[5] += "/0";
+  read_all bomb = read_file(write_vcf(dir, {{"1", 7, "A", "G", calls}}, names));
+  EXPECT_EQ(bomb.last_status, -1);
+  EXPECT_EQ(bomb.error, dir + "/in.vcf: cannot read the record at site 1:7: a call of ploidy 20000 "
+                              "would widen the calls of its 14000 samples to 1.1 GB (drevel "
+                              "counts diploid calls only)");
+  // Below the limit, the same call is skipped as any polyploid call.
+  calls.resize(1000);
+  names.resize(1000);
+  read_all read = read_file(write_vcf(dir, {{"1", 7, "A", "G", calls}}, names));
+  ASSERT_EQ(read.sites.size(), 1u) << read.error;
+  EXPECT_EQ(read.sites[0].groups[0].called, 999);
+  EXPECT_EQ(read.sites[0].groups[0].skipped, 1);
+}
+
 TEST(vcf_reader, chosen_samples_only) {
   std::string dir = make_temp_dir();
   std::string path = write_vcf(dir, {{"1", 10, "A", "G", {"0/0", "0/1", "1/1", "./."}}});
