@@ -49,15 +49,19 @@ int plot_main(const command_line& options) {
   if (status < 0) return fail(error);
   content.finish();
 
-  errno = 0;
+  // Why a write failed, taken where it failed: cairo and the fonts it loads
+  // leave errno set from lookups that are no failure of the picture.
+  int write_errno = 0;
   if (!draw_picture(content, reader.name(), format,
-                    [&out](const unsigned char* data, size_t size) {
-                      return out.write(reinterpret_cast<const char*>(data), size);
+                    [&out, &write_errno](const unsigned char* data, size_t size) {
+                      errno = 0;
+                      if (out.write(reinterpret_cast<const char*>(data), size)) return true;
+                      write_errno = errno;
+                      return false;
                     },
-                    &error)) {
-    int saved = errno;
-    return fail(picture + ": " + error + (saved ? std::string(": ") + std::strerror(saved) : ""));
-  }
+                    &error))
+    return fail(picture + ": " + error +
+                (write_errno ? std::string(": ") + std::strerror(write_errno) : ""));
   errno = 0;
   if (!out.commit())
     return fail(picture + ": cannot write the picture" +
