@@ -127,6 +127,11 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
   }
   errno = 0;
   d.fp = hts_open(path.c_str(), "r");
+  // htslib says ENOEXEC (Exec format error) for bytes of no format it knows.
+  if (!d.fp && errno == ENOEXEC) {
+    *error = d.path + ": not a VCF or BCF file";
+    return false;
+  }
   if (!d.fp) {
     *error = d.path + ": cannot open the file" +
              (errno ? std::string(": ") + std::strerror(errno) : std::string());

@@ -322,6 +322,11 @@ TEST(vcf_reader, truncated_and_corrupt_files) {
   read_all r = read_file(dir + "/text.txt");
   EXPECT_FALSE(r.opened);
   EXPECT_EQ(r.error, dir + "/text.txt: not a VCF or BCF file");
+  // Binary bytes of no format htslib knows: the same words, not errno's.
+  write_text(dir + "/junk.bin", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10) + std::string(500, '\x01'));
+  r = read_file(dir + "/junk.bin");
+  EXPECT_FALSE(r.opened);
+  EXPECT_EQ(r.error, dir + "/junk.bin: not a VCF or BCF file");
   r = read_file(dir + "/missing.vcf");
   EXPECT_FALSE(r.opened);
   EXPECT_EQ(r.error, dir + "/missing.vcf: cannot open the file: No such file or directory");
