@@ -278,6 +278,10 @@ TEST(run, signals_ignored_by_the_parent_stay_ignored) {
 TEST(run, a_thread_that_cannot_start_fails_cleanly) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "address space limits do not apply under the sanitizers";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  GTEST_SKIP() << "address space limits do not apply under the sanitizers";
+#endif
 #endif
   tree t;
   write_text(t.out, "precious\n");
