@@ -148,6 +148,12 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
                          (saved ? std::string(": ") + std::strerror(saved) : std::string()));
   };
   if (!out.write(table.header)) return write_failed();
+  // The stopping rule draws at least minmc whatever maxmc says.
+  if (options.tuning.minmc > 0 && options.tuning.maxmc > 0 &&
+      options.tuning.minmc > options.tuning.maxmc)
+    std::fprintf(stderr, "drevel: note: --minmc %d is above --maxmc %d: every row computed draws at least %d\n",
+                 static_cast<int>(options.tuning.minmc), static_cast<int>(options.tuning.maxmc),
+                 static_cast<int>(options.tuning.minmc));
 
   // No more threads than the first sites have work for.
   read_ahead_source ahead(source);
