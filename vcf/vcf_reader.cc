@@ -29,6 +29,36 @@ namespace {
 // before it is parsed.  A million samples of ploidy 8 stay below it.
 const double max_widened_bytes = double(1u << 30);
 
+// A sample name that a text VCF's #CHROM line gives twice, which htslib
+// refuses without saying so; empty when none does or the file is no text
+// VCF.  Reads the file again, from its start, up to that line.
+std::string sample_named_twice(const std::string& path) {
+  htsFile* fp = hts_open(path.c_str(), "r");
+  if (!fp) return std::string();
+  std::string twice;
+  kstring_t line = {0, 0, nullptr};
+  if (hts_get_format(fp)->format == vcf)
+    while (hts_getline(fp, KS_SEP_LINE, &line) >= 0 && line.l > 0 && line.s[0] == '#') {
+      if (std::strncmp(line.s, "#CHROM", 6) != 0) continue;
+      std::vector<std::string> names;
+      std::string text(line.s, line.l);
+      size_t start = 0;
+      for (int column = 0; start <= text.size(); column++) {
+        size_t tab = text.find('\t', start);
+        if (tab == std::string::npos) tab = text.size();
+        if (column >= 9) names.push_back(text.substr(start, tab - start));
+        start = tab + 1;
+      }
+      std::sort(names.begin(), names.end());
+      auto repeated = std::adjacent_find(names.begin(), names.end());
+      if (repeated != names.end()) twice = *repeated;
+      break;
+    }
+  free(line.s);
+  hts_close(fp);
+  return twice;
+}
+
 }  // namespace
 
 struct vcf_reader::impl {
@@ -158,7 +188,9 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
     hts_set_threads(d.fp, options.decompression_threads);
   d.hdr = bcf_hdr_read(d.fp);
   if (!d.hdr) {
-    *error = d.path + ": the VCF header is missing, truncated or corrupt";
+    std::string twice = path == "-" ? std::string() : sample_named_twice(path);
+    *error = d.path + (twice.empty() ? ": the VCF header is missing, truncated or corrupt"
+                                     : ": the sample name '" + twice + "' appears twice in the header");
     return false;
   }
   d.rec = bcf_init();

@@ -318,6 +318,13 @@ TEST(vcf_reader, truncated_and_corrupt_files) {
     EXPECT_NE(r.error.find(b.message), std::string::npos) << r.error;
   }
 
+  // A sample named twice: said as such.
+  std::string twice = vcf_text({"A", "B", "A"}, {});
+  write_text(dir + "/twice.vcf", twice);
+  read_all dup = read_file(dir + "/twice.vcf");
+  EXPECT_FALSE(dup.opened);
+  EXPECT_EQ(dup.error, dir + "/twice.vcf: the sample name 'A' appears twice in the header");
+
   write_text(dir + "/text.txt", "hello\n");
   read_all r = read_file(dir + "/text.txt");
   EXPECT_FALSE(r.opened);
