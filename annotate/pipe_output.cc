@@ -59,14 +59,26 @@ void pipe_output::stop() {
   read_fd_ = -1;
 }
 
-bool pipe_output::commit() {
+bool pipe_output::commit() { return finish() && publish(); }
+
+bool pipe_output::finish() {
   stop();
   if (failed_) {
     file_.abandon();
     return false;
   }
   errno = 0;
-  if (!file_.commit()) {
+  if (!file_.finish()) {
+    if (errno) errno_ = errno;
+    failed_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool pipe_output::publish() {
+  errno = 0;
+  if (!file_.publish()) {
     if (errno) errno_ = errno;
     failed_ = true;
     return false;

@@ -46,6 +46,13 @@ class pipe_output {
   // failed; the target is then left as it was and nothing else remains.
   bool commit();
 
+  // The two halves of commit, as atomic_output has them: finish() closes
+  // the pipe's end, waits for the copy and completes the temporary file
+  // (where a full disk shows); publish() renames it over the target.  Each
+  // returns false as commit does, the target then left as it was.
+  bool finish();
+  bool publish();
+
   // Closes the pipe's end, waits for the thread and removes the temporary
   // file; the target is left as it was.
   void abandon();

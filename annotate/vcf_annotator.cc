@@ -291,13 +291,23 @@ bool vcf_annotator::commit(std::string* error) {
     *error = d.write_error(d.data, "file");
     return false;
   }
-  // The file first: a failure before the index is renamed leaves at worst
-  // an earlier index, older than the file, which htslib warns about.
-  if (!d.data.commit()) {
+  // Both complete before either appears: a full disk that stops the index
+  // leaves the file as it was too.
+  if (!d.data.finish()) {
     *error = d.write_error(d.data, "file");
     return false;
   }
-  if (d.options.write_index && !d.index.commit()) {
+  if (d.options.write_index && !d.index.finish()) {
+    *error = d.write_error(d.index, "file's index");
+    return false;
+  }
+  // The file first: a failure before the index is renamed leaves at worst
+  // an earlier index, older than the file, which htslib warns about.
+  if (!d.data.publish()) {
+    *error = d.write_error(d.data, "file");
+    return false;
+  }
+  if (d.options.write_index && !d.index.publish()) {
     *error = d.write_error(d.index, "file's index");
     return false;
   }

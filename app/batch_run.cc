@@ -1,11 +1,15 @@
 #include "app/batch_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 #include "app/progress.h"
+#include "app/read_ahead.h"
 #include "io/atomic_output.h"
 #include "io/output_path.h"
 #include "sites/site_batch.h"
@@ -30,10 +34,13 @@ class table_output {
     if (!to_stdout_) return file_.write(text);
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
   }
-  bool commit() {
-    if (!to_stdout_) return file_.commit();
+  // Completes the table, where a full disk or a closed pipe shows; only a
+  // file's rename is left for publish.
+  bool finish() {
+    if (!to_stdout_) return file_.finish();
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
   }
+  bool publish() { return to_stdout_ || file_.publish(); }
   void abandon() {
     if (!to_stdout_) file_.abandon();
   }
@@ -93,7 +100,9 @@ int pump_sites(Pool& pool, site_source& source, const batch_table& table, table_
   };
 
   for (;;) {
-    while (pool.full() || (table.beside && table.beside->holding_too_much()))
+    // (Only while sites are in flight: the sites read ahead of the pool may
+    // be what the output beside holds.)
+    while (pool.full() || (!pool.empty() && table.beside && table.beside->holding_too_much()))
       if (!write_next()) return write_failed();
     std::string error;
     int status = source.next(&site, &error);
@@ -139,36 +148,69 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
                          (saved ? std::string(": ") + std::strerror(saved) : std::string()));
   };
   if (!out.write(table.header)) return write_failed();
+  // The stopping rule draws at least minmc whatever maxmc says.
+  if (options.tuning.minmc > 0 && options.tuning.maxmc > 0 &&
+      options.tuning.minmc > options.tuning.maxmc)
+    std::fprintf(stderr, "drevel: note: --minmc %d is above --maxmc %d: every row computed draws at least %d\n",
+                 static_cast<int>(options.tuning.minmc), static_cast<int>(options.tuning.maxmc),
+                 static_cast<int>(options.tuning.minmc));
+
+  // No more threads than the first sites have work for.
+  read_ahead_source ahead(source);
+  const size_t held = ahead.fill(static_cast<size_t>(threads), [&table]() {
+    return table.beside && table.beside->holding_too_much();
+  });
+  const int used = ahead.ended() ? std::max(1, static_cast<int>(held)) : threads;
 
   const tuning_request tuning = options.tuning;
   const int max_alleles = options.max_alleles;
   row_notes notes;
   const std::function<int()> failed = write_failed;
-  if (options.site_engine == site_engine_choice::batch && tuning.engine == mc_engine::fast) {
-    site_batch pool(tuning, max_alleles, threads, batch_sites_in_flight(threads));
-    if (int status = pump_sites(pool, source, table, out, progress, &notes, &beside_error, failed))
-      return status;
-    site_batch_counts n = pool.close();
-    if (options.verbose) {
-      progress.finish();
-      std::fprintf(stderr,
-                   "drevel: batch engine: %" PRId64 " groups, %" PRId64
-                   " with counts seen before, %" PRId64 " by the per-site engine; %" PRId64
-                   " draws in lanes, %" PRId64 " evaluated literally\n",
-                   n.groups, n.repeated, n.per_site, n.draws, n.replays);
+  // Threads that cannot start, or engines that do not fit in memory, end
+  // the run as any failure does, every output left as it was.
+  auto cannot_run = [&out, &progress, used](const std::string& why) {
+    progress.finish();
+    out.abandon();
+    return batch_failure("cannot run " + std::to_string(used) + " thread" +
+                         (used == 1 ? "" : "s") + ": " + why +
+                         (used > 1 ? "; try fewer with --threads" : ""));
+  };
+  try {
+    if (options.site_engine == site_engine_choice::batch && tuning.engine == mc_engine::fast) {
+      site_batch pool(tuning, max_alleles, used, batch_sites_in_flight(used));
+      if (int status = pump_sites(pool, ahead, table, out, progress, &notes, &beside_error, failed))
+        return status;
+      site_batch_counts n = pool.close();
+      if (options.verbose) {
+        progress.finish();
+        std::fprintf(stderr,
+                     "drevel: batch engine: %" PRId64 " groups, %" PRId64
+                     " with counts seen before, %" PRId64 " by the per-site engine; %" PRId64
+                     " draws in lanes, %" PRId64 " evaluated literally\n",
+                     n.groups, n.repeated, n.per_site, n.draws, n.replays);
+      }
+    } else {
+      site_pool pool(used, sites_in_flight(used),
+                     [tuning, max_alleles](const site_record& site) {
+                       return compute_site_evidence(site, tuning, max_alleles);
+                     });
+      if (int status = pump_sites(pool, ahead, table, out, progress, &notes, &beside_error, failed))
+        return status;
     }
-  } else {
-    site_pool pool(threads, sites_in_flight(threads),
-                   [tuning, max_alleles](const site_record& site) {
-                     return compute_site_evidence(site, tuning, max_alleles);
-                   });
-    if (int status = pump_sites(pool, source, table, out, progress, &notes, &beside_error, failed))
-      return status;
+  } catch (const std::system_error& e) {
+    return cannot_run(e.code().message());
+  } catch (const std::bad_alloc&) {
+    return cannot_run("out of memory");
   }
   progress.finish();
+  // Every output complete before any appears: the table first (on standard
+  // output, its last bytes go out here), then the output beside, which
+  // appears at its commit, then the table's rename, the one step left.
+  errno = 0;
+  if (!out.finish()) return write_failed();
   if (table.beside && !table.beside->commit(&beside_error)) return write_failed();
   errno = 0;
-  if (!out.commit()) return write_failed();
+  if (!out.publish()) return write_failed();
 
   if (notes.not_computed > 0)
     std::fprintf(stderr,

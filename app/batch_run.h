@@ -33,7 +33,8 @@ struct batch_table {
 // standard output); the source's warnings go to stderr as they come.
 // Returns the exit status: 0 on success, 1 on a read or write failure or an
 // output that is the input file (cl.files[0]), with one line on stderr; the
-// output file is then left as it was.
+// table and table.beside are then left as they were.  Both are complete
+// (written, flushed, closed) before either appears.
 int run_batch(const command_line& cl, site_source& source, const batch_table& table);
 
 // Prints "drevel: <message>" on stderr and returns 1.

@@ -29,7 +29,9 @@ std::string reason(const std::string& path, int error) {
 }  // namespace
 
 int classic_main(const command_line& cl) {
-  if (cl.files.size() < 2) {
+  // A third name is most often a shell glob that matched one file too many:
+  // writing the second would destroy an input, so it is a usage error.
+  if (cl.files.size() != 2) {
     std::fputs("\nSINTAX: drevel <inputfile> <outputfile> \n", stderr);
     return 2;
   }

@@ -1,7 +1,9 @@
 // drevel <inputfile> <outputfile>: Bayesian evidence for Hardy-Weinberg
 // equilibrium at one locus.
 #include <cstdio>
+#include <new>
 #include <string>
+#include <system_error>
 
 #include "app/classic_run.h"
 #include "app/options.h"
@@ -159,7 +161,23 @@ static const char* const plot_help_text =
     "  names.  Past 400000 distinct points, each cell of a fine grid keeps the\n"
     "  row of lowest evidence, and the legend says so.\n";
 
+static int run_command_line(int argc, char** argv);
+
 int main(int argc, char** argv) {
+  // What no mode catches itself: memory or a thread that a step cannot
+  // have.  Caught here, the outputs' destructors remove their temporary
+  // files, and the targets stay as they were.
+  try {
+    return run_command_line(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("drevel: out of memory\n", stderr);
+  } catch (const std::system_error& e) {
+    std::fprintf(stderr, "drevel: cannot start a thread: %s\n", e.code().message().c_str());
+  }
+  return 1;
+}
+
+static int run_command_line(int argc, char** argv) {
   command_line cl;
   std::string error;
   if (!parse_command_line(argc, argv, &cl, &error)) {

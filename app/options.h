@@ -28,9 +28,9 @@ enum class site_engine_choice { batch, per_site };
 
 struct command_line {
   run_mode mode = run_mode::classic;
-  // The arguments that are not options, in order.  The classic run reads
-  // the first two and ignores the rest; the batch modes need exactly two
-  // ("-" for standard input or output), and so does --plot.
+  // The arguments that are not options, in order.  Every mode needs exactly
+  // two: the classic run refuses others with its usage line, the batch
+  // modes ("-" for standard input or output) and --plot here.
   std::vector<std::string> files;
   bool verbose = false;  // --verbose: what the run chose, on stderr
   int threads = 0;  // 0: one per core this process may run on

@@ -2,30 +2,21 @@
 // batch run.
 #include "app/vcf_main.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <memory>
 
 #include "annotate/vcf_annotator.h"
 #include "app/batch_run.h"
 #include "app/group_list.h"
+#include "app/output_collisions.h"
 #include "app/sample_list.h"
 #include "sites/site_table.h"
+#include "io/output_path.h"
 #include "vcf/vcf_reader.h"
 
 namespace drevel {
 
 namespace {
-
-// Whether two names are one file: the same name, or both existing with the
-// same device and inode.
-bool same_file(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  struct stat sa, sb;
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
 
 // --annotate's file: a usage error (status 2) when its name tells no type,
 // --write-index is given for a plain VCF, or it is the input or the table.
@@ -39,12 +30,36 @@ bool check_annotate(const command_line& options, annotate_options* annotate, std
     return false;
   }
   for (const std::string& other : options.files)
-    if (other != "-" && same_file(options.annotate, other)) {
+    if (same_target(options.annotate, other)) {
       *error = "--annotate: '" + options.annotate + "' is also the " +
                (&other == &options.files[0] ? "input" : "table") + "; name another file";
       return false;
     }
   return true;
+}
+
+// The run's other collisions: an output that is a list file, the input's
+// index or another output.  (The table named as the input is refused by
+// the batch run, as it always was.)
+bool check_collisions(const command_line& options, std::string* error) {
+  const std::string& input = options.files[0];
+  const run_file table = {options.files[1], "the table"};
+  std::vector<run_file> others;
+  if (!options.groups.empty()) others.push_back({options.groups, "the --groups file"});
+  if (options.have_samples && options.samples[0] == '@')
+    others.push_back({options.samples.substr(1), "the --samples file"});
+  if (input != "-")
+    for (const char* suffix : {".tbi", ".csi"}) others.push_back({input + suffix, "the input's index"});
+  if (!check_output_collisions(table, others, error)) return false;
+  if (options.annotate.empty()) return true;
+  others.push_back({input, "the input"});
+  others.push_back(table);
+  const run_file annotated = {options.annotate, "the annotated file"};
+  if (!check_output_collisions(annotated, others, error)) return false;
+  others.push_back(annotated);
+  return !options.write_index ||
+         check_output_collisions({index_path(options.annotate), "the annotated file's index"},
+                                 others, error);
 }
 
 }  // namespace
@@ -53,6 +68,10 @@ int vcf_main(const command_line& options) {
   std::string error;
   annotate_options annotate;
   if (!options.annotate.empty() && !check_annotate(options, &annotate, &error)) {
+    std::fprintf(stderr, "drevel: %s (see drevel --help)\n", error.c_str());
+    return 2;
+  }
+  if (!check_collisions(options, &error)) {
     std::fprintf(stderr, "drevel: %s (see drevel --help)\n", error.c_str());
     return 2;
   }

@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
-targets="classic_input locus genepop counts_reader bed_reader vcf_reader"
+targets="classic_input locus genepop counts_reader bed_reader vcf_reader result_table"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DDREVEL_FUZZ=ON -DDREVEL_SANITIZE=ON \
   -DDREVEL_WERROR=ON -DDREVEL_TESTS=OFF -DDREVEL_BENCH=OFF >/dev/null

@@ -128,7 +128,9 @@ bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
         zeros = zeros && c == '0';
       }
       if (!digits) return fail(at + " is not a number");
-      if (zeros && g.size() <= 3) {  // 0, 00 or 000: the whole genotype is missing
+      // 0, 00, 000, 0000 or 000000: the whole genotype is missing, whatever
+      // the width of the file's codes, which it neither sets nor breaks.
+      if (zeros && (g.size() <= 4 || g.size() == 6)) {
         pop.codes.push_back(0);
         pop.codes.push_back(0);
         continue;

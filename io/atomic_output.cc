@@ -18,7 +18,12 @@ namespace drevel {
 namespace {
 
 const size_t buffer_limit = 1 << 16;
-const int fatal_signals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals whose default action ends the process without a core of
+// the program's own making: interrupts, a closed pipe, a file size limit,
+// a user's signal, an abort (an uncaught exception).  SIGSEGV and the like
+// are left to their default (and to the sanitizers' handlers).
+const int fatal_signals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE, SIGXFSZ,
+                             SIGXCPU, SIGUSR1, SIGUSR2, SIGALRM, SIGABRT};
 
 // Temporary files to remove when the process ends early.  Plain arrays: they
 // are read from a signal handler, on any thread, and from an exit handler,
@@ -160,13 +165,28 @@ bool atomic_output::write(const char* data, size_t n) {
   return buffer_.size() < buffer_limit || flush();
 }
 
-bool atomic_output::commit() {
+bool atomic_output::commit() { return finish() && publish(); }
+
+bool atomic_output::finish() {
   if (fd_ < 0) return false;
   bool ok = flush();
   if (::close(fd_) != 0) ok = false;
   fd_ = -1;
-  if (direct_) return ok;
-  if (ok && ::rename(temp_.c_str(), target_.c_str()) == 0) {
+  if (ok) {
+    finished_ = true;
+    return true;
+  }
+  int saved = errno;
+  abandon();
+  errno = saved;
+  return false;
+}
+
+bool atomic_output::publish() {
+  if (!finished_) return false;
+  finished_ = false;
+  if (direct_) return true;
+  if (::rename(temp_.c_str(), target_.c_str()) == 0) {
     unregister();
     temp_.clear();
     return true;
@@ -180,6 +200,7 @@ bool atomic_output::commit() {
 void atomic_output::abandon() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  finished_ = false;
   if (!temp_.empty()) {
     ::unlink(temp_.c_str());
     unregister();

@@ -35,17 +35,30 @@ class atomic_output {
   bool write(const char* data, size_t n);
   bool write(const std::string& text) { return write(text.data(), text.size()); }
 
-  // Flushes, closes and renames the temporary file over the target.  Returns
-  // false when a write, the close or the rename failed; the temporary file
-  // is then removed and the target left as it was.
+  // Flushes, closes and renames the temporary file over the target:
+  // finish(), then publish().  Returns false when a write, the close or the
+  // rename failed; the temporary file is then removed and the target left
+  // as it was.
   bool commit();
+
+  // The two halves of commit, for a run with several outputs that must all
+  // be complete before any of them appears.  finish() flushes and closes:
+  // every write that can fail (a full disk, a quota) fails here, and a
+  // direct output is then done.  publish() renames the finished temporary
+  // file over the target (nothing for a direct output).  Each returns false
+  // on failure, the temporary file then removed and the target left as it
+  // was; publish() fails unless finish() succeeded.
+  bool finish();
+  bool publish();
 
   // Closes and removes the temporary file; the target is left as it was.
   void abandon();
 
   // Asks that the temporary file also be removed when the process exits
-  // without committing (exit from any thread) or is ended by SIGINT, SIGTERM
-  // or SIGHUP, from now until commit or abandon.  Called before open, it
+  // without committing (exit from any thread) or is ended by SIGINT, SIGTERM,
+  // SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ, SIGXCPU, SIGUSR1, SIGUSR2, SIGALRM or
+  // SIGABRT (an abort, an uncaught exception), from now until commit or
+  // abandon.  Called before open, it
   // covers the temporary file from the moment it exists.  A signal that the
   // process ignores (nohup, a background job) stays ignored.  Up to eight
   // outputs at a time are covered.
@@ -57,6 +70,7 @@ class atomic_output {
   int fd_ = -1;
   bool failed_ = false;
   bool direct_ = false;
+  bool finished_ = false;  // finish() succeeded; publish() may rename
   bool cleanup_ = false;  // remove_on_exit was asked for
   int slot_ = -1;         // the clean-up slot of temp_, or -1
   std::string target_, temp_, buffer_;

@@ -125,4 +125,16 @@ bool same_file(const std::string& input, const std::string& output) {
          in.st_ino == out.st_ino;
 }
 
+bool same_target(const std::string& output, const std::string& other) {
+  if (output == "-" || other == "-") return false;
+  struct stat a, b;
+  if (::stat(output.c_str(), &a) == 0 && ::stat(other.c_str(), &b) == 0)
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  // One of them not there yet: the same place once links are followed.
+  output_target ta, tb;
+  return resolve_output(output, &ta) && resolve_output(other, &tb) &&
+         ta.kind != output_target::direct && tb.kind != output_target::direct &&
+         ta.path == tb.path;
+}
+
 }  // namespace drevel

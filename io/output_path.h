@@ -50,6 +50,14 @@ std::string temporary_name(const std::string& dir, const std::string& base, long
 // input.  "-" (standard input or output) is never the same as anything.
 bool same_file(const std::string& input, const std::string& output);
 
+// True when writing the output `output` would write over the file `other`
+// names (an input, or another output of the same run), whether either
+// exists yet or not: both resolve, links followed, to the same place, or
+// both exist as the same file (the same device and inode: a hard link, or
+// a device named twice).  "-" (standard input or output) is never the same
+// as anything.
+bool same_target(const std::string& output, const std::string& other);
+
 }  // namespace drevel
 
 #endif

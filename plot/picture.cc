@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "plot/display_text.h"
 #include "plot/evidence_colours.h"
 
 namespace drevel {
@@ -101,15 +102,17 @@ class painter {
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr_, size);
   }
+  // Every text goes through displayable_utf8: a name with Latin-1 bytes
+  // would put cairo, and the whole picture, in an error state.
   double text_width(const std::string& text) {
     cairo_text_extents_t e;
-    cairo_text_extents(cr_, text.c_str(), &e);
+    cairo_text_extents(cr_, displayable_utf8(text).c_str(), &e);
     return e.x_advance;
   }
   // Text with its baseline at y; align 0 left, 0.5 centred, 1 right of x.
   void text(double x, double y, const std::string& text, double align = 0) {
     cairo_move_to(cr_, x - align * text_width(text), y);
-    cairo_show_text(cr_, text.c_str());
+    cairo_show_text(cr_, displayable_utf8(text).c_str());
   }
   void line(double x0, double y0, double x1, double y1, double width) {
     cairo_set_line_width(cr_, width);
@@ -124,14 +127,17 @@ class painter {
 };
 
 // The name shortened in its middle until the title fits the width.
-std::string fitting_title(painter& p, const std::string& name, const std::string& rest,
+// The cuts fall between characters, never inside one.
+std::string fitting_title(painter& p, const std::string& given, const std::string& rest,
                           double width) {
+  const std::string name = displayable_utf8(given);
   std::string shown = name;
   size_t keep = name.size();
   while (p.text_width(shown + rest) > width && keep > 8) {
     keep -= std::max<size_t>(1, keep / 10);
-    size_t head = keep / 2, tail = keep - head;
-    shown = name.substr(0, head) + "..." + name.substr(name.size() - tail);
+    size_t head = character_boundary(name, keep / 2);
+    size_t tail_start = character_boundary(name, name.size() - (keep - keep / 2));
+    shown = name.substr(0, head) + "..." + name.substr(tail_start);
   }
   return shown + rest;
 }

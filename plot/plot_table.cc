@@ -47,15 +47,18 @@ plot_fault plot_table(const std::string& table, const std::string& picture,
   if (status < 0) return fault(error);
   content.finish();
 
-  errno = 0;
+  // Why a write failed, taken where it failed: cairo and the fonts it loads
+  // leave errno set from lookups that are no failure of the picture.
+  int write_errno = 0;
   if (!draw_picture(content, reader.name(), format,
-                    [&out](const unsigned char* data, size_t size) {
-                      return out.write(reinterpret_cast<const char*>(data), size);
+                    [&out, &write_errno](const unsigned char* data, size_t size) {
+                      errno = 0;
+                      if (out.write(reinterpret_cast<const char*>(data), size)) return true;
+                      write_errno = errno;
+                      return false;
                     },
-                    &error)) {
-    int saved = errno;
-    return fault(picture + ": " + error + reason(saved));
-  }
+                    &error))
+    return fault(picture + ": " + error + reason(write_errno));
   errno = 0;
   if (!out.commit()) return fault(picture + ": cannot write the picture" + reason(errno));
 

@@ -78,9 +78,16 @@ site_batch::site_batch(const tuning_request& tuning, int max_alleles, int thread
   options.results = &engines_->results;
   if (threads < 1) threads = 1;
   for (int t = 0; t < threads; t++) engines_->each.emplace_back(new batch_engine(options));
-  for (int t = 0; t < threads; t++) {
-    batch_engine* engine = engines_->each[static_cast<size_t>(t)].get();
-    threads_.emplace_back([this, engine]() { engine->run(engines_->groups); });
+  // A thread that cannot start (std::system_error) stops those started, so
+  // that the exception reaches the caller instead of ending the process.
+  try {
+    for (int t = 0; t < threads; t++) {
+      batch_engine* engine = engines_->each[static_cast<size_t>(t)].get();
+      threads_.emplace_back([this, engine]() { engine->run(engines_->groups); });
+    }
+  } catch (...) {
+    stop();
+    throw;
   }
 }
 

@@ -39,7 +39,9 @@ class site_batch {
   // Starts `threads` engines (at least 1) that accept up to `window` sites
   // in flight (at least 1), computing with the tuning values and allele
   // limit of compute_site_evidence.  tuning.engine must be fast (the batch
-  // engine is the fast engine's arithmetic).
+  // engine is the fast engine's arithmetic).  Throws std::bad_alloc or
+  // std::system_error when the engines or their threads cannot be made,
+  // the threads started then stopped.
   site_batch(const tuning_request& tuning, int max_alleles, int threads, size_t window);
   site_batch(const site_batch&) = delete;
   site_batch& operator=(const site_batch&) = delete;

@@ -8,16 +8,26 @@ site_pool::site_pool(int threads, size_t window, compute_fn compute)
     : compute_(std::move(compute)), window_(window) {
   if (threads < 1) threads = 1;
   workers_.reserve(static_cast<size_t>(threads));
-  for (int t = 0; t < threads; t++) workers_.emplace_back(&site_pool::work, this);
+  // A thread that cannot start (std::system_error) stops those started, so
+  // that the exception reaches the caller instead of ending the process.
+  try {
+    for (int t = 0; t < threads; t++) workers_.emplace_back(&site_pool::work, this);
+  } catch (...) {
+    stop_workers();
+    throw;
+  }
 }
 
-site_pool::~site_pool() {
+site_pool::~site_pool() { stop_workers(); }
+
+void site_pool::stop_workers() {
   {
     std::lock_guard<std::mutex> lock(window_.mutex());
     stopping_ = true;
   }
   job_added_.notify_all();
   for (auto& w : workers_) w.join();
+  workers_.clear();
 }
 
 bool site_pool::full() const { return window_.full(); }

@@ -25,7 +25,8 @@ class site_pool {
   using compute_fn = std::function<site_evidence(const site_record&)>;
 
   // Starts `threads` workers (at least 1) that accept up to `window` sites
-  // in flight (at least 1).
+  // in flight (at least 1).  Throws std::system_error when a thread cannot
+  // start, the threads started then stopped.
   site_pool(int threads, size_t window, compute_fn compute);
   site_pool(const site_pool&) = delete;
   site_pool& operator=(const site_pool&) = delete;
@@ -53,6 +54,7 @@ class site_pool {
   // Guarded by the window's lock: slots not yet taken by a worker.
   std::condition_variable job_added_;
   std::deque<ordered_window::slot*> jobs_;
+  void stop_workers();
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };

@@ -32,9 +32,10 @@ import sys
 SOURCE_SUFFIXES = (".cc", ".cpp", ".c")
 HEADER_SUFFIXES = (".h", ".hpp")
 SKIP_DIRS = {"build", ".git"}  # and every build tree (a folder with a CMakeCache.txt)
-# Folders whose files may include anything the build gives them.
-UNLAYERED = ("tests", "bench")
-
+# Folders whose files may include anything the build gives them: the tests,
+# the benchmarks and the fuzz targets take a component's inside one piece at
+# a time.
+UNLAYERED = ("tests", "bench", "fuzz")
 
 def walk(root):
     """os.walk over the tree without build trees and hidden folders."""

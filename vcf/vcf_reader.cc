@@ -11,14 +11,55 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <initializer_list>
 
 #include "sites/genotype_tally.h"
+#include "vcf/genotype_field.h"
 #include "vcf/vcf_regions.h"
 
 namespace drevel {
+
+namespace {
+
+// The most a text record's calls may take once htslib widens them all to
+// the largest ploidy (4 bytes a value): beyond it the record is refused
+// before it is parsed.  A million samples of ploidy 8 stay below it.
+const double max_widened_bytes = double(1u << 30);
+
+// A sample name that a text VCF's #CHROM line gives twice, which htslib
+// refuses without saying so; empty when none does or the file is no text
+// VCF.  Reads the file again, from its start, up to that line.
+std::string sample_named_twice(const std::string& path) {
+  htsFile* fp = hts_open(path.c_str(), "r");
+  if (!fp) return std::string();
+  std::string twice;
+  kstring_t line = {0, 0, nullptr};
+  if (hts_get_format(fp)->format == vcf)
+    while (hts_getline(fp, KS_SEP_LINE, &line) >= 0 && line.l > 0 && line.s[0] == '#') {
+      if (std::strncmp(line.s, "#CHROM", 6) != 0) continue;
+      std::vector<std::string> names;
+      std::string text(line.s, line.l);
+      size_t start = 0;
+      for (int column = 0; start <= text.size(); column++) {
+        size_t tab = text.find('\t', start);
+        if (tab == std::string::npos) tab = text.size();
+        if (column >= 9) names.push_back(text.substr(start, tab - start));
+        start = tab + 1;
+      }
+      std::sort(names.begin(), names.end());
+      auto repeated = std::adjacent_find(names.begin(), names.end());
+      if (repeated != names.end()) twice = *repeated;
+      break;
+    }
+  free(line.s);
+  hts_close(fp);
+  return twice;
+}
+
+}  // namespace
 
 table_layout vcf_table_layout(bool with_groups) {
   table_layout layout;
@@ -36,8 +77,6 @@ struct vcf_reader::impl {
   tbx_t* tbx = nullptr;      // bgzipped VCF index
   hts_itr_t* itr = nullptr;
   kstring_t line = {0, 0, nullptr};
-  int32_t* gt = nullptr;
-  int gt_size = 0;
 
   // The samples whose calls count and the group each counts in, by sample
   // index (a sample in several groups appears once for each).
@@ -66,7 +105,6 @@ struct vcf_reader::impl {
     if (tbx) tbx_destroy(tbx);
     if (idx) hts_idx_destroy(idx);
     free(line.s);
-    free(gt);
     if (rec) bcf_destroy(rec);
     if (hdr) bcf_hdr_destroy(hdr);
     if (fp) hts_close(fp);
@@ -91,6 +129,8 @@ struct vcf_reader::impl {
            text.substr(tab1 + 1, tab2 == std::string::npos ? tab2 : tab2 - tab1 - 1);
   }
   int read_record(std::string* error);
+  int at_end(std::string* error) const;
+  bool bgzipped = false;
   bool fill_site(site_record* site, std::string* error);
   bool choose_samples(const vcf_read_options& options, std::string* error);
   unsigned char kinds_of(int id) const;
@@ -124,6 +164,11 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
   }
   errno = 0;
   d.fp = hts_open(path.c_str(), "r");
+  // htslib says ENOEXEC (Exec format error) for bytes of no format it knows.
+  if (!d.fp && errno == ENOEXEC) {
+    *error = d.path + ": not a VCF or BCF file";
+    return false;
+  }
   if (!d.fp) {
     *error = d.path + ": cannot open the file" +
              (errno ? std::string(": ") + std::strerror(errno) : std::string());
@@ -136,7 +181,10 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
   }
   d.text = format->format == vcf;
   // A bgzipped file cut at a block boundary reads as if complete; only the
-  // missing end-of-file block tells.
+  // missing end-of-file block tells.  A file is checked here, before
+  // anything is read; a pipe, which cannot seek to its end, when it ends
+  // (at_end).
+  d.bgzipped = format->compression == bgzf;
   if (format->compression == bgzf && bgzf_check_EOF(hts_get_bgzfp(d.fp)) == 0) {
     *error = d.path + ": truncated file (the bgzip end-of-file block is missing)";
     return false;
@@ -147,7 +195,9 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
     hts_set_threads(d.fp, options.decompression_threads);
   d.hdr = bcf_hdr_read(d.fp);
   if (!d.hdr) {
-    *error = d.path + ": the VCF header is missing, truncated or corrupt";
+    std::string twice = path == "-" ? std::string() : sample_named_twice(path);
+    *error = d.path + (twice.empty() ? ": the VCF header is missing, truncated or corrupt"
+                                     : ": the sample name '" + twice + "' appears twice in the header");
     return false;
   }
   d.rec = bcf_init();
@@ -280,15 +330,46 @@ bool vcf_reader::impl::load_regions(const std::vector<std::string>& items, std::
 // htslib accepts text lines with too few columns; a line cut short is the
 // usual sign of a truncated file, so the columns are counted first.
 bool vcf_reader::impl::check_columns(std::string* error) {
-  size_t columns = 1;
-  for (size_t n = 0; n < line.l; n++)
-    if (line.s[n] == '\t') columns++;
+  // The tabs, and on the way the largest ploidy of a call (GT is FORMAT's
+  // first key where present): htslib widens every call of a record to the
+  // largest, in 32-bit values, before drevel can skip a polyploid one.
+  size_t columns = 1, widest = 0, ploidy = 0;
+  bool gt_first = false, in_gt = false;
+  for (size_t n = 0; n < line.l; n++) {
+    const char c = line.s[n];
+    if (c == '\t') {
+      if (in_gt) widest = std::max(widest, ploidy);
+      columns++;
+      if (columns == 9)
+        gt_first = n + 2 < line.l && line.s[n + 1] == 'G' && line.s[n + 2] == 'T' &&
+                   (n + 3 == line.l || line.s[n + 3] == ':' || line.s[n + 3] == '\t');
+      in_gt = gt_first && columns >= 10;
+      ploidy = 1;
+    } else if (in_gt && c == ':') {
+      widest = std::max(widest, ploidy);
+      in_gt = false;
+    } else if (in_gt && (c == '/' || c == '|')) {
+      ploidy++;
+    }
+  }
+  if (in_gt) widest = std::max(widest, ploidy);
   int nsamples = bcf_hdr_nsamples(hdr);
   size_t expected = nsamples > 0 ? 9 + static_cast<size_t>(nsamples) : 8;
-  if (columns == expected || (nsamples == 0 && columns == 9)) return true;
-  *error = path + ": truncated or corrupt input " + line_site() + ": " + std::to_string(columns) +
-           " columns where the header makes " + std::to_string(expected);
-  return false;
+  if (columns != expected && !(nsamples == 0 && columns == 9)) {
+    *error = path + ": truncated or corrupt input " + line_site() + ": " + std::to_string(columns) +
+             " columns where the header makes " + std::to_string(expected);
+    return false;
+  }
+  const double widened = 4.0 * static_cast<double>(widest) * nsamples;
+  if (widest > 2 && widened > max_widened_bytes) {
+    char gigabytes[32];
+    std::snprintf(gigabytes, sizeof gigabytes, "%.1f", widened / 1e9);
+    *error = path + ": cannot read the record " + line_site() + ": a call of ploidy " +
+             std::to_string(widest) + " would widen the calls of its " + std::to_string(nsamples) +
+             " samples to " + gigabytes + " GB (drevel counts diploid calls only)";
+    return false;
+  }
+  return true;
 }
 
 // The next record, whole file or through the region intervals: 1 for a
@@ -307,6 +388,7 @@ int vcf_reader::impl::read_record(std::string* error) {
     }
     int status;
     rec->errcode = 0;
+    errno = 0;
     if (text) {
       status = use_regions ? tbx_itr_next(fp, tbx, itr, &line) : hts_getline(fp, KS_SEP_LINE, &line);
       if (status >= 0 && line.l == 0) continue;  // a blank line holds no site
@@ -320,7 +402,7 @@ int vcf_reader::impl::read_record(std::string* error) {
       itr = nullptr;
       continue;
     }
-    if (status == -1) return 0;
+    if (status == -1) return at_end(error);
     // An undeclared contig or field is declared by htslib as it reads it
     // (bcftools reads such files with a warning); anything else it flags is
     // corrupt input.
@@ -338,7 +420,11 @@ int vcf_reader::impl::read_record(std::string* error) {
                                      std::to_string(static_cast<unsigned long long>(rec->pos) + 1)
                           : text && (status >= 0 || status == -2) ? line_site()
                                                                  : after_last_site();
-      *error = path + ": truncated or corrupt input " + where;
+      // htslib widens a text record's FORMAT fields to the largest ploidy of
+      // any call before drevel sees them: a call of ploidy 20,000 among
+      // 20,000 samples needs gigabytes, and a record it cannot hold is not
+      // corrupt.
+      *error = path + (errno == ENOMEM ? ": out of memory reading the record " : ": truncated or corrupt input ") + where;
       return -1;
     }
     // By position, a record belongs to the interval that holds its POS
@@ -358,6 +444,20 @@ int vcf_reader::impl::read_record(std::string* error) {
     }
     return 1;
   }
+}
+
+// The end of the records: 0, or -1 with *error when the input was a
+// bgzipped stream that ended without its end-of-file block (a writer
+// killed mid-file, a download cut short).  htslib notes that missing block
+// (no_eof_block, its "EOF marker is absent" warning) as it reads the end,
+// whether or not its threads decompress.  Through an index the end of the
+// file is never read, and a file was checked at open.
+int vcf_reader::impl::at_end(std::string* error) const {
+  if (!bgzipped || use_regions) return 0;
+  const BGZF* bgzf = hts_get_bgzfp(fp);
+  if (!bgzf || !bgzf->no_eof_block) return 0;
+  *error = path + ": truncated file (the bgzip end-of-file block is missing) " + after_last_site();
+  return -1;
 }
 
 int vcf_reader::next(site_record* site, std::string* error) {
@@ -405,19 +505,18 @@ bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
     *error = path + ": corrupt record " + after_last_site() + " (GT is not stored as integers)";
     return false;
   }
-  int n = bcf_get_genotypes(hdr, rec, &gt, &gt_size);
-  int nsamples = bcf_hdr_nsamples(hdr);
-  if (n <= 0 || nsamples == 0) {  // no GT field: no sample has a call
+  // Read in place: a polyploid call is skipped without the whole field
+  // being widened first (vcf/genotype_field.h).
+  const bcf_fmt_t* calls = genotype_field(hdr, rec);
+  if (!calls || bcf_hdr_nsamples(hdr) == 0) {  // no GT field: no sample has a call
     for (const counted_sample& c : counted) tally.add_skipped(c.group);
     tally.finish(declared_alleles, max_alleles, &site->groups);
     return true;
   }
-  int ploidy = n / nsamples;
   for (const counted_sample& c : counted) {
-    const int32_t* g = gt + static_cast<size_t>(c.sample) * ploidy;
-    int p = 0;
-    while (p < ploidy && g[p] != bcf_int32_vector_end) p++;
-    if (p != 2 || bcf_gt_is_missing(g[0]) || bcf_gt_is_missing(g[1])) {
+    int32_t g[2];
+    if (!diploid_call(calls, c.sample, &g[0], &g[1]) || bcf_gt_is_missing(g[0]) ||
+        bcf_gt_is_missing(g[1])) {
       tally.add_skipped(c.group);
       continue;
     }

@@ -168,6 +168,13 @@ TEST(genepop_main, same_table_on_any_thread_count_and_from_standard_input) {
   EXPECT_NE(limited.err.find("population-locus rows with more than 2 alleles were not computed"),
             std::string::npos)
       << limited.err;
+  // A minimum above the maximum: every row draws the minimum, and a note
+  // says so.
+  run_result crossed =
+      run_drevel({"--genepop", "--minmc", "600", "--maxmc", "200", dir + "/in.gen", "-"});
+  ASSERT_EQ(crossed.status, 0) << crossed.err;
+  EXPECT_EQ(crossed.err,
+            "drevel: note: --minmc 600 is above --maxmc 200: every row computed draws at least 600\n");
   // Options of the VCF mode alone are refused.
   run_result declared = run_drevel({"--genepop", "--declared-alleles", dir + "/in.gen", "-"});
   EXPECT_EQ(declared.status, 2);

@@ -358,6 +358,26 @@ TEST_F(plot_run, standard_input_and_an_empty_table) {
   EXPECT_TRUE(png_image(path("empty.png")).ok());
 }
 
+// Names as VCF and Genepop files hold them: UTF-8 in a table's name long
+// enough that the title cuts it, Latin-1 and UTF-8 in its groups.  Each
+// draws, in every format.
+TEST_F(plot_run, names_of_any_bytes_draw) {
+  std::string vcf = vcf_header;
+  vcf.insert(vcf.find("N_ALLELES"), "GROUP\t");
+  vcf += vcf_row(known_sites[0], "Z\xfcrich") + vcf_row(known_sites[1], "M\xc3\xa1laga");
+  std::string name;
+  for (int n = 0; n < 14; n++) name += "na\xc3\xafve-\xe6\x9d\xb1\xe4\xba\xac-";
+  write_text(path(name + ".tsv"), vcf);
+  for (const char* format : {"svg", "png", "pdf"}) {
+    run_result r = run_drevel({"--plot", path(name + ".tsv"), path(std::string("p.") + format)});
+    EXPECT_EQ(r.status, 0) << format << ": " << r.err;
+    EXPECT_EQ(r.err, "") << format;
+  }
+  EXPECT_TRUE(png_image(path("p.png")).ok());
+  std::string root, why;
+  EXPECT_TRUE(well_formed_xml(read_text(path("p.svg")), &root, &why)) << why;
+}
+
 TEST_F(plot_run, refused_inputs_leave_no_picture) {
   const std::string good = known_table();
   std::string short_row = vcf_row(known_sites[0]);

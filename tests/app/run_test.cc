@@ -8,6 +8,7 @@
 
 #include <dirent.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ const char* const two_alleles_result =
 
 TEST(run, two_alleles_result_file_byte_for_byte) {
   tree t;
-  run_result ok = run_drevel({t.in("2\n10 20 30\n0 0 0\n"), t.out, "ignored third argument"});
+  run_result ok = run_drevel({t.in("2\n10 20 30\n0 0 0\n"), t.out});
   EXPECT_EQ(ok.status, 0);
   EXPECT_EQ(ok.out, "");
   EXPECT_EQ(ok.err, "");
@@ -94,6 +95,15 @@ TEST(run, usage_help_and_version) {
   EXPECT_EQ(none.status, 2);
   EXPECT_EQ(none.err, "\nSINTAX: drevel <inputfile> <outputfile> \n");
   EXPECT_EQ(run_drevel({"only-input"}).status, 2);
+  // A third file (a glob that matched three loci) is refused before the
+  // second, an input too, is overwritten.
+  tree t;
+  std::string one = t.in("2 10 20 30 0 0 0"), two = t.dir + "/two.txt";
+  write_text(two, "2 1 2 3 0 0 0\n");
+  run_result three = run_drevel({one, two, t.dir + "/three.txt"});
+  EXPECT_EQ(three.status, 2);
+  EXPECT_EQ(three.err, none.err);
+  EXPECT_EQ(read_text(two), "2 1 2 3 0 0 0\n");
   for (const char* flag : {"--help", "-h"}) {
     run_result help = run_drevel({flag});
     EXPECT_EQ(help.status, 0);
@@ -261,4 +271,28 @@ TEST(run, signals_ignored_by_the_parent_stay_ignored) {
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(t.files(), std::vector<std::string>{"result.txt"});
+}
+
+// A thread that cannot start (its stack beyond the address space left):
+// a message and status 1, the result file as it was, no temporary file.
+TEST(run, a_thread_that_cannot_start_fails_cleanly) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "address space limits do not apply under the sanitizers";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  GTEST_SKIP() << "address space limits do not apply under the sanitizers";
+#endif
+#endif
+  tree t;
+  write_text(t.out, "precious\n");
+  const std::string command = "(ulimit -s 2000000; ulimit -v 1000000; exec '" + drevel_binary() +
+                              "' '" + source_path("bench/locus20.txt") + "' '" + t.out +
+                              "' --threads 2) 2>'" + t.dir + "/err'";
+  int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(read_text(t.dir + "/err"),
+            "drevel: cannot start a thread: Resource temporarily unavailable\n");
+  EXPECT_EQ(read_text(t.out), "precious\n");
+  EXPECT_EQ(t.files().size(), 2u) << "no temporary file left";
 }

@@ -392,6 +392,52 @@ TEST(vcf_annotate, usage_errors_are_status_2_and_leave_nothing) {
   EXPECT_EQ(read_text(dir + "/table.vcf"), "old\n");
 }
 
+// An output that is another output, a list file or the input's index, by
+// any name, existing or not: status 2, and every file as it was.
+TEST(vcf_annotate, outputs_that_are_inputs_or_each_other_are_refused) {
+  std::string dir = make_temp_dir(), vcf = dir + "/in.vcf";
+  write_text(vcf, vcf_text(sample_names(4), mixed_sites(6, 4)));
+  convert_vcf(vcf, dir + "/in.vcf.gz", "wz", true);
+  write_text(dir + "/g.txt", "S0 a\nS1 a\nS2 b\nS3 b\n");
+  write_text(dir + "/s.txt", "S0\nS1\n");
+  const std::vector<std::string> files = {"in.vcf", "in.vcf.gz", "in.vcf.gz.tbi", "g.txt", "s.txt"};
+  std::map<std::string, std::string> before;
+  for (const std::string& f : files) before[f] = read_text(dir + "/" + f);
+  struct collision {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::string a = dir + "/a.vcf.gz";
+  const collision cases[] = {
+      {{"--annotate", dir + "/./x.vcf", vcf, dir + "/x.vcf"}, "is also the table"},
+      {{"--write-index", "--annotate", a, vcf, a + ".csi"},
+       "a.vcf.gz.csi: the annotated file's index would overwrite the table"},
+      {{"--groups", dir + "/g.txt", vcf, dir + "/g.txt"},
+       "g.txt: the table would overwrite the --groups file"},
+      {{"--samples", "@" + dir + "/s.txt", vcf, dir + "/./s.txt"},
+       "s.txt: the table would overwrite the --samples file"},
+      {{dir + "/in.vcf.gz", dir + "/in.vcf.gz.tbi"},
+       "in.vcf.gz.tbi: the table would overwrite the input's index"},
+      {{"--annotate", dir + "/g.vcf", "--groups", dir + "/g.vcf", vcf, dir + "/t.tsv"},
+       "g.vcf: the annotated file would overwrite the --groups file"},
+  };
+  write_text(dir + "/g.vcf", "S0 a\n");
+  before["g.vcf"] = "S0 a\n";
+  for (const collision& c : cases) {
+    std::vector<std::string> args = {"--vcf"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    run_result r = run_drevel(args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    std::vector<std::string> names;
+    for (const auto& f : before) {
+      names.push_back(f.first);
+      EXPECT_EQ(read_text(dir + "/" + f.first), f.second) << c.message;
+    }
+    expect_entries(dir, names);
+  }
+}
+
 // Each failure: status 1, one message, the existing table, annotated file
 // and index as they were, and no other file.
 TEST(vcf_annotate, failures_leave_the_targets_as_they_were) {
@@ -431,6 +477,37 @@ TEST(vcf_annotate, failures_leave_the_targets_as_they_were) {
                    "full.vcf: cannot write the annotated file: No space left on device",
                    {"full.vcf"});
     std::remove((dir + "/full.vcf").c_str());
+
+    // The table fails after everything else is written: to a full disk or
+    // to a standard output that is one.  The annotated file and its index
+    // stay as they were.
+    ASSERT_EQ(::symlink("/dev/full", (dir + "/full.tsv").c_str()), 0);
+    expect_failure({"--vcf", "--write-index", "--annotate", out, vcf, dir + "/full.tsv"},
+                   "full.tsv: cannot write the table: No space left on device", {"full.tsv"});
+    std::remove((dir + "/full.tsv").c_str());
+    const std::string command =
+        quote(std::getenv("DREVEL_BIN") ? std::getenv("DREVEL_BIN") : DREVEL_BIN_PATH) +
+        " --vcf --write-index --annotate " + quote(out) + " " + quote(vcf) + " - >/dev/full 2>" +
+        quote(dir + "/err");
+    EXPECT_NE(std::system(command.c_str()), 0);
+    EXPECT_NE(read_text(dir + "/err").find("standard output: cannot write the table"),
+              std::string::npos);
+    std::remove((dir + "/err").c_str());
+    expect_untouched("standard output on a full disk", {});
+
+    // The index fails: the annotated file stays as it was too.
+    std::remove((out + ".csi").c_str());
+    ASSERT_EQ(::symlink("/dev/full", (out + ".csi").c_str()), 0);
+    run_result r = run_drevel({"--vcf", "--write-index", "--annotate", out, vcf, table});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("out.bcf: cannot write the annotated file's index: No space left"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(read_text(out), "old " + out + "\n");
+    EXPECT_EQ(read_text(table), "old " + table + "\n");
+    std::remove((out + ".csi").c_str());
+    write_text(out + ".csi", "old " + out + ".csi\n");
+    expect_untouched("the index on a full disk", {});
   }
 
   // The input declares a key as something else.

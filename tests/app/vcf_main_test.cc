@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -657,4 +659,59 @@ TEST(vcf_main, a_job_that_ignores_hangups_and_interrupts_runs_to_the_end) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(dir_entries(dir).size(), 2u) << "no temporary file left";
   EXPECT_EQ(read_text(out).rfind("#CHROM\t", 0), 0u);
+}
+
+namespace {
+
+// Address space limits (ulimit -v) mean nothing to a sanitizer's runtime,
+// which reserves terabytes of it.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+#else
+constexpr bool sanitized = false;
+#endif
+
+// Runs drevel under `ulimit -v kilobytes`; its exit status (-1 when a
+// signal ended it), standard error in *err.
+int run_limited(long kilobytes, const std::vector<std::string>& args, const std::string& dir,
+                std::string* err) {
+  std::string command = "ulimit -v " + std::to_string(kilobytes) + "; exec '" + drevel_binary() + "'";
+  for (const std::string& a : args) command += " '" + a + "'";
+  command = "(" + command + ") 2>'" + dir + "/err'";
+  int status = std::system(command.c_str());
+  *err = read_text(dir + "/err");
+  std::remove((dir + "/err").c_str());
+  return WIFEXITED(status) && WEXITSTATUS(status) < 128 ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+// Threads that cannot start or engines that do not fit in memory fail the
+// run with a message, the table as it was and no temporary file; and a run
+// of few sites starts no more threads than it has work for.
+TEST(vcf_main, threads_beyond_the_memory_fail_cleanly_and_few_sites_need_few) {
+  if (sanitized) GTEST_SKIP() << "address space limits do not apply under the sanitizers";
+  std::string dir = make_temp_dir(), in = dir + "/in.vcf", out = dir + "/t.tsv";
+  write_sites(in, mixed_sites(300, 20), 20);
+  write_text(out, "old\n");
+  std::string err;
+  for (const char* engine : {"batch", "per-site"}) {
+    int status = run_limited(400000, {"--vcf", "--site-engine", engine, "--threads", "200", in, out},
+                             dir, &err);
+    EXPECT_EQ(status, 1) << engine << ": " << err;
+    EXPECT_NE(err.find("drevel: cannot run 200 threads: "), std::string::npos) << err;
+    EXPECT_NE(err.find("; try fewer with --threads"), std::string::npos) << err;
+    EXPECT_EQ(read_text(out), "old\n");
+    EXPECT_EQ(dir_entries(dir).size(), 2u) << "no temporary file left";
+  }
+  // Two sites: two threads, whatever --threads asks.
+  write_sites(in, mixed_sites(2, 20), 20);
+  EXPECT_EQ(run_limited(400000, {"--vcf", "--threads", "1024", in, out}, dir, &err), 0) << err;
+  EXPECT_EQ(read_text(out), run_drevel({"--vcf", "--threads", "1", in, "-"}).out);
 }

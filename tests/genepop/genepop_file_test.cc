@@ -58,6 +58,14 @@ TEST(genepop_file, three_digit_codes) {
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(p.file.code_digits, 3);
   EXPECT_EQ(p.file.populations[0].codes, (std::vector<uint16_t>{102, 104, 0, 0, 98, 102, 110, 0}));
+  // A missing genotype written in the other width does not set the width.
+  p = parse("t\nA\npop\nn1, 0000\nn2, 098102\nn3, 000000\n");
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.file.code_digits, 3);
+  EXPECT_EQ(p.file.populations[0].codes, (std::vector<uint16_t>{0, 0, 98, 102, 0, 0}));
+  p = parse("t\nA\npop\nn1, 000000\nn2, 0102\n");
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.file.code_digits, 2);
 }
 
 TEST(genepop_file, malformed_files_name_the_line) {

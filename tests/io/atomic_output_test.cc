@@ -223,12 +223,14 @@ TEST(atomic_output, the_descriptor_names_of_standard_output_are_written_in_place
 TEST(atomic_output, a_fatal_signal_removes_the_temporary_file) {
   std::string dir = make_temp_dir(), path = dir + "/table.tsv";
   write_text(path, "old\n");
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  // An abort (an uncaught exception) too, and a pipe closed under the run.
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ, SIGUSR1, SIGABRT}) {
     EXPECT_EXIT(
         {
           atomic_output* out = new atomic_output;
           out->remove_on_exit();  // before open: covered from the start
           if (!out->open(path) || !out->write("partial")) std::_Exit(3);
+          if (sig == SIGABRT) std::abort();
           raise(sig);
           std::_Exit(4);
         },

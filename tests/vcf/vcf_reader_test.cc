@@ -1,7 +1,11 @@
 #include "vcf/vcf_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <thread>
 
 #include <string>
 #include <vector>
@@ -107,6 +111,51 @@ TEST(vcf_reader, diploid_calls_fill_the_lower_triangle) {
   EXPECT_EQ(mono.k, 1);
   EXPECT_EQ(mono.groups[0].counts, (std::vector<double>{6}));
   EXPECT_EQ(mono.groups[0].skipped, 3);
+}
+
+// Calls read in place whatever their storage: 16-bit values past allele
+// 62, padded triploids skipped, text and BCF alike; and a record whose
+// widest call would make htslib widen every call to gigabytes is refused
+// before it is parsed.
+TEST(vcf_reader, calls_of_every_width_and_a_ploidy_bomb) {
+  std::string dir = make_temp_dir();
+  std::string alts;
+  for (int a = 1; a < 70; a++) alts += (a > 1 ? ",<A" : "<A") + std::to_string(a) + ">";
+  const std::string path = write_vcf(
+      dir, {{"1", 10, "A", alts, {"64/65", "69|69", "0/1/2", "65/64"}},
+            {"1", 20, "A", "G", {"0/1", "1/1/1/1", "./.", "1|0"}}});
+  convert_vcf(path, dir + "/in.bcf", "wb", false);
+  for (const std::string& in : {path, dir + "/in.bcf"}) {
+    read_all r = read_file(in, {}, nullptr, 654);
+    ASSERT_EQ(r.sites.size(), 2u) << in << ": " << r.error;
+    const group_counts& wide = r.sites[0].groups[0];
+    EXPECT_EQ(wide.called, 3) << in;
+    EXPECT_EQ(wide.skipped, 1) << in;
+    EXPECT_EQ(wide.allele_counts[64], 2) << in;
+    EXPECT_EQ(wide.allele_counts[65], 2) << in;
+    EXPECT_EQ(wide.allele_counts[69], 2) << in;
+    EXPECT_EQ(wide.heterozygous, 2) << in;
+    EXPECT_EQ(r.sites[1].groups[0].counts, (std::vector<double>{0, 2, 0})) << in;
+    EXPECT_EQ(r.sites[1].groups[0].skipped, 2) << in;
+  }
+
+  // One call of ploidy 20,000 among 14,000 samples: 1.1 GB widened.
+  std::vector<std::string> names, calls(14000, "0/1");
+  for (int n = 0; n < 14000; n++) names.push_back("S" + std::to_string(n));
+  calls[5] = "0";
+  for (int n = 1; n < 20000; n++) calls[5] += "/0";
+  read_all bomb = read_file(write_vcf(dir, {{"1", 7, "A", "G", calls}}, names));
+  EXPECT_EQ(bomb.last_status, -1);
+  EXPECT_EQ(bomb.error, dir + "/in.vcf: cannot read the record at site 1:7: a call of ploidy 20000 "
+                              "would widen the calls of its 14000 samples to 1.1 GB (drevel "
+                              "counts diploid calls only)");
+  // Below the limit, the same call is skipped as any polyploid call.
+  calls.resize(1000);
+  names.resize(1000);
+  read_all read = read_file(write_vcf(dir, {{"1", 7, "A", "G", calls}}, names));
+  ASSERT_EQ(read.sites.size(), 1u) << read.error;
+  EXPECT_EQ(read.sites[0].groups[0].called, 999);
+  EXPECT_EQ(read.sites[0].groups[0].skipped, 1);
 }
 
 TEST(vcf_reader, chosen_samples_only) {
@@ -265,10 +314,22 @@ TEST(vcf_reader, truncated_and_corrupt_files) {
     EXPECT_NE(r.error.find(b.message), std::string::npos) << r.error;
   }
 
+  // A sample named twice: said as such.
+  std::string twice = vcf_text({"A", "B", "A"}, {});
+  write_text(dir + "/twice.vcf", twice);
+  read_all dup = read_file(dir + "/twice.vcf");
+  EXPECT_FALSE(dup.opened);
+  EXPECT_EQ(dup.error, dir + "/twice.vcf: the sample name 'A' appears twice in the header");
+
   write_text(dir + "/text.txt", "hello\n");
   read_all r = read_file(dir + "/text.txt");
   EXPECT_FALSE(r.opened);
   EXPECT_EQ(r.error, dir + "/text.txt: not a VCF or BCF file");
+  // Binary bytes of no format htslib knows: the same words, not errno's.
+  write_text(dir + "/junk.bin", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10) + std::string(500, '\x01'));
+  r = read_file(dir + "/junk.bin");
+  EXPECT_FALSE(r.opened);
+  EXPECT_EQ(r.error, dir + "/junk.bin: not a VCF or BCF file");
   r = read_file(dir + "/missing.vcf");
   EXPECT_FALSE(r.opened);
   EXPECT_EQ(r.error, dir + "/missing.vcf: cannot open the file: No such file or directory");
@@ -301,6 +362,42 @@ TEST(vcf_reader, truncated_compressed_files) {
       EXPECT_TRUE(!r.opened || r.last_status == -1) << name << " cut at " << keep;
       EXPECT_NE(r.error.find(dir + "/cut: truncated"), std::string::npos) << r.error;
     }
+  }
+
+  // Cut where a block ends, after whole records, and read through a pipe,
+  // which cannot be checked at open: the end tells, with or without the
+  // decompression thread.  (A bgzipped file's last 28 bytes are its
+  // end-of-file block.)
+  std::vector<vcf_test_site> first(many.begin(), many.begin() + 1000);
+  const std::string half = dir + "/half.vcf";
+  write_text(half, vcf_text(four, first));
+  for (const char* mode : {"wz", "wb"}) {
+    convert_vcf(half, dir + "/whole", mode, false);
+    const std::string whole = read_text(dir + "/whole");
+    const std::string fifo = dir + "/fifo";
+    for (int threads : {0, 1})
+      for (bool cut : {false, true}) {
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::thread writer([&]() {
+          std::FILE* f = std::fopen(fifo.c_str(), "wb");
+          if (!f) return;
+          std::fwrite(whole.data(), 1, whole.size() - (cut ? 28 : 0), f);
+          std::fclose(f);
+        });
+        vcf_read_options options;
+        options.decompression_threads = threads;
+        read_all r = read_with(fifo, options);
+        writer.join();
+        ::unlink(fifo.c_str());
+        const std::string what = std::string(mode) + (cut ? " cut" : " whole");
+        ASSERT_TRUE(r.opened) << what << ": " << r.error;
+        EXPECT_EQ(r.sites.size(), 1000u) << what;
+        EXPECT_EQ(r.last_status, cut ? -1 : 0) << what;
+        EXPECT_EQ(r.error, cut ? fifo + ": truncated file (the bgzip end-of-file block is "
+                                       "missing) after site 1:1000"
+                               : "")
+            << what;
+      }
   }
 }
 

@@ -3,9 +3,12 @@
 # six shards, one shard boundary crossed by a deletion; the gathered table
 # must be byte-identical to `drevel --vcf` of the whole file, and the
 # records of the gathered annotated VCF identical to `--annotate`'s.  Then the
-# failures: a missing index, a contig absent from the index and a failing
-# shard each stop the workflow with a clear message and no gathered table,
-# and a rerun does only what is missing.
+# failures: a missing index, a contig absent from the index, a shard setting
+# that is no whole number and a failing shard each stop the workflow with a
+# clear message and no gathered table, and a rerun does only what is
+# missing.  shards: N makes N shards; a BCF with its contigs in another order
+# than its header's, and a file without records, gather as a single run
+# writes them; a changed input is computed again.
 #   workflow_test.sh <drevel> <source dir>
 set -euo pipefail
 drevel=$1
@@ -119,6 +122,47 @@ missing=$((6 - $(ls shards/shards/*.tsv | wc -l)))
 run_workflow ok.yaml || { cat snakemake.log; fail "the rerun failed"; }
 [ "$(wc -l <calls)" -eq "$missing" ] || fail "the rerun ran $(wc -l <calls) shards, not the $missing missing"
 cmp out/table.tsv single.tsv || fail "the rerun's table differs"
+
+# shards: 6 makes six shards, the contigs' lengths shared among them.
+rm -rf out shards .snakemake calls
+config six.yaml in.vcf.gz "shards: 6"
+run_workflow six.yaml || { cat snakemake.log; fail "the workflow of six shards failed"; }
+[ "$(wc -l <calls)" -eq 6 ] || fail "shards: 6 ran $(wc -l <calls) shards"
+cmp out/table.tsv single.tsv || fail "the table of six shards differs from the single run"
+
+# A BCF whose records take the contigs in another order than its header:
+# the rows in the file's order, as a single run gives them.  Then the file
+# changes, and the rerun computes the new one.
+(grep '^#' in.vcf; grep $'^2\t' in.vcf; grep $'^1\t' in.vcf) >order.vcf
+bcftools view -Ob -o order.bcf order.vcf && bcftools index order.bcf
+"$drevel" --vcf order.bcf order-single.tsv
+rm -rf out shards .snakemake
+config order.yaml order.bcf
+run_workflow order.yaml || { cat snakemake.log; fail "the workflow over order.bcf failed"; }
+cmp out/table.tsv order-single.tsv || fail "the rows are not in the file's order"
+sleep 1
+bcftools view -Ob -o order.bcf -t ^2:1-1500 order.vcf && bcftools index -f order.bcf
+"$drevel" --vcf order.bcf order-single.tsv
+run_workflow order.yaml || { cat snakemake.log; fail "the rerun over the changed input failed"; }
+cmp out/table.tsv order-single.tsv || fail "the rerun kept the table of the input before it changed"
+
+# An indexed file without records: the header, as a single run writes it.
+grep '^#' in.vcf | bgzip -c >empty.vcf.gz && tabix -p vcf empty.vcf.gz
+"$drevel" --vcf empty.vcf.gz empty-single.tsv
+rm -rf out shards .snakemake
+config empty.yaml empty.vcf.gz
+run_workflow empty.yaml || { cat snakemake.log; fail "the workflow over a file without records failed"; }
+cmp out/table.tsv empty-single.tsv || fail "a file without records did not give the header"
+
+# Shard settings that are not whole numbers, or not above 0: a message, no table.
+for bad in "shard_size: -5" "shard_size: 0" "shard_size: abc" "shards: -1"; do
+  rm -rf out shards .snakemake
+  config bad.yaml in.vcf.gz "$bad"
+  if run_workflow bad.yaml; then fail "'$bad' was accepted"; fi
+  grep -q "drevel workflow: ${bad%%:*} must be a whole number" snakemake.log ||
+    { cat snakemake.log; fail "no message about '$bad'"; }
+  [ ! -e out/table.tsv ] || fail "a table was gathered with '$bad'"
+done
 
 # A missing index.
 rm -rf out shards .snakemake
