@@ -10,9 +10,9 @@ namespace drevel {
 
 int plot_main(const command_line& options) {
   plot_summary summary;
-  plot_fault fault = plot_table(options.files[0], options.files[1], &summary);
-  if (fault.failed()) {
-    std::fprintf(stderr, "drevel: %s\n", fault.message.c_str());
+  const status drawn = plot_table(options.files[0], options.files[1], &summary);
+  if (!drawn) {
+    std::fprintf(stderr, "drevel: %s\n", drawn.message().c_str());
     return 1;
   }
   if (summary.drawn_rows == 0)

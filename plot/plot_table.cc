@@ -16,7 +16,7 @@ namespace drevel {
 
 namespace {
 
-plot_fault fault(const std::string& message) { return plot_fault{message}; }
+status fault(fault_kind kind, const std::string& message) { return status(kind, message); }
 
 // ": <the system's reason>" when errno holds one, else "".
 std::string reason(int error) {
@@ -25,26 +25,27 @@ std::string reason(int error) {
 
 }  // namespace
 
-plot_fault plot_table(const std::string& table, const std::string& picture,
+status plot_table(const std::string& table, const std::string& picture,
                       plot_summary* summary) {
   picture_format format;
   if (!picture_format_of(picture, &format))
-    return fault(picture + ": the picture's name must end in .svg, .png or .pdf");
+    return fault(fault_kind::usage, picture + ": the picture's name must end in .svg, .png or .pdf");
 
-  if (same_file(table, picture)) return fault(picture + ": the picture is the table file");
+  if (same_file(table, picture))
+    return fault(fault_kind::usage, picture + ": the picture is the table file");
   atomic_output out;
   out.remove_on_exit();  // before open: covered from the moment it exists
   if (!out.open(picture))
-    return fault(picture + ": cannot create the picture: " + std::strerror(errno));
+    return fault(fault_kind::output, picture + ": cannot create the picture: " + std::strerror(errno));
 
   std::string error;
   result_table_reader reader;
-  if (!reader.open(table, &error)) return fault(error);
+  if (!reader.open(table, &error)) return fault(fault_kind::input, error);
   plot_content content(reader.kind());
   table_row row;
-  int status;
-  while ((status = reader.next(&row, &error)) > 0) content.add(row);
-  if (status < 0) return fault(error);
+  int got;
+  while ((got = reader.next(&row, &error)) > 0) content.add(row);
+  if (got < 0) return fault(fault_kind::input, error);
   content.finish();
 
   // Why a write failed, taken where it failed: cairo and the fonts it loads
@@ -58,9 +59,10 @@ plot_fault plot_table(const std::string& table, const std::string& picture,
                       return false;
                     },
                     &error))
-    return fault(picture + ": " + error + reason(write_errno));
+    return fault(fault_kind::output, picture + ": " + error + reason(write_errno));
   errno = 0;
-  if (!out.commit()) return fault(picture + ": cannot write the picture" + reason(errno));
+  if (!out.commit())
+    return fault(fault_kind::output, picture + ": cannot write the picture" + reason(errno));
 
   if (summary) {
     summary->table_name = reader.name();
@@ -72,7 +74,7 @@ plot_fault plot_table(const std::string& table, const std::string& picture,
     summary->diagrams = content.diagrams().size();
     summary->thinned = content.grid() > 0;
   }
-  return plot_fault{};
+  return status::ok();
 }
 
 }  // namespace drevel

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "fault/status.h"
+
 namespace drevel {
 
 // What a picture shows, for a report.
@@ -24,13 +26,6 @@ struct plot_summary {
   bool thinned = false;  // too many rows: one point kept per cell of a grid
 };
 
-// A failure: one line naming the file and the cause, without the program's
-// name; empty on success.
-struct plot_fault {
-  std::string message;
-  bool failed() const { return !message.empty(); }
-};
-
 // Reads the table at table_path ("-": standard input) and draws its picture
 // to picture_path, in the format its extension names (.svg, .png or .pdf,
 // in any case).  The picture is written to a temporary file beside
@@ -39,9 +34,12 @@ struct plot_fault {
 // be read or is not such a table, cairo or a write failing) the picture
 // file is left as it was, the temporary file is removed, and the fault says
 // why.  Until then the temporary file is also removed if the process ends
-// or is ended by SIGINT, SIGTERM or SIGHUP (io/atomic_output.h).  Fills
-// *summary (which may be null) on success.  Prints nothing.
-[[nodiscard]] plot_fault plot_table(const std::string& table_path,
+// or is ended by a signal (io/atomic_output.h).  Fills *summary (which may
+// be null) on success.  Prints nothing.  A fault's message is one line
+// naming the file and the cause, without the program's name; its kind is
+// usage for a picture name without such an extension, input for a table
+// that cannot be read, output for a picture that cannot be written.
+status plot_table(const std::string& table_path,
                                     const std::string& picture_path, plot_summary* summary);
 
 }  // namespace drevel
