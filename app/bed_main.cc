@@ -2,9 +2,11 @@
 // batch run, into the VCF mode's table.
 #include "app/bed_main.h"
 
+#include <cstdio>
+
 #include "app/batch_run.h"
-#include "app/group_list.h"
-#include "app/sample_list.h"
+#include "app/output_collisions.h"
+#include "app/site_selection.h"
 #include "io/output_path.h"
 #include "plink/bed_reader.h"
 #include "schema/table_schema.h"
@@ -14,19 +16,19 @@ namespace drevel {
 
 int bed_main(const command_line& options) {
   std::string error;
-  std::vector<std::string> samples;
-  if (options.have_samples && !read_sample_list(options.samples, &samples, &error))
-    return batch_failure(error);
-  sample_groups groups;
-  const bool with_groups = !options.groups.empty();
-  if (with_groups && !read_group_list(options.groups, &groups, &error))
-    return batch_failure(error);
+  // A table named as a list file would replace it once complete.
+  if (!check_output_collisions({options.files[1], "the table"}, list_files(options), &error)) {
+    std::fprintf(stderr, "drevel: %s (see drevel --help)\n", error.c_str());
+    return 2;
+  }
+  site_selection selection;
+  if (!read_site_selection(options, &selection, &error)) return batch_failure(error);
 
   bed_read_options read;
   read.regions = options.regions;
   read.regions_by_pos = options.regions_by_pos;
-  read.samples = options.have_samples ? &samples : nullptr;
-  read.groups = with_groups ? &groups : nullptr;
+  read.samples = selection.sample_list();
+  read.groups = selection.group_list();
   read.declared_alleles = options.declared_alleles;
   read.max_alleles = options.max_alleles;
   // The table replaces its file only once complete, so an output named as
@@ -40,21 +42,11 @@ int bed_main(const command_line& options) {
   status opened = reader.open(options.files[0], read);
   if (!opened) return batch_failure(opened.message());
 
-  batch_table table;
+  // The VCF mode's columns, so that the rows compare with a VCF export.
   table_layout layout;
   layout.labels = vcf_label_columns();
-  layout.groups = with_groups;
-  table.header = table_header(layout);
-  const std::vector<std::string>* names = with_groups ? &groups.names : nullptr;
-  table.append_rows = [layout, names](const site_record& site, const site_evidence& evidence,
-                                      std::string* out) {
-    append_rows(layout, site, evidence, names, out);
-  };
-  table.row_noun = with_groups ? "site-group rows" : "sites";
-  table.describe = [](const site_record& site) {
-    return "site " + site.labels[0] + ":" + site.labels[1];
-  };
-  return run_batch(options, reader, table);
+  layout.groups = selection.with_groups;
+  return run_batch(options, reader, site_table_of(layout, selection));
 }
 
 }  // namespace drevel

@@ -7,9 +7,8 @@
 
 #include "annotate/vcf_annotator.h"
 #include "app/batch_run.h"
-#include "app/group_list.h"
 #include "app/output_collisions.h"
-#include "app/sample_list.h"
+#include "app/site_selection.h"
 #include "sites/site_table.h"
 #include "io/output_path.h"
 #include "vcf/vcf_reader.h"
@@ -44,10 +43,7 @@ bool check_annotate(const command_line& options, annotate_options* annotate, std
 bool check_collisions(const command_line& options, std::string* error) {
   const std::string& input = options.files[0];
   const run_file table = {options.files[1], "the table"};
-  std::vector<run_file> others;
-  if (!options.groups.empty()) others.push_back({options.groups, "the --groups file"});
-  if (options.have_samples && options.samples[0] == '@')
-    others.push_back({options.samples.substr(1), "the --samples file"});
+  std::vector<run_file> others = list_files(options);
   if (input != "-")
     for (const char* suffix : {".tbi", ".csi"}) others.push_back({input + suffix, "the input's index"});
   if (!check_output_collisions(table, others, error)) return false;
@@ -75,18 +71,13 @@ int vcf_main(const command_line& options) {
     std::fprintf(stderr, "drevel: %s (see drevel --help)\n", error.c_str());
     return 2;
   }
-  std::vector<std::string> samples;
-  if (options.have_samples && !read_sample_list(options.samples, &samples, &error))
-    return batch_failure(error);
-  sample_groups groups;
-  const bool with_groups = !options.groups.empty();
-  if (with_groups && !read_group_list(options.groups, &groups, &error))
-    return batch_failure(error);
+  site_selection selection;
+  if (!read_site_selection(options, &selection, &error)) return batch_failure(error);
 
   vcf_read_options read;
   read.regions = options.regions;
-  read.samples = options.have_samples ? &samples : nullptr;
-  read.groups = with_groups ? &groups : nullptr;
+  read.samples = selection.sample_list();
+  read.groups = selection.group_list();
   read.declared_alleles = options.declared_alleles;
   read.max_alleles = options.max_alleles;
   read.overlap = options.regions_by_pos ? region_overlap::pos : region_overlap::record;
@@ -97,21 +88,10 @@ int vcf_main(const command_line& options) {
   vcf_reader reader;
   if (!reader.open(options.files[0], read, &error)) return batch_failure(error);
 
-  batch_table table;
-  const table_layout layout = vcf_table_layout(with_groups);
-  table.header = table_header(layout);
-  const std::vector<std::string>* names = with_groups ? &groups.names : nullptr;
-  table.append_rows = [layout, names](const site_record& site, const site_evidence& evidence,
-                                      std::string* out) {
-    append_rows(layout, site, evidence, names, out);
-  };
-  table.row_noun = with_groups ? "site-group rows" : "sites";
-  table.describe = [](const site_record& site) {
-    return "site " + site.labels[0] + ":" + site.labels[1];
-  };
+  batch_table table = site_table_of(vcf_table_layout(selection.with_groups), selection);
   if (options.annotate.empty()) return run_batch(options, reader, table);
   vcf_annotator annotator;
-  annotate.group_names = names;
+  annotate.group_names = selection.with_groups ? &selection.groups.names : nullptr;
   if (!annotator.open(&reader, annotate, &error)) return batch_failure(error);
   table.beside = &annotator;
   return run_batch(options, annotator, table);

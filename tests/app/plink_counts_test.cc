@@ -253,6 +253,12 @@ TEST(plink_counts_bad_input, named_with_status_1_and_no_table) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("x.bim: the output file is an input file"), std::string::npos) << r.err;
   EXPECT_EQ(read_text(d + "/x.bim"), bim);
+  // So would one named as the --groups file.
+  write_text(d + "/g.txt", "nobody x\n");
+  r = run_drevel({"--bed", d + "/x", "--groups", d + "/g.txt", d + "/g.txt"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("the --groups file"), std::string::npos) << r.err;
+  EXPECT_EQ(read_text(d + "/g.txt"), "nobody x\n");
   // --annotate is refused for a .bed.
   r = run_drevel({"--bed", d + "/x", "--annotate", d + "/a.vcf", d + "/out.tsv"});
   EXPECT_EQ(r.status, 2);
