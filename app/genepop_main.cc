@@ -23,7 +23,7 @@ int genepop_main(const command_line& options) {
   };
   table.row_noun = "population-locus rows";
   table.describe = [](const site_record& site) {
-    return "population " + site.labels[0] + ", locus " + site.labels[2];
+    return "population " + site.labels[0] + ", locus " + site.labels[3];
   };
   return run_batch(options, sites, table);
 }

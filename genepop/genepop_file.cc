@@ -48,6 +48,12 @@ bool is_pop_line(const std::string& line) {
   return (w[0][0] | 0x20) == 'p' && (w[0][1] | 0x20) == 'o' && (w[0][2] | 0x20) == 'p';
 }
 
+// The text after "Pop" on a Pop line, trimmed and safe for a table cell.
+std::string pop_name_of(const std::string& line) {
+  std::string rest = trimmed(line);
+  return table_safe(trimmed(rest.substr(3)));
+}
+
 }  // namespace
 
 bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
@@ -69,10 +75,12 @@ bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
 
   // The locus names, up to the first Pop line.
   bool in_populations = false;
+  std::string first_pop_name;  // the text after the first Pop
   while (std::getline(in, line)) {
     number++;
     if (is_pop_line(line)) {
       in_populations = true;
+      first_pop_name = pop_name_of(line);
       break;
     }
     size_t start = 0;
@@ -93,6 +101,7 @@ bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
 
   int64_t pop_line = number, width_line = 0;
   out.populations.emplace_back();
+  out.populations.back().name = first_pop_name;
   auto close_population = [&]() {
     if (out.populations.back().individuals > 0) return true;
     number = pop_line;
@@ -105,6 +114,7 @@ bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
       if (!close_population()) return false;
       pop_line = number;
       out.populations.emplace_back();
+      out.populations.back().name = pop_name_of(line);
       continue;
     }
     size_t comma = line.find(',');

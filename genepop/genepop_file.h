@@ -20,6 +20,9 @@
 namespace drevel {
 
 struct genepop_population {
+  // The text after "Pop" on the population's line (trimmed; empty when
+  // none), as common files name their populations there.
+  std::string name;
   std::string first_individual;  // the name of its first individual, as written
   int64_t individuals = 0;
   // individuals x loci x 2 allele codes, row by row (0: missing).

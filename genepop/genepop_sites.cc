@@ -56,10 +56,11 @@ int genepop_sites::next(site_record* site, std::string*) {
   const std::vector<uint16_t>& alleles = alleles_[population_];
   const size_t l = locus_;
 
-  site->labels.resize(3);
+  site->labels.resize(4);
   site->labels[0] = std::to_string(population_ + 1);
-  site->labels[1] = pop.first_individual.empty() ? std::string(".") : pop.first_individual;
-  site->labels[2] = file_.loci[l];
+  site->labels[1] = pop.name.empty() ? std::string(".") : pop.name;
+  site->labels[2] = pop.first_individual.empty() ? std::string(".") : pop.first_individual;
+  site->labels[3] = file_.loci[l];
   site->allele_names = codes_[l];
   site->k = static_cast<int>(codes_[l].size());
   site->declared_alleles = false;

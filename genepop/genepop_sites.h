@@ -17,9 +17,10 @@
 
 namespace drevel {
 
-// The table's columns around the computed ones: #POP FIRST_INDIVIDUAL LOCUS
-// (the population's 1-based number, its first individual's name or "." when
-// it has none, the locus) and ALLELES, the codes of the tested alleles.
+// The table's columns around the computed ones: #POP POP_NAME
+// FIRST_INDIVIDUAL LOCUS (the population's 1-based number, the text after
+// "Pop" on its line, its first individual's name, "." for either when
+// there is none, the locus) and ALLELES, the codes of the tested alleles.
 table_layout genepop_table_layout();
 
 class genepop_sites : public site_source {

@@ -170,7 +170,7 @@ bool result_table_reader::read_header(std::string* error) {
     for (size_t c = 1; c <= 4; c++)
       if (c != 2) required.push_back(vcf_label_columns()[c].c_str());
   } else {
-    required.push_back(genepop_label_columns()[2].c_str());
+    required.push_back(locus_column);
   }
   std::string missing;
   for (const char* c : required)
@@ -189,7 +189,7 @@ bool result_table_reader::read_header(std::string* error) {
     group_column_ = column(group_column);
   } else {
     group_column_ = 0;
-    first_column_ = column(genepop_label_columns()[1].c_str());
+    first_column_ = column(first_individual_column);
   }
   return true;
 }

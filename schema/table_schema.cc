@@ -93,7 +93,8 @@ const std::vector<std::string>& vcf_label_columns() {
 }
 
 const std::vector<std::string>& genepop_label_columns() {
-  static const std::vector<std::string> labels = {"POP", "FIRST_INDIVIDUAL", "LOCUS"};
+  static const std::vector<std::string> labels = {pop_column, pop_name_column,
+                                                  first_individual_column, locus_column};
   return labels;
 }
 

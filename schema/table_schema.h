@@ -52,10 +52,16 @@ const char* column_name(table_column column);
 
 // The columns that name a row, first to last, in each format's table (the
 // header line puts "#" before the first): a VCF site's five columns as read,
-// and a Genepop population (its number and its first individual's name) and
-// locus.
+// and a Genepop population (its number, its name and its first
+// individual's name) and locus.
 const std::vector<std::string>& vcf_label_columns();
 const std::vector<std::string>& genepop_label_columns();
+// Genepop's label columns by name: the population's number, its name (the
+// text after "Pop" on its line), its first individual, the locus.
+constexpr const char pop_column[] = "POP";
+constexpr const char pop_name_column[] = "POP_NAME";
+constexpr const char first_individual_column[] = "FIRST_INDIVIDUAL";
+constexpr const char locus_column[] = "LOCUS";
 
 // The names of the other columns the tables may have.
 constexpr const char group_column[] = "GROUP";

@@ -47,7 +47,7 @@ generated generate(int digits, bool loci_on_one_line, int seed) {
       {digits == 3 ? 200 : 20, digits == 3 ? 204 : 24, digits == 3 ? 999 : 99, 1},
       {digits == 3 ? 150 : 50}};
   for (int pop = 0; pop < 2; pop++) {
-    g.text += pop == 0 ? "Pop\n" : "pOP\n";
+    g.text += pop == 0 ? "Pop\n" : "pOP  Lyon south \n";  // a name after Pop
     g.calls.emplace_back(g.loci.size());
     g.first.push_back("town" + std::to_string(pop + 1) + " cat0");
     for (int ind = 0; ind < 30 + 5 * pop; ind++) {
@@ -89,16 +89,17 @@ TEST(genepop_main, each_row_matches_a_classic_run_in_increasing_code_order) {
       std::vector<std::string> rows = split(r.out, '\n');
       ASSERT_EQ(rows.size(), 1 + 2 * g.loci.size());
       EXPECT_EQ(rows[0],
-                "#POP\tFIRST_INDIVIDUAL\tLOCUS\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX"
+                "#POP\tPOP_NAME\tFIRST_INDIVIDUAL\tLOCUS\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX"
                 "\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC"
                 "\tP_HWE\tP_HWE_MIDP\tP_HET_EXCESS\tP_HET_DEFICIT\tP_HWE_SE\tSEV\tALLELES");
       for (int pop = 0; pop < 2; pop++) {
         for (size_t l = 0; l < g.loci.size(); l++) {
           std::vector<std::string> cols = split(rows[1 + pop * g.loci.size() + l], '\t');
-          ASSERT_EQ(cols.size(), 25u);
+          ASSERT_EQ(cols.size(), 26u);
           EXPECT_EQ(cols[0], std::to_string(pop + 1));
-          EXPECT_EQ(cols[1], g.first[pop]);
-          EXPECT_EQ(cols[2], g.loci[l]);
+          EXPECT_EQ(cols[1], pop == 0 ? "." : "Lyon south");
+          EXPECT_EQ(cols[2], g.first[pop]);
+          EXPECT_EQ(cols[3], g.loci[l]);
           std::set<int> in_file, seen;
           for (const auto& pop_calls : g.calls)
             for (auto c : pop_calls[l])
@@ -114,10 +115,10 @@ TEST(genepop_main, each_row_matches_a_classic_run_in_increasing_code_order) {
             seen.insert(c.first);
             seen.insert(c.second);
           }
-          EXPECT_EQ(cols[3], std::to_string(in_file.size()));
-          EXPECT_EQ(cols[4], std::to_string(called));
-          EXPECT_EQ(cols[5], std::to_string(skipped));
-          EXPECT_EQ(cols[10], std::to_string(seen.size()));
+          EXPECT_EQ(cols[4], std::to_string(in_file.size()));
+          EXPECT_EQ(cols[5], std::to_string(called));
+          EXPECT_EQ(cols[6], std::to_string(skipped));
+          EXPECT_EQ(cols[11], std::to_string(seen.size()));
           // Allele n is the n-th smallest code seen in the population.
           std::map<int, int> rank;
           std::string alleles;
@@ -125,7 +126,7 @@ TEST(genepop_main, each_row_matches_a_classic_run_in_increasing_code_order) {
             rank[code] = static_cast<int>(rank.size()) + 1;
             alleles += (alleles.empty() ? "" : ",") + code_text(code, digits);
           }
-          EXPECT_EQ(cols[24], alleles);
+          EXPECT_EQ(cols[25], alleles);
           int k = static_cast<int>(seen.size());
           std::vector<int> counts(k * (k + 1) / 2, 0);
           for (auto c : g.calls[pop][l]) {
@@ -135,17 +136,17 @@ TEST(genepop_main, each_row_matches_a_classic_run_in_increasing_code_order) {
           }
           std::string genotypes;
           for (int x : counts) genotypes += (genotypes.empty() ? "" : ",") + std::to_string(x);
-          EXPECT_EQ(cols[12], genotypes);
+          EXPECT_EQ(cols[13], genotypes);
           if (k == 1) {
-            EXPECT_EQ(cols[11], "monomorphic");
-            EXPECT_EQ(cols[6], "NA");
+            EXPECT_EQ(cols[12], "monomorphic");
+            EXPECT_EQ(cols[7], "NA");
             continue;
           }
-          EXPECT_EQ(cols[11], "ok");
+          EXPECT_EQ(cols[12], "ok");
           std::vector<std::string> classic = classic_values(dir, k, counts);
-          EXPECT_EQ(cols[6], classic[0]) << "population " << pop + 1 << " locus " << g.loci[l];
-          EXPECT_EQ(cols[7], classic[1]);
-          EXPECT_EQ(cols[8], classic[2]);
+          EXPECT_EQ(cols[7], classic[0]) << "population " << pop + 1 << " locus " << g.loci[l];
+          EXPECT_EQ(cols[8], classic[1]);
+          EXPECT_EQ(cols[9], classic[2]);
         }
       }
     }

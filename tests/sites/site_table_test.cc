@@ -65,7 +65,7 @@ TEST(site_table, headers_name_the_columns_in_their_fixed_order) {
   EXPECT_EQ(table_header(vcf_layout(false)), "#CHROM\tPOS\tID\tREF\tALT\t" + shared + "\n");
   EXPECT_EQ(table_header(vcf_layout(true)), "#CHROM\tPOS\tID\tREF\tALT\tGROUP\t" + shared + "\n");
   EXPECT_EQ(table_header(genepop_layout()),
-            "#POP\tFIRST_INDIVIDUAL\tLOCUS\t" + shared + "\tALLELES\n");
+            "#POP\tPOP_NAME\tFIRST_INDIVIDUAL\tLOCUS\t" + shared + "\tALLELES\n");
 }
 
 TEST(site_table, rows_of_every_status) {
@@ -139,7 +139,7 @@ TEST(site_table, one_row_per_group_with_its_name) {
 
 TEST(site_table, genepop_rows_end_with_the_tested_codes) {
   site_record site;
-  site.labels = {"12", "cat 1", "FCA8"};
+  site.labels = {"12", "Nancy", "cat 1", "FCA8"};
   site.k = 4;
   site.allele_names = {"098", "102", "106", "110"};
   site.groups = {two_alleles()};
@@ -147,13 +147,13 @@ TEST(site_table, genepop_rows_end_with_the_tested_codes) {
   e.groups = {computed()};
   std::string row;
   append_rows(genepop_layout(), site, e, nullptr, &row);
-  EXPECT_EQ(row, "12\tcat 1\tFCA8\t4\t22\t3\t1.495667e-01\t-6.068461e+01\t-1.000000e-300\t30000"
+  EXPECT_EQ(row, "12\tNancy\tcat 1\tFCA8\t4\t22\t3\t1.495667e-01\t-6.068461e+01\t-1.000000e-300\t30000"
                  "\t2\tok\t19,1,2\t2.500000e-01\t5.000000e-01\t5.000000e-01\t2.000000e-03\t1"
                  "\tNA\tNA\tNA\tNA\tNA\tNA\t098,106\n");
-  site.labels[1] = ".";
+  site.labels[2] = ".";
   site.groups = {group_counts()};
   e.groups[0] = group_evidence();
   row.clear();
   append_rows(genepop_layout(), site, e, nullptr, &row);
-  EXPECT_EQ(row, "12\t.\tFCA8\t4\t0\t0\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
+  EXPECT_EQ(row, "12\tNancy\t.\tFCA8\t4\t0\t0\tNA\tNA\tNA\tNA\t0\tno_calls\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
 }
