@@ -14,7 +14,7 @@ bool ends_with(const std::string& text, const char* suffix) {
 
 }  // namespace
 
-bool annotated_type_of(const std::string& path, annotated_file_type* type, std::string* error) {
+status annotated_type_of(const std::string& path, annotated_file_type* type) {
   if (ends_with(path, ".vcf")) {
     *type = annotated_file_type::vcf;
   } else if (ends_with(path, ".vcf.gz") || ends_with(path, ".vcf.bgz")) {
@@ -22,11 +22,10 @@ bool annotated_type_of(const std::string& path, annotated_file_type* type, std::
   } else if (ends_with(path, ".bcf")) {
     *type = annotated_file_type::bcf;
   } else {
-    *error = "--annotate: cannot tell the type of '" + path +
-             "' from its name: end it in .vcf, .vcf.gz or .bcf";
-    return false;
+    return status(fault_kind::usage, "--annotate: cannot tell the type of '" + path +
+                                         "' from its name: end it in .vcf, .vcf.gz or .bcf");
   }
-  return true;
+  return status::ok();
 }
 
 const char* hts_write_mode(annotated_file_type type) {

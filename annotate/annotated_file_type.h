@@ -6,13 +6,15 @@
 
 #include <string>
 
+#include "fault/status.h"
+
 namespace drevel {
 
 enum class annotated_file_type { vcf, vcf_bgzf, bcf };
 
-// Sets *type from the end of path.  Returns false with a one-line message
-// in *error for any other name.
-bool annotated_type_of(const std::string& path, annotated_file_type* type, std::string* error);
+// Sets *type from the end of path.  Any other name is a fault of kind
+// usage, with a one-line message.
+status annotated_type_of(const std::string& path, annotated_file_type* type);
 
 // The mode htslib's hts_open writes the type with: "w", "wz" or "wb".
 const char* hts_write_mode(annotated_file_type type);

@@ -10,9 +10,9 @@
 namespace drevel {
 
 int genepop_main(const command_line& options) {
-  std::string error;
   genepop_file file;
-  if (!read_genepop_file(options.files[0], &file, &error)) return batch_failure(error);
+  const status read = read_genepop_file(options.files[0], &file);
+  if (!read) return batch_failure(read.message());
   genepop_sites sites(std::move(file), options.max_alleles);
   batch_table table;
   const table_layout layout = genepop_table_layout();

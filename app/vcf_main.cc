@@ -22,7 +22,11 @@ namespace {
 bool check_annotate(const command_line& options, annotate_options* annotate, std::string* error) {
   annotate->path = options.annotate;
   annotate->write_index = options.write_index;
-  if (!annotated_type_of(options.annotate, &annotate->type, error)) return false;
+  const status typed = annotated_type_of(options.annotate, &annotate->type);
+  if (!typed) {
+    *error = typed.message();
+    return false;
+  }
   if (options.write_index && !indexable(annotate->type)) {
     *error = "--write-index: a plain VCF cannot be indexed; name the annotated file .vcf.gz or "
              ".bcf";

@@ -12,9 +12,9 @@ status scan_genepop_table(const std::string& path, const evidence_tuning& tuning
                           scanned_table* table, const std::function<bool()>& interrupted) {
   table->text.clear();
   table->warnings.clear();
-  std::string error;
   genepop_file file;
-  if (!read_genepop_file(path, &file, &error)) return status(fault_kind::input, error);
+  status read = read_genepop_file(path, &file);
+  if (!read) return read;
   genepop_sites sites(std::move(file), tuning.max_alleles);
   return internal::pump_table(sites, genepop_table_layout(), nullptr, tuning, threads, table,
                               interrupted);

@@ -15,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   genepop_file file;
   std::string error;
-  if (!read_genepop(in, "input", &file, &error)) {
-    if (error.compare(0, 7, "input: ") != 0) fuzz_failure("a refusal that does not name the file");
+  const status read = read_genepop(in, "input", &file);
+  if (!read) {
+    if (read.message().compare(0, 7, "input: ") != 0)
+      fuzz_failure("a refusal that does not name the file");
     return 0;
   }
   genepop_sites sites(std::move(file), 8);

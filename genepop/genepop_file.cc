@@ -56,19 +56,16 @@ std::string pop_name_of(const std::string& line) {
 
 }  // namespace
 
-bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
-                  std::string* error) {
+status read_genepop(std::istream& in, const std::string& name, genepop_file* file) {
   genepop_file out;
   std::string line;
   int64_t number = 0;
   auto fail = [&](const std::string& message) {
-    *error = name + ": line " + std::to_string(number) + ": " + message;
-    return false;
+    return status(fault_kind::input, name + ": line " + std::to_string(number) + ": " + message);
   };
   if (!std::getline(in, line)) {
     if (in.bad()) return fail("cannot read the file");
-    *error = name + ": empty file (a Genepop file starts with a title line)";
-    return false;
+    return status(fault_kind::input, name + ": empty file (a Genepop file starts with a title line)");
   }
   number = 1;
   out.title = trimmed(line);
@@ -103,7 +100,7 @@ bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
   out.populations.emplace_back();
   out.populations.back().name = first_pop_name;
   auto close_population = [&]() {
-    if (out.populations.back().individuals > 0) return true;
+    if (out.populations.back().individuals > 0) return status::ok();
     number = pop_line;
     return fail("population " + std::to_string(out.populations.size()) + " has no individuals");
   };
@@ -111,7 +108,8 @@ bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
     number++;
     if (trimmed(line).empty()) continue;
     if (is_pop_line(line)) {
-      if (!close_population()) return false;
+      status closed = close_population();
+      if (!closed) return closed;
       pop_line = number;
       out.populations.emplace_back();
       out.populations.back().name = pop_name_of(line);
@@ -161,25 +159,22 @@ bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
     }
   }
   if (in.bad()) return fail("cannot read the file");
-  if (!close_population()) return false;
+  status closed = close_population();
+  if (!closed) return closed;
   *file = std::move(out);
-  return true;
+  return status::ok();
 }
 
-bool read_genepop_file(const std::string& path, genepop_file* file, std::string* error) {
-  if (path == "-") return read_genepop(std::cin, "standard input", file, error);
+status read_genepop_file(const std::string& path, genepop_file* file) {
+  if (path == "-") return read_genepop(std::cin, "standard input", file);
   // A directory opens for reading and fails only at the first read.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    *error = path + ": cannot open the file: " + std::strerror(EISDIR);
-    return false;
-  }
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return status(fault_kind::input, path + ": cannot open the file: " + std::strerror(EISDIR));
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot open the file: " + std::strerror(errno);
-    return false;
-  }
-  return read_genepop(in, path, file, error);
+  if (!in)
+    return status(fault_kind::input, path + ": cannot open the file: " + std::strerror(errno));
+  return read_genepop(in, path, file);
 }
 
 }  // namespace drevel

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "fault/status.h"
+
 namespace drevel {
 
 struct genepop_population {
@@ -36,17 +38,17 @@ struct genepop_file {
   std::vector<genepop_population> populations;
 };
 
-// Reads a Genepop file from in; name names it in messages.  Returns false
-// with a one-line message "name: line N: ..." in *error (no line end) for a
-// file with no title, no locus, no Pop line, a population without
-// individuals, an individual line without its comma, a genotype that is not
-// a number or not of the file's width, or more or fewer genotypes than loci.
-bool read_genepop(std::istream& in, const std::string& name, genepop_file* file,
-                  std::string* error);
+// Reads a Genepop file from in into *file; name names it in messages.
+// Returns a fault of kind input, with the one-line message "name: line N:
+// ..." (no line end), for a file with no title, no locus, no Pop line, a
+// population without individuals, an individual line without its comma, a
+// genotype that is not a number or not of the file's width, or more or
+// fewer genotypes than loci; *file is then untouched.
+status read_genepop(std::istream& in, const std::string& name, genepop_file* file);
 
 // The same for the file at path, "-" for standard input; a file that cannot
-// be opened or read is an error too.
-bool read_genepop_file(const std::string& path, genepop_file* file, std::string* error);
+// be opened or read is a fault of kind input too.
+status read_genepop_file(const std::string& path, genepop_file* file);
 
 }  // namespace drevel
 

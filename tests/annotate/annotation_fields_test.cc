@@ -138,15 +138,14 @@ TEST(annotated_file_type, type_follows_the_name_as_bcftools_tells_it) {
                          {"OUT.BCF", annotated_file_type::bcf}};
   for (const named& n : known) {
     annotated_file_type type;
-    std::string error;
-    ASSERT_TRUE(annotated_type_of(n.path, &type, &error)) << n.path;
+    ASSERT_TRUE(annotated_type_of(n.path, &type).is_ok()) << n.path;
     EXPECT_EQ(type, n.type) << n.path;
   }
   for (const char* path : {"out.txt", "out.gz", "out.bcf.gz", "out", "out.vcf.tmp", "vcf"}) {
     annotated_file_type type;
-    std::string error;
-    EXPECT_FALSE(annotated_type_of(path, &type, &error)) << path;
-    EXPECT_NE(error.find("end it in .vcf, .vcf.gz or .bcf"), std::string::npos) << error;
+    const status s = annotated_type_of(path, &type);
+    EXPECT_EQ(s.kind(), fault_kind::usage) << path;
+    EXPECT_NE(s.message().find("end it in .vcf, .vcf.gz or .bcf"), std::string::npos) << path;
   }
   EXPECT_STREQ(hts_write_mode(annotated_file_type::vcf), "w");
   EXPECT_STREQ(hts_write_mode(annotated_file_type::vcf_bgzf), "wz");

@@ -20,7 +20,9 @@ struct parsed {
 parsed parse(const std::string& text) {
   std::istringstream in(text);
   parsed p;
-  p.ok = read_genepop(in, "cats.gen", &p.file, &p.error);
+  const status read = read_genepop(in, "cats.gen", &p.file);
+  p.ok = read.is_ok();
+  p.error = read.message();
   return p;
 }
 
