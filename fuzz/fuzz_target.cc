@@ -2,6 +2,7 @@
 // of a directory, in name order) once each: the corpus as a regression test.
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +17,24 @@
 void fuzz_failure(const char* what) {
   std::fprintf(stderr, "fuzz target: %s\n", what);
   std::abort();
+}
+
+const std::string& fuzz_input_file(const uint8_t* data, size_t size) {
+  static const std::string path = [] {
+    char name[] = "/tmp/drevel_fuzz_XXXXXX";
+    int fd = ::mkstemp(name);
+    if (fd < 0) fuzz_failure("no temporary file");
+    ::close(fd);
+    static std::string removed;
+    removed = name;
+    std::atexit([] { ::unlink(removed.c_str()); });
+    return removed;
+  }();
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) fuzz_failure("cannot write the input file");
+  if (size > 0 && std::fwrite(data, 1, size, out) != size) fuzz_failure("cannot write the input");
+  std::fclose(out);
+  return path;
 }
 
 #ifndef DREVEL_LIBFUZZER

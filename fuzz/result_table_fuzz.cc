@@ -2,8 +2,6 @@
 // picture shows: reads, refusals with the file's name, rows in line order
 // with evidence in [0, 1] and counts that are counts, and names that the
 // picture's text makes valid UTF-8 once and for all.
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,23 +16,6 @@ using namespace drevel;
 
 namespace {
 
-// The reader reads from a path: the input goes to one file of this
-// process's.
-const std::string& input_path() {
-  static const std::string path = [] {
-    char name[] = "/tmp/drevel_fuzz_table_XXXXXX";
-    int fd = ::mkstemp(name);
-    if (fd < 0) fuzz_failure("no temporary file");
-    ::close(fd);
-    std::string p = name;
-    static std::string removed;
-    removed = p;
-    std::atexit([] { ::unlink(removed.c_str()); });
-    return p;
-  }();
-  return path;
-}
-
 void check_text(const std::string& text) {
   const std::string shown = displayable_utf8(text);
   if (displayable_utf8(shown) != shown) fuzz_failure("displayable text that is not valid UTF-8");
@@ -43,11 +24,7 @@ void check_text(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& path = input_path();
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) fuzz_failure("cannot write the input file");
-  if (size > 0 && std::fwrite(data, 1, size, out) != size) fuzz_failure("cannot write the input");
-  std::fclose(out);
+  const std::string& path = fuzz_input_file(data, size);
 
   result_table_reader reader;
   std::string error;

@@ -2,9 +2,6 @@
 // starts as they do), every site it gives through the batch computation
 // with few draws: reads, refusals with the file's name, and counts that
 // agree with the calls counted.
-#include <unistd.h>
-
-#include <cstdlib>
 #include <string>
 
 #include "fuzz/fuzz_target.h"
@@ -13,32 +10,8 @@
 
 using namespace drevel;
 
-namespace {
-
-// htslib reads from a path: the input goes to one file of this process's.
-const std::string& input_path() {
-  static const std::string path = [] {
-    char name[] = "/tmp/drevel_fuzz_vcf_XXXXXX";
-    int fd = ::mkstemp(name);
-    if (fd < 0) fuzz_failure("no temporary file");
-    ::close(fd);
-    std::string p = name;
-    static std::string removed;
-    removed = p;
-    std::atexit([] { ::unlink(removed.c_str()); });
-    return p;
-  }();
-  return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& path = input_path();
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) fuzz_failure("cannot write the input file");
-  if (size > 0 && std::fwrite(data, 1, size, out) != size) fuzz_failure("cannot write the input");
-  std::fclose(out);
+  const std::string& path = fuzz_input_file(data, size);
 
   vcf_read_options options;
   options.max_alleles = 6;
