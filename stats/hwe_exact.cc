@@ -1,6 +1,7 @@
 #include "stats/hwe_exact.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace drevel {
@@ -18,20 +19,23 @@ hwe_exact_p hwe_exact(int64_t hom1, int64_t het, int64_t hom2) {
   }
   // Probabilities of het = 0..rare (only those of rare's parity occur),
   // relative to the most likely count, which is 1: the recurrence runs away
-  // from it in both directions, so nothing overflows and the smallest values
-  // underflow to 0 only where they are below every double.
-  std::vector<double> prob(static_cast<size_t>(rare) + 1, 0.0);
+  // from it in both directions, so nothing overflows.  Away from the mode the
+  // terms shrink; those below the smallest normal double count as 0 (a
+  // subnormal times a ratio near 1 may round to itself and never reach 0).
+  // Only the window [low, high] of the others is kept, some 75 standard
+  // deviations wide, so a cohort of any size costs O(sqrt(n)) memory.
   int64_t mid = static_cast<int64_t>(static_cast<double>(rare) *
                                      static_cast<double>(2 * n - rare) / static_cast<double>(2 * n));
   if ((mid & 1) != (rare & 1)) mid++;
-  prob[static_cast<size_t>(mid)] = 1;
+  std::vector<double> down{1.0}, up;  // het = mid, mid-2, ... and mid+2, mid+4, ...
   {
     double r = static_cast<double>((rare - mid) / 2);  // rare homozygotes at h
     double c = static_cast<double>(n - mid - (rare - mid) / 2);  // common ones
     for (int64_t h = mid; h > 1; h -= 2) {
       const double hd = static_cast<double>(h);
-      prob[static_cast<size_t>(h - 2)] =
-          prob[static_cast<size_t>(h)] * hd * (hd - 1) / (4 * (r + 1) * (c + 1));
+      const double x = down.back() * hd * (hd - 1) / (4 * (r + 1) * (c + 1));
+      if (x < std::numeric_limits<double>::min()) break;
+      down.push_back(x);
       r += 1;
       c += 1;
     }
@@ -39,21 +43,33 @@ hwe_exact_p hwe_exact(int64_t hom1, int64_t het, int64_t hom2) {
   {
     double r = static_cast<double>((rare - mid) / 2);
     double c = static_cast<double>(n - mid - (rare - mid) / 2);
+    double last = 1;
     for (int64_t h = mid; h + 2 <= rare; h += 2) {
       const double hd = static_cast<double>(h);
-      prob[static_cast<size_t>(h + 2)] =
-          prob[static_cast<size_t>(h)] * 4 * r * c / ((hd + 2) * (hd + 1));
+      last = last * 4 * r * c / ((hd + 2) * (hd + 1));
+      if (last < std::numeric_limits<double>::min()) break;
+      up.push_back(last);
       r -= 1;
       c -= 1;
     }
   }
+  const int64_t low = mid - 2 * static_cast<int64_t>(down.size() - 1);
+  const int64_t high = mid + 2 * static_cast<int64_t>(up.size());
+  // The probability of het = h, 0 outside the window.
+  auto prob = [&](int64_t h) {
+    if (h < low || h > high) return 0.0;
+    return h <= mid ? down[static_cast<size_t>((mid - h) / 2)] : up[static_cast<size_t>((h - mid) / 2 - 1)];
+  };
+  // Summed from the fewest heterozygotes up, as every sum below.
   double total = 0;
-  for (double x : prob) total += x;
-  const double observed = prob[static_cast<size_t>(het)];
+  for (int64_t h = low; h <= high; h += 2) total += prob(h);
+  const double observed = prob(het);
   const double tie = observed * (1 + 1e-10);
   double below = 0, equal = 0, deficit = 0, excess = 0;
-  for (int64_t h = rare & 1; h <= rare; h += 2) {
-    const double x = prob[static_cast<size_t>(h)];
+  // Terms outside the window are 0 and add nothing to any sum; only the
+  // observed count may lie outside it, and then it ties with them.
+  for (int64_t h = low; h <= high; h += 2) {
+    const double x = prob(h);
     if (x <= tie) {
       if (x >= observed * (1 - 1e-10)) equal += x;
       else below += x;

@@ -28,7 +28,9 @@ struct hwe_exact_p {
 
 // The test for hom1, het and hom2 individuals (each >= 0, their sum at most
 // 2^31).  Every p-value is in [0, 1]; with one allele only, the mid-p value
-// is 1/2 and the others 1; with no individuals, all are 1.  The work is O(min allele count).
+// is 1/2 and the others 1; with no individuals, all are 1.  The work is
+// O(sqrt(n)) in time and memory: p-values below the smallest normal double
+// (about 2e-308) are 0.
 hwe_exact_p hwe_exact(int64_t hom1, int64_t het, int64_t hom2);
 
 }  // namespace drevel

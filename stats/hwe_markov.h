@@ -5,9 +5,12 @@
 //
 // Under equilibrium, given the allele counts, a table of n diploids has
 // probability n! prod n_i! 2^H / ((2n)! prod n_ij!), H the heterozygotes:
-// that of pairing the 2n allele copies at random.  The chain keeps the 2n
-// copies in n pairs and at each step exchanges two copies drawn at random,
-// a move that leaves the random pairing's distribution unchanged; the
+// that of pairing the 2n allele copies at random.  At each step the chain
+// draws two of the 2n copies at random and exchanges them between their
+// individuals, a move that leaves the random pairing's distribution
+// unchanged.  Individuals are exchangeable, so the chain needs only the
+// table: the i-th individual in cell order stands for whichever one holds
+// that place, and a cohort of any size costs memory for its cells only.  The
 // estimate is the share of the steps whose table is no more likely than the
 // observed one.  Its standard error comes from batch means, as Guo and
 // Thompson give it.  The chain starts from the observed table at a fixed
@@ -41,7 +44,8 @@ struct hwe_markov_length {
 // counts: the k(k+1)/2 genotype counts of k >= 2 alleles in lower-triangle
 // order, whole numbers >= 0 summing to at most 2^30 individuals.  With no
 // individuals, or one allele present, p and midp are 1 (midp 1/2 with one
-// allele, as for two) and se 0.  Takes O(individuals + steps) time.
+// allele, as for two) and se 0.  Takes O(cells + steps log cells) time and
+// O(cells) memory.
 hwe_markov_p hwe_markov(const std::vector<double>& counts, int k,
                         const hwe_markov_length& length = hwe_markov_length());
 

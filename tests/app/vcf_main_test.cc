@@ -469,7 +469,7 @@ TEST(vcf_main, unseen_declared_alleles_and_the_declared_alleles_option) {
   for (int n = 0; n < 3; n++) EXPECT_EQ(rows[n + 1].substr(0, std::strlen(before[n])), before[n]);
   EXPECT_EQ(rows[2].substr(std::strlen(before[1])),
             "\t3\tok\t19,1,2,0,0,0\t4.545455e-02\t2.014463e-01\t7.743590e-01\t1.930549e-03\t0"
-            "\t1.260000e-02\t6.300000e-03\tNA\tNA\t3.195721e-03\t1.060457e-01");
+            "\t5.200000e-03\t2.600000e-03\tNA\tNA\t2.735344e-03\t1.060457e-01");
 }
 
 TEST(vcf_main, monomorphic_sites_and_groups_say_so) {

@@ -207,3 +207,17 @@ TEST(hwe_markov, agrees_with_full_enumeration_on_small_tables) {
   // The same estimate on every call.
   EXPECT_EQ(hwe_markov({3, 1, 2, 0, 4, 1}, 3).p, hwe_markov({3, 1, 2, 0, 4, 1}, 3).p);
 }
+
+// Counts tables may hold any cohort up to 2^30 individuals: both tests must
+// answer in memory that does not grow with it (a table of 7 * 10^8 came from
+// fuzzing and asked for gigabytes).
+TEST(hwe_exact, cohorts_of_a_billion_need_little_memory) {
+  const int64_t q = int64_t{1} << 28;
+  const hwe_exact_p at_equilibrium = hwe_exact(q, 2 * q, q);
+  EXPECT_GT(at_equilibrium.p, 0.5);
+  EXPECT_LE(at_equilibrium.p, 1);
+  EXPECT_EQ(hwe_exact(2 * q, 0, 2 * q).p, 0);  // far below every double
+  const hwe_markov_p chain = hwe_markov({double(q), double(q), double(q), 10, 10, 10}, 3);
+  EXPECT_GE(chain.p, 0);
+  EXPECT_LE(chain.p, 1);
+}
