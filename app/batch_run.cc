@@ -87,12 +87,23 @@ int pump_sites(Pool& pool, site_source& source, const batch_table& table, table_
       if (!out.write(rows)) return false;
       if (table.beside && !table.beside->write(site, evidence, beside_error)) return false;
       done++;
-      for (size_t n = 0; n < evidence.groups.size(); n++) {
-        const group_evidence& g = evidence.groups[n];
-        if (g.outcome == site_outcome::too_many_alleles) notes->not_computed++;
-        if (g.outcome == site_outcome::lost_to_rounding && notes->lost++ == 0)
-          notes->first_lost = (table.describe ? table.describe(site) : std::string("row")) +
-                              ": " + describe_group_fault(site.groups[n], g);
+      auto where = [&]() { return table.describe ? table.describe(site) : std::string("row"); };
+      // (A record of a joint row alone has no row for its groups.)
+      if (site.joint != joint_rows::only)
+        for (size_t n = 0; n < evidence.groups.size(); n++) {
+          const group_evidence& g = evidence.groups[n];
+          if (g.outcome == site_outcome::too_many_alleles) notes->not_computed++;
+          if (g.outcome == site_outcome::lost_to_rounding && notes->lost++ == 0)
+            notes->first_lost = where() + ": " + describe_group_fault(site.groups[n], g);
+        }
+      if (evidence.joint) {
+        const joint_evidence& j = *evidence.joint;
+        if (j.row.outcome == site_outcome::too_many_alleles) notes->not_computed++;
+        if (j.row.outcome == site_outcome::lost_to_rounding && notes->lost++ == 0)
+          notes->first_lost =
+              where() + ", joint row: " +
+              (j.refused_group ? describe_group_fault(site.groups[*j.refused_group], j.row)
+                               : std::string("the joint evidence is not a number in [0, 1]"));
       }
     }
     progress.update(done);
@@ -115,6 +126,7 @@ int pump_sites(Pool& pool, site_source& source, const batch_table& table, table_
       return batch_failure(error);
     }
     if (status == 0) break;
+    if (table.joint_after_groups) site.joint = joint_rows::after_groups;
     pool.submit(std::move(site));
   }
   while (!pool.empty())

@@ -24,6 +24,10 @@ struct batch_table {
   // the rows, and it is committed just before the table; while it holds too
   // much, sites are taken back before more are read.
   site_sink* beside = nullptr;
+  // When true, every site also gets the joint row of its groups (--joint on
+  // a run with groups); a source may ask for joint rows itself, record by
+  // record (site_record::joint).
+  bool joint_after_groups = false;
   // Where a record is, for those notes ("site 1:12345").
   std::function<std::string(const site_record&)> describe;
 };

@@ -46,7 +46,7 @@ int bed_main(const command_line& options) {
   table_layout layout;
   layout.labels = vcf_label_columns();
   layout.groups = selection.with_groups;
-  return run_batch(options, reader, site_table_of(layout, selection));
+  return run_batch(options, reader, site_table_of(layout, selection, options.joint));
 }
 
 }  // namespace drevel

@@ -13,9 +13,10 @@ int genepop_main(const command_line& options) {
   genepop_file file;
   const status read = read_genepop_file(options.files[0], &file);
   if (!read) return batch_failure(read.message());
-  genepop_sites sites(std::move(file), options.max_alleles);
+  genepop_sites sites(std::move(file), options.max_alleles, options.joint);
   batch_table table;
-  const table_layout layout = genepop_table_layout();
+  table_layout layout = genepop_table_layout();
+  layout.joint = options.joint;
   table.header = table_header(layout);
   table.append_rows = [layout](const site_record& site, const site_evidence& evidence,
                                std::string* out) {

@@ -122,6 +122,7 @@ const option_rule options[] = {
        return true;
      }},
     {"--declared-alleles", vcf | bed | counts, nullptr},
+    {"--joint", vcf | bed | genepop, nullptr},
     {"--annotate", vcf,
      [](const std::string& v, command_line* cl, std::string* error) {
        if (v.empty() || v == "-")
@@ -251,6 +252,7 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
       if (name == "--verbose") cl.verbose = true;
       if (name == "--declared-alleles") cl.declared_alleles = true;
       if (name == "--write-index") cl.write_index = true;
+      if (name == "--joint") cl.joint = true;
       continue;
     }
     std::string value;
@@ -264,6 +266,8 @@ bool parse_command_line(int argc, char** argv, command_line* out, std::string* e
   }
   if (cl.mode == run_mode::plot && cl.files.size() != 2)
     return bad(error, "--plot needs a table and a picture file");
+  if (cl.joint && (cl.mode == run_mode::vcf || cl.mode == run_mode::bed) && cl.groups.empty())
+    return bad(error, "--joint combines the groups of --groups, which is missing");
   if (cl.write_index && cl.annotate.empty())
     return bad(error, "--write-index indexes the file of --annotate, which is missing");
   if (cl.mode != run_mode::classic && cl.files.size() != 2)

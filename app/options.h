@@ -41,6 +41,7 @@ struct command_line {
   std::string samples;  // as given: comma-separated names, or "@" and a file name
   std::string groups;   // --groups: the file of samples and their groups; empty: none
   bool declared_alleles = false;  // --declared-alleles: test every declared allele
+  bool joint = false;  // --joint: joint rows across groups (or populations and loci)
   tuning_request tuning;  // tuning.engine is the engine of every mode
   int max_alleles = default_max_alleles;
   // --vcf --annotate FILE: the input's records with the evidence in INFO

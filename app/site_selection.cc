@@ -11,7 +11,16 @@ bool read_site_selection(const command_line& options, site_selection* selection,
   selection->with_groups = !options.groups.empty();
   if (selection->with_samples && !read_sample_list(options.samples, &selection->samples, error))
     return false;
-  return !selection->with_groups || read_group_list(options.groups, &selection->groups, error);
+  if (!selection->with_groups) return true;
+  if (!read_group_list(options.groups, &selection->groups, error)) return false;
+  if (options.joint)
+    for (const std::string& name : selection->groups.names)
+      if (name == joint_label) {
+        *error = options.groups + ": a group named " + joint_label +
+                 " would read as the joint row of --joint; rename it";
+        return false;
+      }
+  return true;
 }
 
 std::vector<run_file> list_files(const command_line& options) {
@@ -22,8 +31,10 @@ std::vector<run_file> list_files(const command_line& options) {
   return files;
 }
 
-batch_table site_table_of(const table_layout& layout, const site_selection& selection) {
+batch_table site_table_of(table_layout layout, const site_selection& selection, bool joint) {
   batch_table table;
+  layout.joint = joint;
+  table.joint_after_groups = joint;
   table.header = table_header(layout);
   const std::vector<std::string>* names = selection.with_groups ? &selection.groups.names : nullptr;
   table.append_rows = [layout, names](const site_record& site, const site_evidence& evidence,

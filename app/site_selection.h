@@ -35,9 +35,10 @@ bool read_site_selection(const command_line& options, site_selection* selection,
 std::vector<run_file> list_files(const command_line& options);
 
 // The table of such a run in `layout` (its format's: the VCF's label
-// columns, GROUP with groups), one row per site and group, rows named
-// "site CHROM:POS" in the notes.
-batch_table site_table_of(const table_layout& layout, const site_selection& selection);
+// columns, GROUP with groups), one row per site and group, and with `joint`
+// (--joint) the joint row of each site's groups; rows named "site
+// CHROM:POS" in the notes.
+batch_table site_table_of(table_layout layout, const site_selection& selection, bool joint);
 
 }  // namespace drevel
 

@@ -92,7 +92,8 @@ int vcf_main(const command_line& options) {
   vcf_reader reader;
   if (!reader.open(options.files[0], read, &error)) return batch_failure(error);
 
-  batch_table table = site_table_of(vcf_table_layout(selection.with_groups), selection);
+  batch_table table = site_table_of(vcf_table_layout(selection.with_groups), selection,
+                                     options.joint);
   if (options.annotate.empty()) return run_batch(options, reader, table);
   vcf_annotator annotator;
   annotate.group_names = selection.with_groups ? &selection.groups.names : nullptr;

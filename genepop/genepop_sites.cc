@@ -6,8 +6,8 @@
 
 namespace drevel {
 
-genepop_sites::genepop_sites(genepop_file file, int max_alleles)
-    : file_(std::move(file)), max_alleles_(max_alleles) {
+genepop_sites::genepop_sites(genepop_file file, int max_alleles, bool joint)
+    : file_(std::move(file)), max_alleles_(max_alleles), joint_(joint) {
   const size_t loci = file_.loci.size();
   const int largest_code = file_.code_digits == 3 ? 999 : 99;
   for (const genepop_population& pop : file_.populations) alleles_.emplace_back(pop.codes.size());
@@ -49,22 +49,11 @@ table_layout genepop_table_layout() {
   return layout;
 }
 
-int genepop_sites::next(site_record* site, std::string*) {
+void genepop_sites::tally(size_t population, size_t l, int k, std::vector<group_counts>* groups) {
   const size_t loci = file_.loci.size();
-  if (population_ >= file_.populations.size()) return 0;
-  const genepop_population& pop = file_.populations[population_];
-  const std::vector<uint16_t>& alleles = alleles_[population_];
-  const size_t l = locus_;
-
-  site->labels.resize(4);
-  site->labels[0] = std::to_string(population_ + 1);
-  site->labels[1] = pop.name.empty() ? std::string(".") : pop.name;
-  site->labels[2] = pop.first_individual.empty() ? std::string(".") : pop.first_individual;
-  site->labels[3] = file_.loci[l];
-  site->allele_names = codes_[l];
-  site->k = static_cast<int>(codes_[l].size());
-  site->declared_alleles = false;
-  tally_.start(site->k, 1);
+  const genepop_population& pop = file_.populations[population];
+  const std::vector<uint16_t>& alleles = alleles_[population];
+  tally_.start(k, 1);
   for (int64_t i = 0; i < pop.individuals; i++) {
     size_t at = (static_cast<size_t>(i) * loci + l) * 2;
     int a = alleles[at], b = alleles[at + 1];
@@ -73,9 +62,63 @@ int genepop_sites::next(site_record* site, std::string*) {
     else
       tally_.add_call(0, a - 1, b - 1);
   }
-  tally_.finish(false, max_alleles_, &site->groups);
+  tally_.finish(false, max_alleles_, groups);
+}
 
-  if (++locus_ == loci) {
+void genepop_sites::population_labels(size_t population, const std::string& locus,
+                                      site_record* site) const {
+  const genepop_population& pop = file_.populations[population];
+  site->labels.resize(4);
+  site->labels[0] = std::to_string(population + 1);
+  site->labels[1] = pop.name.empty() ? std::string(".") : pop.name;
+  site->labels[2] = pop.first_individual.empty() ? std::string(".") : pop.first_individual;
+  site->labels[3] = locus;
+}
+
+int genepop_sites::next(site_record* site, std::string*) {
+  const size_t loci = file_.loci.size();
+  const size_t populations = file_.populations.size();
+  site->declared_alleles = false;
+  site->joint = joint_rows::none;
+  if (joint_ && population_ < populations && locus_ == loci) {
+    // The population across its loci.
+    population_labels(population_, joint_label, site);
+    site->allele_names.clear();
+    site->k = 0;
+    site->groups.clear();
+    for (size_t l = 0; l < loci; l++) {
+      tally(population_, l, static_cast<int>(codes_[l].size()), &one_);
+      site->groups.push_back(std::move(one_[0]));
+    }
+    site->joint = joint_rows::only;
+    locus_ = 0;
+    population_++;
+    return 1;
+  }
+  if (population_ >= populations) {
+    // Each locus across the populations, once every population is written.
+    if (!joint_ || loci == 0 || populations == 0 || locus_ >= loci) return 0;
+    const size_t l = locus_++;
+    site->labels = {joint_label, joint_label, ".", file_.loci[l]};
+    site->allele_names = codes_[l];
+    site->k = static_cast<int>(codes_[l].size());
+    site->groups.clear();
+    for (size_t p = 0; p < populations; p++) {
+      tally(p, l, site->k, &one_);
+      site->groups.push_back(std::move(one_[0]));
+    }
+    site->joint = joint_rows::only;
+    return 1;
+  }
+
+  const size_t l = locus_;
+  population_labels(population_, file_.loci[l], site);
+  site->allele_names = codes_[l];
+  site->k = static_cast<int>(codes_[l].size());
+  tally(population_, l, site->k, &site->groups);
+
+  // With joint rows the population's own row comes next (locus_ == loci).
+  if (++locus_ == loci && !joint_) {
     locus_ = 0;
     population_++;
   }

@@ -26,8 +26,13 @@ table_layout genepop_table_layout();
 class genepop_sites : public site_source {
  public:
   // Takes the file's contents; groups with more than max_alleles tested
-  // codes get no genotype counts.
-  genepop_sites(genepop_file file, int max_alleles);
+  // codes get no genotype counts.  With `joint`, joint rows follow
+  // (site_record::joint, joint_rows::only): after each population's records
+  // one for the population across its loci (LOCUS "*", k 0, one group per
+  // locus), and after every population one per locus across the
+  // populations (POP and POP_NAME "*", FIRST_INDIVIDUAL ".", one group per
+  // population).
+  genepop_sites(genepop_file file, int max_alleles, bool joint = false);
 
   // The next record: population (1-based), first individual, locus, k = the
   // locus's distinct codes in the file, their codes as written (zero-padded
@@ -37,8 +42,15 @@ class genepop_sites : public site_source {
   int next(site_record* site, std::string* error) override;
 
  private:
+  // The counts of one population at locus l (of k codes), as the group of
+  // *groups.
+  void tally(size_t population, size_t l, int k, std::vector<group_counts>* groups);
+  void population_labels(size_t population, const std::string& locus, site_record* site) const;
+
   genepop_file file_;
   int max_alleles_;
+  bool joint_;
+  std::vector<group_counts> one_;  // a tally's group, before it joins a joint record
   // Per locus: the distinct codes in increasing order, as written.
   std::vector<std::vector<std::string>> codes_;
   // Each population's codes replaced by allele indices + 1 (0: missing).

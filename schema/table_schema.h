@@ -67,6 +67,20 @@ constexpr const char locus_column[] = "LOCUS";
 constexpr const char group_column[] = "GROUP";
 constexpr const char alleles_column[] = "ALLELES";
 
+// Joint rows (--joint): the evidence for equilibrium in every one of several
+// groups or loci at once.  Such a row names what it combines with
+// joint_label: GROUP "*" after a site's group rows; in a Genepop table,
+// LOCUS "*" after a population's rows (its loci), and POP and POP_NAME "*"
+// (with FIRST_INDIVIDUAL ".") for a locus across the populations, after
+// every population.  A table with joint rows has two more columns after the
+// computed ones: N_JOINED, the rows in the product, and N_LEFT_OUT, those
+// left out (monomorphic or without calls); both NA on the other rows.  A
+// joint row has NA in N_TESTED, GENOTYPES, HET_OBS, HET_EXP, F and the
+// exact test's columns, and NA in N_ALLELES when it combines loci.
+constexpr const char joint_label[] = "*";
+constexpr const char n_joined_column[] = "N_JOINED";
+constexpr const char n_left_out_column[] = "N_LEFT_OUT";
+
 // Whether a row of this status has a value in a column that only a computed
 // row has (EVIDENCE, L_MAX, L_HYP, DRAWS, MC_SE, AT_MAXMC, SEV): only
 // computed rows do; the others write not_available there.  The exact test's

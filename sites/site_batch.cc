@@ -23,6 +23,16 @@ class site_batch::feed : public batch_feed {
         job = std::move(b_.jobs_.front());
         b_.jobs_.pop_front();
       }
+      if (job->joint) {
+        // The joint row draws literally, from its own stream: computed
+        // here, on this engine's thread, as the exact test is.
+        ordered_window::slot* owner = job->owner;
+        // The outcomes as outlined: the groups' own runs may be writing
+        // theirs meanwhile.
+        owner->evidence.joint = compute_joint_evidence(owner->site, job->outcomes, b_.tuning_);
+        b_.window_.done(owner);
+        continue;
+      }
       const group_run& run = job->run;
       add_exact_test(job->owner->site.groups[job->group], b_.tuning_.hwe_tables,
                      &job->owner->evidence.groups[job->group]);
@@ -128,9 +138,15 @@ void site_batch::submit(site_record site) {
   // cheap, and the engines then only run.
   site_evidence outline = site_evidence_outline(site, max_alleles_);
   std::vector<std::unique_ptr<group_job>> runs;
-  for (size_t g = 0; g < site.groups.size(); g++)
-    if (outline.groups[g].outcome == site_outcome::computed)
-      runs.emplace_back(new group_job{nullptr, g, group_run_of(site.groups[g], tuning_), {}});
+  if (site.joint != joint_rows::only)
+    for (size_t g = 0; g < site.groups.size(); g++)
+      if (outline.groups[g].outcome == site_outcome::computed)
+        runs.emplace_back(
+            new group_job{nullptr, g, group_run_of(site.groups[g], tuning_), {}, false, {}});
+  // The joint row needs only the outline's outcomes, not the groups' runs.
+  if (site.joint != joint_rows::none) {
+    runs.emplace_back(new group_job{nullptr, 0, {}, {}, true, group_outcomes(outline)});
+  }
   {
     std::lock_guard<std::mutex> lock(window_.mutex());
     ordered_window::slot* s =

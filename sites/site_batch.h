@@ -72,6 +72,8 @@ class site_batch {
     size_t group;
     group_run run;
     locus_result locus;  // the computation's steps fill it
+    bool joint = false;  // the site's joint row instead of a group
+    std::vector<site_outcome> outcomes;  // for the joint row: the groups' outlined outcomes
   };
   class feed;
   friend class feed;

@@ -1,10 +1,13 @@
 #include "sites/site_evidence.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "evidence/dirichlet_prior.h"
+#include "locus/joint_locus.h"
 #include "random/rand48.h"
 #include "sites/heterozygosity.h"
 #include "stats/hwe_exact.h"
@@ -135,10 +138,90 @@ site_evidence site_evidence_outline(const site_record& site, int max_alleles) {
 site_evidence compute_site_evidence(const site_record& site, const tuning_request& tuning,
                                     int max_alleles) {
   site_evidence result = site_evidence_outline(site, max_alleles);
-  for (size_t g = 0; g < site.groups.size(); g++)
-    if (result.groups[g].outcome == site_outcome::computed)
-      compute_group(site.groups[g], tuning, &result.groups[g]);
+  if (site.joint != joint_rows::only)
+    for (size_t g = 0; g < site.groups.size(); g++)
+      if (result.groups[g].outcome == site_outcome::computed)
+        compute_group(site.groups[g], tuning, &result.groups[g]);
+  if (site.joint != joint_rows::none)
+    result.joint = compute_joint_evidence(site, group_outcomes(result), tuning);
   return result;
+}
+
+std::vector<site_outcome> group_outcomes(const site_evidence& outline) {
+  std::vector<site_outcome> outcomes;
+  for (const group_evidence& g : outline.groups) outcomes.push_back(g.outcome);
+  return outcomes;
+}
+
+joint_evidence compute_joint_evidence(const site_record& site,
+                                      const std::vector<site_outcome>& outcomes,
+                                      const tuning_request& tuning) {
+  joint_evidence out;
+  group_evidence& row = out.row;
+  bool monomorphic = false, too_many = false;
+  std::vector<size_t> joined;
+  for (size_t g = 0; g < site.groups.size(); g++) {
+    out.called += site.groups[g].called;
+    out.skipped += site.groups[g].skipped;
+    switch (outcomes[g]) {
+      case site_outcome::computed: joined.push_back(g); break;
+      case site_outcome::monomorphic: monomorphic = true; break;
+      case site_outcome::too_many_alleles: too_many = true; break;
+      default: break;
+    }
+  }
+  out.joined = static_cast<int64_t>(joined.size());
+  out.left_out = static_cast<int64_t>(site.groups.size() - joined.size());
+  if (too_many || joined.empty()) {
+    row.outcome = too_many      ? site_outcome::too_many_alleles
+                  : monomorphic ? site_outcome::monomorphic
+                                : site_outcome::no_calls;
+    return out;
+  }
+  std::vector<std::vector<double>> alpha;
+  std::vector<joint_factor> factors;
+  int64_t cells = 0;
+  double all = 0, departure = 0;  // the dimensions of the product, for SEV
+  alpha.reserve(joined.size());
+  for (size_t g : joined) {
+    const group_counts& group = site.groups[g];
+    const int k = static_cast<int>(group.tested.size());
+    const int c = static_cast<int>(group.counts.size());
+    alpha.push_back(cell_parameters(group.counts));
+    factors.push_back(joint_factor{k, c, alpha.back().data()});
+    cells += c;
+    all += c - 1;
+    departure += c - k;
+  }
+  double precision = tuning.precision;
+  long long minmc = tuning.minmc, maxmc = tuning.maxmc;
+  const int64_t largest = INT32_MAX / 10000;
+  apply_tuning_defaults(static_cast<int>(std::min(cells, largest)), &precision, &minmc, &maxmc);
+  const mc_rule rule{static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc), precision};
+  rand48_state state;
+  joint_result joint = compute_joint_locus(factors, rule, state);
+  if (!joint.result.computed()) {
+    row.outcome = site_outcome::lost_to_rounding;
+    row.fault = joint.result.fault;
+    row.L_max = joint.result.L_max;
+    row.L_hyp = joint.result.L_hyp;
+    row.E = joint.result.E;
+    row.draws = joint.result.draws;
+    row.hits = joint.result.hits;
+    // Refused before any draw: by one group's own check.
+    if (joint.result.draws == 0) out.refused_group = joined[joint.refused_factor];
+    return out;
+  }
+  row.outcome = site_outcome::computed;
+  row.E = joint.result.E;
+  row.L_max = joint.result.L_max;
+  row.L_hyp = joint.result.L_hyp;
+  row.draws = joint.result.draws;
+  row.hits = joint.result.hits;
+  row.mc_se = joint.result.mc_se();
+  row.at_maxmc = joint.result.end == locus_end::maxmc;
+  row.sev = standardized_evidence_of_dimensions(row.E, all, departure);
+  return out;
 }
 
 }  // namespace drevel

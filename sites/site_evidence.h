@@ -63,18 +63,49 @@ struct group_evidence {
   std::optional<double> sev;
 };
 
-// One entry per group of the record, in its order.
+// The joint row of a record's groups (locus/joint_locus.h): computed over
+// the groups whose own row is computed; groups that are monomorphic or have
+// no calls are left out of the product and counted.  Its outcome: computed;
+// too_many_alleles when a group has too many; lost_to_rounding when a
+// group's own check refused it (refused_group says which, row.fault why,
+// and row holds that group's values reached) or the joint evidence's check;
+// else monomorphic when a group is, no_calls when none is.  Only the
+// columns of the product are filled: E, both maxima, draws, hits, mc_se,
+// at_maxmc and sev (of the summed dimensions).
+struct joint_evidence {
+  group_evidence row;
+  int64_t called = 0, skipped = 0;  // summed over every group
+  int64_t joined = 0, left_out = 0;  // groups in the product, groups left out
+  std::optional<size_t> refused_group;
+};
+
+// One entry per group of the record, in its order, and the joint row when
+// the record asks for one.
 struct site_evidence {
   std::vector<group_evidence> groups;
+  std::optional<joint_evidence> joint;
 };
 
 // Computes every group of the site: each computed group starts a fresh
 // generator stream at its fixed start and runs on the caller's thread alone
 // (the parallelism is across sites), so its values are those of a classic
-// run of its counts with the same tuning values.  Safe to call from several
+// run of its counts with the same tuning values; then the joint row when
+// site.joint asks for one (joint_rows::only: the joint row alone).  Safe to call from several
 // threads at once.  An allocation failure ends the process through nrerror.
 site_evidence compute_site_evidence(const site_record& site, const tuning_request& tuning,
                                     int max_alleles);
+
+// The joint row of the site's groups, whose outcomes (one per group, as
+// site_evidence_outline decides them) are `outcomes`: one generator stream from its fixed start, the
+// draws of the factors in the groups' order, the tuning defaults of the
+// summed cells (capped at 214748 cells, so that 10000 per cell fits in 32
+// bits).  Safe to call from several threads at once.
+joint_evidence compute_joint_evidence(const site_record& site,
+                                      const std::vector<site_outcome>& outcomes,
+                                      const tuning_request& tuning);
+
+// The outcomes of an outline's groups, in order.
+std::vector<site_outcome> group_outcomes(const site_evidence& outline);
 
 // For a group whose outcome is lost_to_rounding: the cause, in one line
 // without a line end (describe_locus_fault for the group's counts).

@@ -37,6 +37,15 @@ struct group_counts {
   int64_t heterozygous = 0;         // counted calls of two different alleles
 };
 
+// Whether a record's groups are also combined into one joint row, the
+// evidence for equilibrium in every group at once (--joint).
+enum class joint_rows {
+  none,          // one row per group
+  after_groups,  // one row per group, then the joint row
+  only,          // the joint row alone: the groups are only its factors (the
+                 // populations of a locus, or the loci of a population)
+};
+
 struct site_record {
   // The columns that name the site in its row, as its format writes them
   // (VCF: CHROM, POS, ID, REF, ALT; Genepop: POP, FIRST_INDIVIDUAL, LOCUS).
@@ -47,13 +56,15 @@ struct site_record {
   std::vector<std::string> allele_names;
 
   // The alleles the input declares: 1 + the ALT alleles of a VCF site; the
-  // distinct codes of the locus in the whole Genepop file.
+  // distinct codes of the locus in the whole Genepop file; 0 for a joint
+  // row whose factors are different loci.
   int k = 1;
   // True when every declared allele is tested, seen or not (--declared-alleles):
   // a group with a single tested allele is then computed like any other.
   bool declared_alleles = false;
   // One entry per group, in the groups' order; one when the input has none.
   std::vector<group_counts> groups;
+  joint_rows joint = joint_rows::none;
 };
 
 }  // namespace drevel

@@ -21,17 +21,20 @@ struct table_layout {
   std::vector<std::string> labels;
   bool groups = false;   // a GROUP column after the labels, one row per group
   bool alleles = false;  // an ALLELES column last: the tested alleles' names
+  bool joint = false;    // N_JOINED and N_LEFT_OUT after the computed columns
 };
 
 // The header line, ending in "\n": "#" label\t... [GROUP\t] the computed
-// columns [\tALLELES].
+// columns [\tN_JOINED\tN_LEFT_OUT] [\tALLELES].
 std::string table_header(const table_layout& layout);
 
 // Appends one row per group of the site to *out, each ending in "\n": the
 // site's labels, the group's name from group_names when the layout has
 // groups (one name per group of the record), the computed columns, and with
 // the layout's ALLELES the names of the group's tested alleles,
-// comma-separated in the order tested (NA when none).
+// comma-separated in the order tested (NA when none).  A joint row follows
+// the group rows when the evidence has one (GROUP "*"); a record of
+// joint_rows::only gives the joint row alone, under the record's labels.
 void append_rows(const table_layout& layout, const site_record& site,
                  const site_evidence& evidence, const std::vector<std::string>* group_names,
                  std::string* out);

@@ -22,6 +22,12 @@ namespace drevel {
 // dimension for a departure) or E outside [0, 1].
 std::optional<double> standardized_evidence(double E, int k);
 
+// The same for a model of `all` free dimensions of which `departure` hold a
+// departure from equilibrium (1 <= departure <= all): a locus has c - 1 and
+// c - k, and a product of independent loci the sums of theirs.  Nothing
+// when E is outside [0, 1] or the dimensions are not so.
+std::optional<double> standardized_evidence_of_dimensions(double E, double all, double departure);
+
 }  // namespace drevel
 
 #endif

@@ -217,3 +217,46 @@ TEST(genepop_main, malformed_files_give_a_message_status_1_and_no_table) {
   EXPECT_EQ(same.err, "drevel: " + dir + "/link.gen: the output file is the input file\n");
   EXPECT_EQ(read_text(dir + "/in.gen"), "t\nA\nPop\nn1, 0101\n");
 }
+
+// --joint: each population across its loci after its rows (LOCUS *), then
+// each locus across the populations (POP *); a joint row of one factor is
+// that factor's row, and loci without a test are left out and counted.
+TEST(genepop_main, joint_rows_per_population_and_per_locus) {
+  std::string dir = make_temp_dir();
+  write_text(dir + "/in.gen", generate(2, true, 5).text);
+  run_result plain = run_drevel({"--genepop", dir + "/in.gen", "-"});
+  run_result joint = run_drevel({"--genepop", "--joint", "--threads", "1", dir + "/in.gen", "-"});
+  ASSERT_EQ(joint.status, 0) << joint.err;
+  std::vector<std::string> rows = split(joint.out, '\n');
+  std::vector<std::string> before = split(plain.out, '\n');
+  // 2 populations x (4 loci + 1) + 4 loci.
+  ASSERT_EQ(rows.size(), 1u + 2 * 5 + 4);
+  const char* const where[] = {"1 FCA8", "1 FCA23", "1 F 43", "1 mono", "1 *",
+                               "2 FCA8", "2 FCA23", "2 F 43", "2 mono", "2 *",
+                               "* FCA8", "* FCA23", "* F 43", "* mono"};
+  for (size_t n = 1; n < rows.size(); n++) {
+    auto r = named(rows[0], rows[n]);
+    EXPECT_EQ(r["#POP"] + " " + r["LOCUS"], where[n - 1]);
+    if (r["#POP"] != "*" && r["LOCUS"] != "*") {
+      // The ordinary rows as without --joint, two NA columns before ALLELES.
+      auto b = named(before[0], before[n - (n > 5)]);
+      EXPECT_EQ(r["EVIDENCE"], b["EVIDENCE"]);
+      EXPECT_EQ(r["N_JOINED"], "NA");
+    }
+  }
+  auto mono = named(rows[0], rows[14]);
+  EXPECT_EQ(mono["STATUS"], "monomorphic");
+  EXPECT_EQ(mono["N_JOINED"], "0");
+  EXPECT_EQ(mono["N_LEFT_OUT"], "2");
+  auto pop1 = named(rows[0], rows[5]);
+  EXPECT_EQ(pop1["POP_NAME"], ".");
+  EXPECT_EQ(pop1["N_ALLELES"], "NA");
+  EXPECT_EQ(pop1["N_JOINED"], "3");
+  EXPECT_EQ(named(rows[0], rows[10])["POP_NAME"], "Lyon south");
+  auto fca8 = named(rows[0], rows[11]);
+  EXPECT_EQ(fca8["POP_NAME"], "*");
+  EXPECT_EQ(fca8["FIRST_INDIVIDUAL"], ".");
+  EXPECT_EQ(fca8["ALLELES"], "NA");
+  run_result two = run_drevel({"--genepop", "--joint", "--threads", "2", dir + "/in.gen", "-"});
+  EXPECT_EQ(two.out, joint.out);
+}

@@ -353,14 +353,6 @@ std::vector<std::string> calls_of(const std::vector<std::pair<std::string, int>>
   return calls;
 }
 
-// The columns of a table's row at a header name.
-std::map<std::string, std::string> named(const std::string& header_line, const std::string& row) {
-  std::vector<std::string> names = split(header_line, '\t'), values = split(row, '\t');
-  std::map<std::string, std::string> out;
-  for (size_t n = 0; n < names.size() && n < values.size(); n++) out[names[n]] = values[n];
-  return out;
-}
-
 }  // namespace
 
 TEST(vcf_main, populations_mixed_depart_and_each_alone_does_not) {
@@ -436,6 +428,36 @@ TEST(vcf_main, populations_mixed_depart_and_each_alone_does_not) {
   EXPECT_EQ(named(rows[0], rows[1])["N_CALLED"], "2");
   EXPECT_EQ(named(rows[0], rows[2])["N_CALLED"], "1");
   EXPECT_EQ(named(rows[0], rows[2])["STATUS"], "monomorphic");
+
+  // --joint: after each site's groups, the evidence for equilibrium in both
+  // towns at once, high where each alone is; the same bytes whatever the
+  // site engine and the threads.
+  run_result joint = run_drevel({"--vcf", "--joint", "--groups", dir + "/groups.txt",
+                                 "--threads", "1", dir + "/in.vcf", "-"});
+  ASSERT_EQ(joint.status, 0) << joint.err;
+  rows = split(joint.out, '\n');
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[0].substr(rows[0].size() - 20), "\tN_JOINED\tN_LEFT_OUT");
+  for (int n : {3, 6}) {
+    auto j = named(rows[0], rows[n]);
+    EXPECT_EQ(j["GROUP"], "*");
+    EXPECT_EQ(j["STATUS"], "ok");
+    EXPECT_EQ(j["N_CALLED"], "200");
+    EXPECT_EQ(j["N_JOINED"], "2");
+    EXPECT_EQ(j["GENOTYPES"], "NA");
+    EXPECT_GT(std::stod(j["EVIDENCE"]), 0.5) << rows[n];
+    EXPECT_EQ(named(rows[0], rows[n - 1])["N_JOINED"], "NA");
+  }
+  for (const char* engine : {"batch", "per-site"})
+    for (const char* threads : {"1", "2"}) {
+      run_result again = run_drevel({"--vcf", "--joint", "--groups", dir + "/groups.txt",
+                                     "--site-engine", engine, "--threads", threads,
+                                     dir + "/in.vcf", "-"});
+      EXPECT_EQ(again.out, joint.out) << engine << " " << threads;
+    }
+  run_result without = run_drevel({"--vcf", "--joint", dir + "/in.vcf", "-"});
+  EXPECT_EQ(without.status, 2);
+  EXPECT_NE(without.err.find("--joint combines the groups of --groups"), std::string::npos);
 }
 
 TEST(vcf_main, unseen_declared_alleles_and_the_declared_alleles_option) {

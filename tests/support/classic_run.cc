@@ -13,6 +13,13 @@ std::vector<std::string> split(const std::string& text, char separator) {
   return parts;
 }
 
+std::map<std::string, std::string> named(const std::string& header_line, const std::string& row) {
+  std::vector<std::string> names = split(header_line, '\t'), values = split(row, '\t');
+  std::map<std::string, std::string> out;
+  for (size_t n = 0; n < names.size() && n < values.size(); n++) out[names[n]] = values[n];
+  return out;
+}
+
 std::vector<std::string> classic_values(const std::string& dir, int k,
                                         const std::vector<int>& counts,
                                         const std::string& tuning) {

@@ -3,6 +3,7 @@
 #ifndef DREVEL_TESTS_SUPPORT_CLASSIC_RUN_H
 #define DREVEL_TESTS_SUPPORT_CLASSIC_RUN_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,8 @@ std::vector<std::string> classic_values(const std::string& dir, int k,
 
 // Splits text at every separator (a trailing empty part is dropped).
 std::vector<std::string> split(const std::string& text, char separator);
+
+// The columns of a table's row by the header line's names.
+std::map<std::string, std::string> named(const std::string& header_line, const std::string& row);
 
 #endif
