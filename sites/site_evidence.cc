@@ -180,7 +180,7 @@ joint_evidence compute_joint_evidence(const site_record& site,
   }
   std::vector<std::vector<double>> alpha;
   std::vector<joint_factor> factors;
-  int64_t cells = 0;
+  int widest = 0;  // the most cells of a factor
   double all = 0, departure = 0;  // the dimensions of the product, for SEV
   alpha.reserve(joined.size());
   for (size_t g : joined) {
@@ -189,14 +189,16 @@ joint_evidence compute_joint_evidence(const site_record& site,
     const int c = static_cast<int>(group.counts.size());
     alpha.push_back(cell_parameters(group.counts));
     factors.push_back(joint_factor{k, c, alpha.back().data()});
-    cells += c;
+    widest = std::max(widest, c);
     all += c - 1;
     departure += c - k;
   }
+  // The defaults of the widest factor: as many draws as its hardest group
+  // alone would take, each costing the sum of the groups' (the defaults of
+  // the summed cells would multiply the draws by the number of groups too).
   double precision = tuning.precision;
   long long minmc = tuning.minmc, maxmc = tuning.maxmc;
-  const int64_t largest = INT32_MAX / 10000;
-  apply_tuning_defaults(static_cast<int>(std::min(cells, largest)), &precision, &minmc, &maxmc);
+  apply_tuning_defaults(widest, &precision, &minmc, &maxmc);
   const mc_rule rule{static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc), precision};
   rand48_state state;
   joint_result joint = compute_joint_locus(factors, rule, state);

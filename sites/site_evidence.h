@@ -96,10 +96,11 @@ site_evidence compute_site_evidence(const site_record& site, const tuning_reques
                                     int max_alleles);
 
 // The joint row of the site's groups, whose outcomes (one per group, as
-// site_evidence_outline decides them) are `outcomes`: one generator stream from its fixed start, the
-// draws of the factors in the groups' order, the tuning defaults of the
-// summed cells (capped at 214748 cells, so that 10000 per cell fits in 32
-// bits).  Safe to call from several threads at once.
+// site_evidence_outline decides them) are `outcomes`: one generator stream
+// from its fixed start, the draws of the factors in the groups' order, the
+// tuning defaults of the factor with the most cells (so the joint row draws
+// as often as its hardest group would, each draw costing the sum of the
+// groups').  Safe to call from several threads at once.
 joint_evidence compute_joint_evidence(const site_record& site,
                                       const std::vector<site_outcome>& outcomes,
                                       const tuning_request& tuning);
