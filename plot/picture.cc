@@ -43,7 +43,7 @@ double triangle_side(size_t diagrams) { return diagrams <= 1 ? 480 : diagrams <=
 // for many (61 at most of each).
 double cell_side(const heatmap_shape& shape) {
   size_t n = std::max(shape.rows, shape.columns);
-  return n <= 12 ? 32 : n <= 24 ? 26 : n <= 40 ? 18 : 13;
+  return n <= 12 ? 36 : n <= 24 ? 26 : n <= 40 ? 18 : 13;
 }
 
 size_t columns_for(size_t diagrams) {
@@ -378,7 +378,7 @@ double draw_heatmap_legend(painter& p, const heatmap_content& h, double left, do
                    left, y, legend_width - 10);
   y += 23;
   not_computed_swatch(p, left + 6, y - 12, 16);
-  std::string without = "no evidence value";
+  std::string without = "no evidence value, by STATUS";
   for (size_t i = 0; i < statuses.size(); i++)
     without += (i == 0 ? ": " : ", ") + grouped(statuses[i].second) + " " + statuses[i].first;
   p.grey(0.1);
@@ -542,7 +542,7 @@ void draw(cairo_t* cr, const plot_content& content, const std::string& table_nam
                grouped(r.second) + " " + r.first;
   if (reasons.empty()) reasons = "Every row is drawn.";
   if (content.joint_rows() > 0)
-    reasons += "  " + grouped(content.joint_rows()) + " joint rows, in the heatmap only.";
+    reasons += "; " + grouped(content.joint_rows()) + " joint rows are in the heatmap only";
   p.grey(0.25);
   p.text(margin, margin + 42, reasons);
 
