@@ -449,13 +449,14 @@ void draw_legend(painter& p, const plot_content& content, const heatmap_content*
 
 // The heatmap: its title and counts, the cells, the rows' names on the
 // left and the columns' names, upwards, under the cells.
-void draw_heatmap(painter& p, const heatmap_content& h, const picture_layout& layout) {
+void draw_heatmap(painter& p, const heatmap_content& h, table_kind kind,
+                  const picture_layout& layout) {
   cairo_t* cr = p.cr();
   const box& grid = layout.heatmap;
   const double title_y = grid.top - heatmap_top_room + 16;
   p.grey(0.1);
   p.font(14, true);
-  const bool genepop = h.column_title == "locus";
+  const bool genepop = kind == table_kind::genepop;
   p.text(margin, title_y,
          genepop ? "Evidence per population and locus" : "Evidence per group and site");
   const size_t rows = h.shape.rows - (h.shape.joint_row ? 1 : 0);
@@ -552,7 +553,7 @@ void draw(cairo_t* cr, const plot_content& content, const std::string& table_nam
                      (content.diagrams().size() == 1 && !content.diagrams()[0].label.empty());
   for (size_t d = 0; d < content.diagrams().size(); d++)
     draw_diagram(p, content.diagrams()[d], layout.diagrams[d], labels, named);
-  if (layout.heatmap_cells.rows > 0) draw_heatmap(p, *content.heatmap(), layout);
+  if (layout.heatmap_cells.rows > 0) draw_heatmap(p, *content.heatmap(), content.kind(), layout);
   if (content.diagrams().empty() && !layout.diagrams.empty()) {
     // A table without rows still shows an empty diagram.
     diagram_content none;

@@ -186,9 +186,6 @@ void plot_content::add_heatmap(size_t max_rows, size_t max_columns) {
   heatmap_store_ = std::make_unique<heatmap_store>();
   heatmap_store_->max_rows = max_rows;
   heatmap_store_->max_columns = max_columns;
-  heatmap_content& h = heatmap_store_->content;
-  h.row_title = kind_ == table_kind::genepop ? "population" : "group";
-  h.column_title = kind_ == table_kind::genepop ? "locus" : "site";
 }
 
 // A cell keeps its row's evidence, or its STATUS when it has none; of two

@@ -64,7 +64,6 @@ struct heatmap_shape {
 };
 
 struct heatmap_content {
-  std::string row_title, column_title;  // "population", "locus"; "group", "site"
   std::vector<std::string> row_labels, column_labels;  // as the table has them
   heatmap_shape shape;
   std::vector<heatmap_cell> cells;  // row by row

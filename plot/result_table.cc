@@ -224,21 +224,31 @@ void result_table_reader::read_heatmap_keys(table_row* row) const {
   auto field = [this](int column) -> const char* {
     return column >= 0 ? field_begin_[static_cast<size_t>(column)] : "";
   };
+  row->joint_groups = row->joint_loci = false;
+  // A table without groups has no heatmap.
+  if (group_column_ < 0) return;
   row->group_name = field(name_column_);
   if (kind_ == table_kind::genepop) {
     row->locus = field(locus_column_);
     row->site.clear();
   } else {
+    // Built in place: a large table has millions of rows.
     const char* id = field(id_column_);
-    if (*id != '\0' && std::strcmp(id, ".") != 0)
+    if (*id != '\0' && std::strcmp(id, ".") != 0) {
       row->locus = id;
-    else
-      row->locus = std::string(field(chrom_column_)) + ":" + field(pos_column_);
-    row->site = std::string(field(chrom_column_)) + '\t' + field(pos_column_) + '\t' + id + '\t' +
-                field(ref_column_) + '\t' + field(alt_column_);
+    } else {
+      row->locus = field(chrom_column_);
+      row->locus += ':';
+      row->locus += field(pos_column_);
+    }
+    row->site = field(chrom_column_);
+    for (int column : {pos_column_, id_column_, ref_column_, alt_column_}) {
+      row->site += '\t';
+      row->site += field(column);
+    }
   }
   const bool joint_table = joined_column_ >= 0;
-  row->joint_groups = joint_table && group_column_ >= 0 && row->group == joint_label;
+  row->joint_groups = joint_table && row->group == joint_label;
   row->joint_loci = joint_table && kind_ == table_kind::genepop && row->locus == joint_label;
 }
 

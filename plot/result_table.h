@@ -29,7 +29,7 @@ struct table_row {
   bool has_two_allele_counts = false;
   double counts[3] = {0, 0, 0};
   // What the heatmap of a table with groups or populations places the row
-  // by (plot_content.h).
+  // by (plot_content.h); left empty for a table without groups.
   std::string group_name;  // POP_NAME of a Genepop table; "" without the column
   // LOCUS of a Genepop table; for a VCF table the site's ID, or CHROM:POS
   // where the ID is "." or missing.
