@@ -172,7 +172,14 @@ static const char* const plot_help_text =
     "  and counts the rows drawn and not drawn, and why.  The picture's format\n"
     "  follows its name: .svg, .png or .pdf.  Columns are found by their header\n"
     "  names.  Past 400000 distinct points, each cell of a fine grid keeps the\n"
-    "  row of lowest evidence, and the legend says so.\n";
+    "  row of lowest evidence, and the legend says so.\n"
+    "  A table with groups or populations also gets, above the diagrams, a\n"
+    "  heatmap of EVIDENCE: populations (POP_NAME, else POP) by loci, or groups\n"
+    "  by sites (ID, else CHROM:POS), in the table's order, at most 60 of each\n"
+    "  (the heatmap says how many were left out); cells whose STATUS is not ok\n"
+    "  or whose EVIDENCE is NA are grey and crossed.  The joint rows of --joint\n"
+    "  (GROUP, POP or LOCUS *) are a last row and column set apart, and only\n"
+    "  there.  Diagrams of groups without a two-allele row are then left out.\n";
 
 static int run_command_line(int argc, char** argv);
 

@@ -29,10 +29,22 @@ const double histogram_top_room = 40;   // the histogram's title
 const double histogram_height = 250;
 const double legend_width = histogram_room_left + histogram_width + 30;
 const double legend_room = 230;  // colour bar, its labels and the legend lines
+const double heatmap_legend_room = 120;  // the heatmap's lines in the legend
+const double heatmap_top_room = 52;      // the heatmap's title and its counts
+const double row_label_room = 170;       // left of the cells, for the rows' names
+const double column_label_room = 110;    // under the cells, for the columns' names
+const double heatmap_min_width = 560;    // room for the heatmap's title
 
 const double sqrt3_half = std::sqrt(3.0) / 2;
 
 double triangle_side(size_t diagrams) { return diagrams <= 1 ? 480 : diagrams <= 4 ? 360 : 280; }
+
+// The side of a heatmap's cell: large for a few rows and columns, small
+// for many (61 at most of each).
+double cell_side(const heatmap_shape& shape) {
+  size_t n = std::max(shape.rows, shape.columns);
+  return n <= 12 ? 36 : n <= 24 ? 26 : n <= 40 ? 18 : 13;
+}
 
 size_t columns_for(size_t diagrams) {
   size_t c = 1;
@@ -302,9 +314,102 @@ void draw_histogram(painter& p, const plot_content& content, const box& b) {
          "evidence for equilibrium (colour of the points)", 0.5);
 }
 
-void draw_legend(painter& p, const plot_content& content, double left, double top) {
+// The swatch of a heatmap cell that has no evidence value: grey, crossed
+// by a diagonal, which no shade of the scale comes near.
+void not_computed_swatch(painter& p, double x, double y, double side) {
+  cairo_t* cr = p.cr();
+  p.grey(0.83);
+  cairo_rectangle(cr, x, y, side, side);
+  cairo_fill(cr);
+  p.grey(0.55);
+  p.line(x + 1, y + side - 1, x + side - 1, y + 1, 1);
+}
+
+// A cell for which the table has no row: white, outlined.
+void absent_swatch(painter& p, double x, double y, double side) {
+  p.grey(0.8);
+  cairo_set_line_width(p.cr(), 1);
+  cairo_rectangle(p.cr(), x + 0.5, y + 0.5, side - 1, side - 1);
+  cairo_stroke(p.cr());
+}
+
+// Writes text from (left, y) on, wrapped at width, each further line 17
+// lower; returns the last line's y.
+double wrapped_text(painter& p, const std::string& text, double left, double y, double width) {
+  std::string line;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t space = text.find(' ', start);
+    std::string word = text.substr(start, space == std::string::npos ? space : space - start);
+    std::string longer = line.empty() ? word : line + " " + word;
+    if (!line.empty() && p.text_width(longer) > width) {
+      p.text(left, y, line);
+      y += 17;
+      line = word;
+    } else {
+      line = longer;
+    }
+    if (space == std::string::npos) break;
+    start = space + 1;
+  }
+  p.text(left, y, line);
+  return y;
+}
+
+// The heatmap's lines of the legend, from y on; returns the last line's y.
+double draw_heatmap_legend(painter& p, const heatmap_content& h, double left, double y) {
+  // The statuses of the cells without a value, by count, in the order met.
+  std::vector<std::pair<std::string, uint64_t>> statuses;
+  bool absent = false;
+  for (const heatmap_cell& c : h.cells) {
+    if (c.state == cell_state::absent) absent = true;
+    if (c.state != cell_state::not_computed) continue;
+    auto found = std::find_if(statuses.begin(), statuses.end(),
+                              [&c](const auto& s) { return s.first == c.status; });
+    if (found == statuses.end())
+      statuses.emplace_back(c.status, 1);
+    else
+      found->second++;
+  }
+  const double width = legend_width - 46;
+  p.grey(0.1);
+  p.font(13);
+  y = wrapped_text(p, "Heatmap: each cell a row's evidence, in the colours of the scale above.",
+                   left, y, legend_width - 10);
+  y += 23;
+  not_computed_swatch(p, left + 6, y - 12, 16);
+  std::string without = "no evidence value, by STATUS";
+  for (size_t i = 0; i < statuses.size(); i++)
+    without += (i == 0 ? ": " : ", ") + grouped(statuses[i].second) + " " + statuses[i].first;
+  p.grey(0.1);
+  y = wrapped_text(p, without, left + 36, y, width);
+  if (absent) {
+    y += 23;
+    absent_swatch(p, left + 6, y - 12, 16);
+    p.grey(0.1);
+    y = wrapped_text(p, "no row in the table", left + 36, y, width);
+  }
+  if (h.shape.joint_row || h.shape.joint_column) {
+    y += 21;
+    y = wrapped_text(p,
+                     "Set apart: the joint rows (--joint), the evidence for equilibrium in "
+                     "every " + std::string(h.shape.joint_column ? "population or locus" : "group") +
+                         " they join.",
+                     left, y, legend_width - 10);
+  }
+  return y;
+}
+
+// The legend of the diagrams, unless there are none, and of the heatmap
+// (null when there is none).
+void draw_legend(painter& p, const plot_content& content, const heatmap_content* heatmap,
+                 double left, double top) {
   cairo_t* cr = p.cr();
   double y = top;
+  if (content.diagrams().empty() && heatmap) {
+    draw_heatmap_legend(p, *heatmap, left, y);
+    return;
+  }
   p.colour(equilibrium_curve_colour);
   p.line(left, y - 4, left + 28, y - 4, 2);
   p.grey(0.1);
@@ -337,27 +442,82 @@ void draw_legend(painter& p, const plot_content& content, double left, double to
   if (content.groups_not_drawn() > 0)
     notes.push_back(grouped(content.groups_not_drawn()) + " further groups are not drawn.");
   // Notes wrap at the legend's width.
-  const double width = legend_width - 10;
   y += 4;
-  for (const std::string& note : notes) {
-    std::string line;
-    size_t start = 0;
-    while (start <= note.size()) {
-      size_t space = note.find(' ', start);
-      std::string word = note.substr(start, space == std::string::npos ? space : space - start);
-      std::string longer = line.empty() ? word : line + " " + word;
-      if (!line.empty() && p.text_width(longer) > width) {
-        y += 17;
-        p.text(left, y, line);
-        line = word;
+  for (const std::string& note : notes) y = wrapped_text(p, note, left, y + 17, legend_width - 10);
+  if (heatmap) draw_heatmap_legend(p, *heatmap, left, y + 27);
+}
+
+// The heatmap: its title and counts, the cells, the rows' names on the
+// left and the columns' names, upwards, under the cells.
+void draw_heatmap(painter& p, const heatmap_content& h, table_kind kind,
+                  const picture_layout& layout) {
+  cairo_t* cr = p.cr();
+  const box& grid = layout.heatmap;
+  const double title_y = grid.top - heatmap_top_room + 16;
+  p.grey(0.1);
+  p.font(14, true);
+  const bool genepop = kind == table_kind::genepop;
+  p.text(margin, title_y,
+         genepop ? "Evidence per population and locus" : "Evidence per group and site");
+  const size_t rows = h.shape.rows - (h.shape.joint_row ? 1 : 0);
+  const size_t columns = h.shape.columns - (h.shape.joint_column ? 1 : 0);
+  auto counted = [](uint64_t n, const char* one, const char* many) {
+    return grouped(n) + " " + (n == 1 ? one : many);
+  };
+  const char* row_one = genepop ? "population" : "group";
+  const char* row_many = genepop ? "populations" : "groups";
+  const char* column_one = genepop ? "locus" : "site";
+  const char* column_many = genepop ? "loci" : "sites";
+  std::string counts =
+      h.rows_left_out > 0 ? "the first " + counted(rows, row_one, row_many) + " of " +
+                                grouped(rows + h.rows_left_out)
+                          : counted(rows, row_one, row_many);
+  counts += " \u00d7 ";
+  counts += h.columns_left_out > 0 ? "the first " + counted(columns, column_one, column_many) +
+                                         " of " + grouped(columns + h.columns_left_out) + " (" +
+                                         grouped(h.columns_left_out) + " not shown)"
+                                   : counted(columns, column_one, column_many);
+  if (h.shape.joint_row || h.shape.joint_column) counts += ", and the joint rows";
+  counts += ", in the table's order";
+  p.font(13);
+  p.grey(0.25);
+  p.text(margin, title_y + 20, counts);
+
+  const double font = layout.cell >= 18 ? 12 : 10;
+  for (size_t r = 0; r < h.shape.rows; r++)
+    for (size_t c = 0; c < h.shape.columns; c++) {
+      const box b = heatmap_cell_box(layout, r, c);
+      const heatmap_cell& cell = h.at(r, c);
+      if (cell.state == cell_state::computed) {
+        p.colour(level_colour(colour_level(cell.evidence)));
+        cairo_rectangle(cr, b.left, b.top, b.width - 1, b.height - 1);
+        cairo_fill(cr);
+      } else if (cell.state == cell_state::not_computed) {
+        not_computed_swatch(p, b.left, b.top, b.width - 1);
       } else {
-        line = longer;
+        absent_swatch(p, b.left, b.top, b.width - 1);
       }
-      if (space == std::string::npos) break;
-      start = space + 1;
     }
-    y += 17;
-    p.text(left, y, line);
+
+  // The names, cut in their middle where they are too long; the joint
+  // row's and column's in bold.
+  p.grey(0.1);
+  for (size_t r = 0; r < h.shape.rows; r++) {
+    const bool joint = h.shape.joint_row && r + 1 == h.shape.rows;
+    p.font(font, joint);
+    const box b = heatmap_cell_box(layout, r, 0);
+    p.text(grid.left - 6, b.top + b.height / 2 + font / 3,
+           fitting_title(p, h.row_labels[r], "", row_label_room - 12), 1);
+  }
+  for (size_t c = 0; c < h.shape.columns; c++) {
+    const bool joint = h.shape.joint_column && c + 1 == h.shape.columns;
+    p.font(font, joint);
+    const box b = heatmap_cell_box(layout, 0, c);
+    cairo_save(cr);
+    cairo_translate(cr, b.left + b.width / 2 + font / 3, grid.top + grid.height + 6);
+    cairo_rotate(cr, -M_PI / 2);
+    p.text(0, 0, fitting_title(p, h.column_labels[c], "", column_label_room - 12), 1);
+    cairo_restore(cr);
   }
 }
 
@@ -367,7 +527,7 @@ void draw(cairo_t* cr, const plot_content& content, const std::string& table_nam
   p.grey(1);
   cairo_paint(cr);
 
-  const uint64_t not_drawn = content.rows() - content.drawn_rows();
+  const uint64_t not_drawn = content.rows() - content.drawn_rows() - content.joint_rows();
   p.grey(0.05);
   p.font(18, true);
   std::string counts = ": " + grouped(content.drawn_rows()) + " two-allele rows drawn, " +
@@ -377,8 +537,13 @@ void draw(cairo_t* cr, const plot_content& content, const std::string& table_nam
   p.font(13);
   std::string reasons;
   for (const auto& r : content.not_drawn())
-    reasons += (reasons.empty() ? "Not drawn: " : ", ") + grouped(r.second) + " " + r.first;
+    reasons += (reasons.empty() ? layout.heatmap_cells.rows > 0 ? "Not drawn in the diagrams: "
+                                                                : "Not drawn: "
+                                : ", ") +
+               grouped(r.second) + " " + r.first;
   if (reasons.empty()) reasons = "Every row is drawn.";
+  if (content.joint_rows() > 0)
+    reasons += "; " + grouped(content.joint_rows()) + " joint rows are in the heatmap only";
   p.grey(0.25);
   p.text(margin, margin + 42, reasons);
 
@@ -388,13 +553,15 @@ void draw(cairo_t* cr, const plot_content& content, const std::string& table_nam
                      (content.diagrams().size() == 1 && !content.diagrams()[0].label.empty());
   for (size_t d = 0; d < content.diagrams().size(); d++)
     draw_diagram(p, content.diagrams()[d], layout.diagrams[d], labels, named);
-  if (content.diagrams().empty()) {
+  if (layout.heatmap_cells.rows > 0) draw_heatmap(p, *content.heatmap(), content.kind(), layout);
+  if (content.diagrams().empty() && !layout.diagrams.empty()) {
     // A table without rows still shows an empty diagram.
     diagram_content none;
     draw_diagram(p, none, layout.diagrams[0], labels, false);
   }
   draw_histogram(p, content, layout.histogram);
-  draw_legend(p, content, layout.histogram.left - histogram_room_left,
+  draw_legend(p, content, layout.heatmap_cells.rows > 0 ? content.heatmap() : nullptr,
+              layout.histogram.left - histogram_room_left,
               layout.histogram.top + layout.histogram.height + 90);
 }
 
@@ -413,35 +580,67 @@ bool picture_format_of(const std::string& path, picture_format* format) {
   return true;
 }
 
-picture_layout layout_picture(size_t diagrams) {
-  const size_t shown = std::max<size_t>(diagrams, 1);
-  const size_t columns = columns_for(shown), rows = (shown + columns - 1) / columns;
+picture_layout layout_picture(size_t diagrams, const heatmap_shape* heatmap) {
+  const bool with_heatmap = heatmap && heatmap->rows > 0 && heatmap->columns > 0;
+  const size_t shown = with_heatmap ? diagrams : std::max<size_t>(diagrams, 1);
+  const size_t columns = shown > 0 ? columns_for(shown) : 0;
+  const size_t rows = shown > 0 ? (shown + columns - 1) / columns : 0;
   const double side = triangle_side(shown);
   const double cell_width = side + 2 * corner_room;
   const double cell_height = above_triangle + side * sqrt3_half + below_triangle;
   picture_layout layout;
+  // The heatmap first, under the title: the diagrams draw only the
+  // two-allele rows, and of a panel of microsatellites hardly any.
+  double left_width = static_cast<double>(columns) * cell_width;
+  double diagrams_top = header_height;
+  if (with_heatmap) {
+    layout.heatmap_cells = *heatmap;
+    layout.cell = cell_side(*heatmap);
+    layout.joint_gap = std::round(layout.cell / 2);
+    const double width = static_cast<double>(heatmap->columns) * layout.cell +
+                         (heatmap->joint_column ? layout.joint_gap : 0);
+    const double height = static_cast<double>(heatmap->rows) * layout.cell +
+                          (heatmap->joint_row ? layout.joint_gap : 0);
+    layout.heatmap = {margin + row_label_room, header_height + heatmap_top_room, width, height};
+    left_width = std::max({left_width, row_label_room + width, heatmap_min_width});
+    diagrams_top = layout.heatmap.top + height + column_label_room;
+  }
   for (size_t d = 0; d < shown; d++) {
     triangle_frame f;
     f.side = side;
     f.left = margin + static_cast<double>(d % columns) * cell_width + corner_room;
-    f.base = header_height + static_cast<double>(d / columns) * cell_height + above_triangle +
+    f.base = diagrams_top + static_cast<double>(d / columns) * cell_height + above_triangle +
              side * sqrt3_half;
     layout.diagrams.push_back(f);
   }
-  const double panel_left = margin + static_cast<double>(columns) * cell_width + panel_gap;
+  const double left_bottom = diagrams_top + static_cast<double>(rows) * cell_height;
+  const double panel_left = margin + left_width + panel_gap;
   layout.histogram = {panel_left + histogram_room_left, header_height + histogram_top_room,
                       histogram_width, histogram_height};
   layout.width = std::round(panel_left + legend_width + margin);
   layout.height = std::round(
-      std::max(header_height + static_cast<double>(rows) * cell_height,
-               header_height + histogram_top_room + histogram_height + legend_room) +
+      std::max(left_bottom, header_height + histogram_top_room + histogram_height + legend_room +
+                                (with_heatmap ? heatmap_legend_room : 0)) +
       margin);
   return layout;
 }
 
+box heatmap_cell_box(const picture_layout& layout, size_t row, size_t column) {
+  const heatmap_shape& shape = layout.heatmap_cells;
+  const bool joint_row = shape.joint_row && row + 1 == shape.rows;
+  const bool joint_column = shape.joint_column && column + 1 == shape.columns;
+  return {layout.heatmap.left + static_cast<double>(column) * layout.cell +
+              (joint_column ? layout.joint_gap : 0),
+          layout.heatmap.top + static_cast<double>(row) * layout.cell +
+              (joint_row ? layout.joint_gap : 0),
+          layout.cell, layout.cell};
+}
+
 bool draw_picture(const plot_content& content, const std::string& table_name,
                   picture_format format, const byte_sink& sink, std::string* error) {
-  const picture_layout layout = layout_picture(content.diagrams().size());
+  const heatmap_content* heatmap = content.heatmap();
+  const picture_layout layout =
+      layout_picture(content.diagrams().size(), heatmap ? &heatmap->shape : nullptr);
   sink_closure closure{&sink};
   cairo_surface_t* surface = nullptr;
   switch (format) {

@@ -2,7 +2,9 @@
 // with its points coloured by evidence (plot/evidence_colours.h) and the
 // equilibrium parabola, beside the histogram of every evidence value over
 // the colour scale, under a title naming the table and the rows drawn and
-// not drawn.  Drawn with cairo as SVG, PNG or PDF.
+// not drawn; for a table with groups or populations, the heatmap of the
+// evidence under the diagrams, in the same colours.  Drawn with cairo as
+// SVG, PNG or PDF.
 #ifndef DREVEL_PLOT_PICTURE_H
 #define DREVEL_PLOT_PICTURE_H
 
@@ -27,16 +29,27 @@ struct box {
 };
 
 // Where things are, in pixels (PNG) or points (SVG, PDF), y downwards.  It
-// depends only on the number of diagrams.
+// depends only on the number of diagrams and the heatmap's shape.
 struct picture_layout {
   double width = 0, height = 0;
   std::vector<triangle_frame> diagrams;  // in the order of plot_content::diagrams()
   // The histogram's plotting area: evidence 0 to 1 from left to right, a bar
   // of the largest count reaching at most the top.
   box histogram;
+  // The heatmap's cells, under the diagrams, the joint row and column set
+  // apart by joint_gap; heatmap_shape.rows is 0 without a heatmap.
+  heatmap_shape heatmap_cells;
+  box heatmap;
+  double cell = 0, joint_gap = 0;
 };
 
-picture_layout layout_picture(size_t diagrams);
+// The picture of so many diagrams and, unless heatmap is null or has no
+// cells, a heatmap.  Without a heatmap there is at least one diagram
+// (empty for a table without rows).
+picture_layout layout_picture(size_t diagrams, const heatmap_shape* heatmap = nullptr);
+
+// The square of the heatmap's cell at (row, column).
+box heatmap_cell_box(const picture_layout& layout, size_t row, size_t column);
 
 // Receives the picture's bytes in order; returns false when they could not
 // be written, which ends the drawing.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include "plot/de_finetti.h"
 #include "schema/table_schema.h"
@@ -47,7 +48,73 @@ point_key cell_of(const diagram_point& p, int grid) {
   return {index(p.u), index(p.v / height)};
 }
 
+// A population's name: its POP_NAME, else its number and its first
+// individual (where that says more than the number).
+std::string population_label(const table_row& row) {
+  if (!row.group_name.empty() && row.group_name != ".") return row.group_name;
+  const std::string& first = row.group_first;
+  return "Pop " + row.group +
+         (first.empty() || first == "." || first == row.group ? "" : " (" + first + ")");
+}
+
+// The index of the joint row or column while the rows come.
+const size_t joint_index = SIZE_MAX;
+
 }  // namespace
+
+struct plot_content::heatmap_store {
+  size_t max_rows, max_columns;
+  std::unordered_map<std::string, size_t> row_index, column_index;
+  std::unordered_set<std::string> rows_out, columns_out;
+  // A VCF table's sites are its columns: a site's rows come one after the
+  // other, so a new site is a change of site from the row before, and the
+  // sites past the limit need not be remembered.
+  std::string last_site;
+  size_t last_site_column = joint_index;
+  bool any_site = false;
+  heatmap_content content;
+  std::map<std::pair<size_t, size_t>, heatmap_cell> cells;
+
+  // The row's column, joint_index for a joint row, or left_out past the
+  // limit.
+  size_t column_of(const table_row& row, table_kind kind) {
+    if (row.joint_loci) return joint_index;
+    if (kind == table_kind::vcf) {
+      if (any_site && row.site == last_site) return last_site_column;
+      any_site = true;
+      last_site = row.site;
+      last_site_column = add_column(row.locus);
+      return last_site_column;
+    }
+    auto found = column_index.find(row.locus);
+    if (found != column_index.end()) return found->second;
+    if (content.column_labels.size() >= max_columns) {
+      if (columns_out.insert(row.locus).second) content.columns_left_out++;
+      return left_out;
+    }
+    return column_index[row.locus] = add_column(row.locus);
+  }
+  size_t add_column(const std::string& label) {
+    if (content.column_labels.size() >= max_columns) {
+      content.columns_left_out++;
+      return left_out;
+    }
+    content.column_labels.push_back(label);
+    return content.column_labels.size() - 1;
+  }
+  size_t row_of(const table_row& row, table_kind kind) {
+    if (row.joint_groups) return joint_index;
+    auto found = row_index.find(row.group);
+    if (found != row_index.end()) return found->second;
+    if (content.row_labels.size() >= max_rows) {
+      if (rows_out.insert(row.group).second) content.rows_left_out++;
+      return left_out;
+    }
+    content.row_labels.push_back(kind == table_kind::genepop ? population_label(row) : row.group);
+    return row_index[row.group] = content.row_labels.size() - 1;
+  }
+  static constexpr size_t left_out = SIZE_MAX - 1;
+};
 
 struct plot_content::store {
   std::unordered_map<point_key, diagram_point, point_key_hash> points;
@@ -93,7 +160,7 @@ size_t plot_content::diagram_of(const table_row& row) {
   }
   diagram_content d;
   if (kind_ == table_kind::genepop)
-    d.label = "Pop " + row.group + (row.group_first.empty() ? "" : " (" + row.group_first + ")");
+    d.label = population_label(row);
   else
     d.label = row.group;
   diagrams_.push_back(d);
@@ -115,8 +182,41 @@ void plot_content::use_grid(int grid) {
   }
 }
 
+void plot_content::add_heatmap(size_t max_rows, size_t max_columns) {
+  heatmap_store_ = std::make_unique<heatmap_store>();
+  heatmap_store_->max_rows = max_rows;
+  heatmap_store_->max_columns = max_columns;
+}
+
+// A cell keeps its row's evidence, or its STATUS when it has none; of two
+// rows in one cell (a site written twice), the lower evidence.
+void plot_content::add_to_heatmap(const table_row& row) {
+  heatmap_store& h = *heatmap_store_;
+  const size_t column = h.column_of(row, kind_);
+  const size_t r = h.row_of(row, kind_);
+  if (column == heatmap_store::left_out || r == heatmap_store::left_out) return;
+  heatmap_cell cell;
+  if (row.status == status_word(row_status::computed) && row.has_evidence) {
+    cell.state = cell_state::computed;
+    cell.evidence = static_cast<float>(row.evidence);
+  } else {
+    cell.state = cell_state::not_computed;
+    cell.status = row.status == status_word(row_status::computed) ? not_available : row.status;
+  }
+  auto found = h.cells.emplace(std::make_pair(r, column), cell);
+  heatmap_cell& kept = found.first->second;
+  if (!found.second && cell.state == cell_state::computed &&
+      (kept.state != cell_state::computed || cell.evidence < kept.evidence))
+    kept = cell;
+}
+
 void plot_content::add(const table_row& row) {
   rows_++;
+  if (heatmap_store_) add_to_heatmap(row);
+  if (row.joint_groups || row.joint_loci) {
+    joint_++;
+    return;
+  }
   if (row.has_evidence) {
     computed_++;
     size_t bin = static_cast<size_t>(row.evidence * histogram_bins);
@@ -173,6 +273,32 @@ void plot_content::finish() {
     std::sort(out.begin(), out.end(), drawn_before);
     stores_[d]->points.clear();
   }
+  if (!heatmap_store_) return;
+  diagrams_.erase(std::remove_if(diagrams_.begin(), diagrams_.end(),
+                                 [](const diagram_content& d) { return d.drawn == 0; }),
+                  diagrams_.end());
+  stores_.clear();
+  diagram_index_.clear();
+
+  heatmap_store& store = *heatmap_store_;
+  heatmap_content& h = store.content;
+  for (const auto& entry : store.cells) {
+    if (entry.first.first == joint_index) h.shape.joint_row = true;
+    if (entry.first.second == joint_index) h.shape.joint_column = true;
+  }
+  h.shape.rows = h.row_labels.size() + (h.shape.joint_row ? 1 : 0);
+  h.shape.columns = h.column_labels.size() + (h.shape.joint_column ? 1 : 0);
+  if (h.shape.joint_row)
+    h.row_labels.push_back(kind_ == table_kind::genepop ? "all populations" : "all groups");
+  if (h.shape.joint_column) h.column_labels.push_back("all loci");
+  h.cells.assign(h.shape.rows * h.shape.columns, heatmap_cell());
+  for (auto& entry : store.cells) {
+    size_t r = entry.first.first == joint_index ? h.shape.rows - 1 : entry.first.first;
+    size_t c = entry.first.second == joint_index ? h.shape.columns - 1 : entry.first.second;
+    h.cells[r * h.shape.columns + c] = std::move(entry.second);
+  }
+  heatmap_ = std::make_unique<heatmap_content>(std::move(h));
+  heatmap_store_.reset();
 }
 
 }  // namespace drevel

@@ -42,6 +42,7 @@ status plot_table(const std::string& table, const std::string& picture,
   result_table_reader reader;
   if (!reader.open(table, &error)) return fault(fault_kind::input, error);
   plot_content content(reader.kind());
+  if (reader.has_groups()) content.add_heatmap();
   table_row row;
   int got;
   while ((got = reader.next(&row, &error)) > 0) content.add(row);
@@ -73,6 +74,10 @@ status plot_table(const std::string& table, const std::string& picture,
     for (const diagram_content& d : content.diagrams()) summary->points += d.points.size();
     summary->diagrams = content.diagrams().size();
     summary->thinned = content.grid() > 0;
+    if (const heatmap_content* h = content.heatmap()) {
+      summary->heatmap_rows = h->shape.rows;
+      summary->heatmap_columns = h->shape.columns;
+    }
   }
   return status::ok();
 }

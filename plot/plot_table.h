@@ -1,7 +1,8 @@
 // The picture of a table in one call, the public face of plot/: reads a
 // table written by `drevel --vcf` or `drevel --genepop` and draws one de
 // Finetti diagram per group, with the points coloured by evidence, beside
-// the histogram of every evidence value, to a picture file.  The rest of
+// the histogram of every evidence value, and for a table with groups or
+// populations the heatmap of the evidence, to a picture file.  The rest of
 // the folder (the table reader, what the picture shows, its drawing) is the
 // inside.
 #ifndef DREVEL_PLOT_PLOT_TABLE_H
@@ -24,6 +25,9 @@ struct plot_summary {
   size_t points = 0;           // points over all diagrams (rows at one place are one point)
   size_t diagrams = 0;
   bool thinned = false;  // too many rows: one point kept per cell of a grid
+  // The heatmap of a table with groups or populations, its joint row and
+  // column included; 0 by 0 without one.
+  size_t heatmap_rows = 0, heatmap_columns = 0;
 };
 
 // Reads the table at table_path ("-": standard input) and draws its picture

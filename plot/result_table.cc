@@ -191,7 +191,65 @@ bool result_table_reader::read_header(std::string* error) {
     group_column_ = 0;
     first_column_ = column(first_individual_column);
   }
+  find_heatmap_columns(names);
   return true;
+}
+
+// The column that marks a table written with --joint, NA on ordinary rows.
+static const char joined_column[] = "N_JOINED";
+// The label of a joint row's groups, populations or loci.
+static const char joint_label[] = "*";
+
+void result_table_reader::find_heatmap_columns(const std::vector<std::string>& names) {
+  auto column = [&names](const std::string& name) {
+    for (size_t i = 0; i < names.size(); i++)
+      if (names[i] == name || (i == 0 && names[i] == "#" + name)) return static_cast<int>(i);
+    return -1;
+  };
+  joined_column_ = column(joined_column);
+  if (kind_ == table_kind::genepop) {
+    name_column_ = column(pop_name_column);
+    locus_column_ = column(locus_column);
+    return;
+  }
+  const std::vector<std::string>& labels = vcf_label_columns();
+  chrom_column_ = column(labels[0]);
+  pos_column_ = column(labels[1]);
+  id_column_ = column(labels[2]);
+  ref_column_ = column(labels[3]);
+  alt_column_ = column(labels[4]);
+}
+
+void result_table_reader::read_heatmap_keys(table_row* row) const {
+  auto field = [this](int column) -> const char* {
+    return column >= 0 ? field_begin_[static_cast<size_t>(column)] : "";
+  };
+  row->joint_groups = row->joint_loci = false;
+  // A table without groups has no heatmap.
+  if (group_column_ < 0) return;
+  row->group_name = field(name_column_);
+  if (kind_ == table_kind::genepop) {
+    row->locus = field(locus_column_);
+    row->site.clear();
+  } else {
+    // Built in place: a large table has millions of rows.
+    const char* id = field(id_column_);
+    if (*id != '\0' && std::strcmp(id, ".") != 0) {
+      row->locus = id;
+    } else {
+      row->locus = field(chrom_column_);
+      row->locus += ':';
+      row->locus += field(pos_column_);
+    }
+    row->site = field(chrom_column_);
+    for (int column : {pos_column_, id_column_, ref_column_, alt_column_}) {
+      row->site += '\t';
+      row->site += field(column);
+    }
+  }
+  const bool joint_table = joined_column_ >= 0;
+  row->joint_groups = joint_table && row->group == joint_label;
+  row->joint_loci = joint_table && kind_ == table_kind::genepop && row->locus == joint_label;
 }
 
 int result_table_reader::next(table_row* row, std::string* error) {
@@ -221,10 +279,15 @@ int result_table_reader::next(table_row* row, std::string* error) {
   row->group = group_column_ >= 0 ? field(group_column_) : "";
   row->group_first = first_column_ >= 0 ? field(first_column_) : "";
   row->status = field(status_column_);
+  read_heatmap_keys(row);
+  const bool joint = row->joint_groups || row->joint_loci;
+  auto joint_na = [&](int column) { return joint && std::strcmp(field(column), not_available) == 0; };
   row->declared_alleles = 0;
-  if (declared_column_ >= 0 && !parse_int(field(declared_column_), &row->declared_alleles))
+  row->tested_alleles = 0;
+  if (declared_column_ >= 0 && !joint_na(declared_column_) &&
+      !parse_int(field(declared_column_), &row->declared_alleles))
     return bad(declared_column_, column_name(table_column::n_alleles), "a number of alleles");
-  if (!parse_int(field(tested_column_), &row->tested_alleles))
+  if (!joint_na(tested_column_) && !parse_int(field(tested_column_), &row->tested_alleles))
     return bad(tested_column_, column_name(table_column::n_tested), "a number of alleles");
   const char* evidence = field(evidence_column_);
   row->has_evidence = std::strcmp(evidence, not_available) != 0;
@@ -236,7 +299,7 @@ int result_table_reader::next(table_row* row, std::string* error) {
                  "NA or a number from 0 to 1");
   }
   row->has_two_allele_counts =
-      row->status == status_word(row_status::computed) && row->tested_alleles == 2;
+      !joint && row->status == status_word(row_status::computed) && row->tested_alleles == 2;
   if (row->has_two_allele_counts) {
     const char* counts = field(genotypes_column_);
     std::string part;

@@ -28,6 +28,22 @@ struct table_row {
   // STATUS ok and two tested alleles (has_two_allele_counts).
   bool has_two_allele_counts = false;
   double counts[3] = {0, 0, 0};
+  // What the heatmap of a table with groups or populations places the row
+  // by (plot_content.h); left empty for a table without groups.
+  std::string group_name;  // POP_NAME of a Genepop table; "" without the column
+  // LOCUS of a Genepop table; for a VCF table the site's ID, or CHROM:POS
+  // where the ID is "." or missing.
+  std::string locus;
+  // CHROM, POS, ID, REF and ALT of a VCF table, which tell its sites apart;
+  // "" for a Genepop table.
+  std::string site;
+  // A joint row of a table written with --joint (one with an N_JOINED
+  // column): the evidence across the site's groups (GROUP "*") or across
+  // the populations (POP "*"), across a population's loci (LOCUS "*"), or
+  // both.  Such a row has no genotype counts; an NA in N_ALLELES or
+  // N_TESTED reads as 0.
+  bool joint_groups = false;
+  bool joint_loci = false;
 };
 
 class result_table_reader {
@@ -74,6 +90,11 @@ class result_table_reader {
   size_t columns_ = 0;
   int group_column_ = -1, first_column_ = -1, declared_column_ = -1;
   int tested_column_ = -1, status_column_ = -1, evidence_column_ = -1, genotypes_column_ = -1;
+  // The heatmap's columns: -1 where the table has none.
+  int name_column_ = -1, locus_column_ = -1, chrom_column_ = -1, pos_column_ = -1;
+  int id_column_ = -1, ref_column_ = -1, alt_column_ = -1, joined_column_ = -1;
+  void find_heatmap_columns(const std::vector<std::string>& names);
+  void read_heatmap_keys(table_row* row) const;
   std::string text_;
   std::vector<const char*> field_begin_;
   std::vector<size_t> field_size_;

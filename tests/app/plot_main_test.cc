@@ -196,8 +196,13 @@ TEST_F(plot_run, one_diagram_per_group) {
     ASSERT_EQ(r.status, 0) << r.err;
     png_image png(path("groups.png"));
     ASSERT_TRUE(png.ok());
-    const picture_layout layout = layout_picture(2);
+    // Under the heatmap of two groups by one site or locus.
+    heatmap_shape shape;
+    shape.rows = 2;
+    shape.columns = 1;
+    const picture_layout layout = layout_picture(2, &shape);
     EXPECT_EQ(png.width(), static_cast<int>(layout.width));
+    EXPECT_EQ(png.height(), static_cast<int>(layout.height));
     for (int d = 0; d < 2; d++) {
       const site& own = d == 0 ? eur : afr;
       const site& others = d == 0 ? afr : eur;
@@ -207,6 +212,61 @@ TEST_F(plot_run, one_diagram_per_group) {
       EXPECT_EQ(distance(png.at(q.x, q.y), white), 0) << "the other group's site in diagram " << d;
     }
   }
+}
+
+// A Genepop table with joint rows, none of two alleles: the heatmap alone,
+// each cell in its evidence's shade or the grey of no value where the
+// layout puts it, the joint row and column apart.
+TEST_F(plot_run, heatmap_cells_where_laid_out) {
+  std::string table =
+      "#POP\tPOP_NAME\tFIRST_INDIVIDUAL\tLOCUS\tN_ALLELES\tN_CALLED\tN_SKIPPED\tEVIDENCE\tL_MAX\t"
+      "L_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES\tHET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC\tALLELES\t"
+      "N_JOINED\tN_LEFT_OUT\n";
+  auto row = [&table](const std::string& pop, const std::string& locus, double evidence,
+                      const std::string& status) {
+    const bool joint = pop == "*" || locus == "*";
+    const std::string e = evidence < 0 ? "NA" : evidence_text(evidence);
+    table += pop + "\t" + (pop == "*" ? "*" : "Pop" + pop) + "\t" + (pop == "*" ? "." : "i" + pop) +
+             "\t" + locus + "\t" + (joint ? "NA" : "3") + "\t40\t0\t" + e + "\t-1\t-2\t3000\t" +
+             (joint ? "NA" : status == "ok" ? "3" : "1") + "\t" + status + "\t" +
+             (joint ? "NA" : status == "ok" ? "1,2,3,4,5,6" : "40") +
+             "\tNA\tNA\tNA\tNA\tNA\t101,103,105\t" + (joint ? "2\t0" : "NA\tNA") + "\n";
+  };
+  // Evidence per (population, locus), the joint ones last; -1: monomorphic.
+  const double evidence[3][3] = {{0.0, -1, 0.02}, {0.9, 0.5, 0.6}, {0.1, 0.3, 0.04}};
+  const char* const pops[] = {"1", "2", "*"};
+  const char* const loci[] = {"L1", "L2", "*"};
+  for (int p = 0; p < 3; p++)
+    for (int l = 0; l < 3; l++)
+      row(pops[p], loci[l], evidence[p][l], evidence[p][l] < 0 ? "monomorphic" : "ok");
+  write_text(path("panel.tsv"), table);
+  run_result r = run_drevel({"--plot", path("panel.tsv"), path("panel.png")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  png_image png(path("panel.png"));
+  ASSERT_TRUE(png.ok());
+  heatmap_shape shape;
+  shape.rows = shape.columns = 3;
+  shape.joint_row = shape.joint_column = true;
+  const picture_layout layout = layout_picture(0, &shape);
+  EXPECT_TRUE(layout.diagrams.empty());
+  EXPECT_EQ(png.width(), static_cast<int>(layout.width));
+  EXPECT_EQ(png.height(), static_cast<int>(layout.height));
+  for (size_t p = 0; p < 3; p++)
+    for (size_t l = 0; l < 3; l++) {
+      const box b = heatmap_cell_box(layout, p, l);
+      const double e = evidence[p][l];
+      const rgb expected = e < 0 ? rgb{0.83, 0.83, 0.83} : level_colour(colour_level(e));
+      EXPECT_LE(distance(png.at(b.left + b.width * 0.3, b.top + b.height * 0.3), expected), 2)
+          << "population " << p << ", locus " << l;
+    }
+  // White between the last population and the joint row, and between the
+  // last locus and the joint column.
+  const box last = heatmap_cell_box(layout, 1, 1), joint = heatmap_cell_box(layout, 2, 2);
+  EXPECT_GE(joint.top - (last.top + last.height), 4);
+  EXPECT_GE(joint.left - (last.left + last.width), 4);
+  EXPECT_EQ(distance(png.at(last.left + 3, (last.top + last.height + joint.top) / 2), white), 0);
+  EXPECT_EQ(distance(png.at((last.left + last.width + joint.left) / 2, last.top + 3), white), 0);
 }
 
 // A well-formedness check of XML by structure: tags nest and close, quoted

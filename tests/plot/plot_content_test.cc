@@ -1,7 +1,7 @@
 // What the picture shows, from rows: which rows are drawn and why the
 // others are not, the histogram's bins, one point per position with the
-// lowest evidence drawn last, groups, and the grid that bounds the points
-// of a large table without moving any point drawn.
+// lowest evidence drawn last, groups, the grid that bounds the points of a
+// large table without moving any point drawn, and the heatmap's cells.
 #include "plot/plot_content.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +192,130 @@ TEST(plot_content, the_grid_coarsens_as_groups_come) {
   for (size_t d : {1, 2, 4, 9, 16, 48})
     EXPECT_LE(d * plot_content::grid_for(d) * plot_content::grid_for(d),
               size_t(1024) * 1024 + 64 * 64 * 48);
+}
+
+// A row of a Genepop table; evidence < 0 for NA.
+table_row panel_row(const std::string& pop, const std::string& name, const std::string& locus,
+                    const std::string& status, double evidence, int tested = 5) {
+  table_row r = other(status, tested, evidence >= 0);
+  r.group = pop;
+  r.group_name = name;
+  r.group_first = pop == "*" ? "." : "ind" + pop;
+  r.locus = locus;
+  r.evidence = evidence;
+  r.joint_groups = pop == "*";
+  r.joint_loci = locus == "*";
+  return r;
+}
+
+// Populations as rows and loci as columns in the order the table first
+// names them, the joint rows last and apart, cells without a value told
+// from values and from cells the table has no row for; joint rows out of
+// the diagrams, the histogram and the rows not drawn.
+TEST(plot_content, heatmap_of_a_panel) {
+  plot_content c(table_kind::genepop);
+  c.add_heatmap();
+  table_row two = two_allele(0.9, 5, 3, 2, "1");
+  two.group_name = "North";
+  two.locus = "A";
+  c.add(two);
+  c.add(panel_row("1", "North", "B", "ok", 0.01));
+  c.add(panel_row("1", "North", "C", "monomorphic", -1, 1));
+  c.add(panel_row("1", "North", "*", "ok", 0.2, 0));
+  c.add(panel_row("2", ".", "B", "ok", 0.5));
+  c.add(panel_row("2", ".", "A", "no_calls", -1, 0));
+  c.add(panel_row("2", ".", "D", "ok", -1, 2));  // ok without a value
+  c.add(panel_row("2", ".", "*", "ok", 0.4, 0));
+  for (const char* locus : {"A", "B", "C", "D"})
+    c.add(panel_row("*", "*", locus, locus[0] == 'C' ? "monomorphic" : "ok",
+                    locus[0] == 'C' ? -1 : 0.3, 0));
+  c.add(panel_row("*", "*", "*", "ok", 0.05, 0));
+  c.finish();
+
+  ASSERT_NE(c.heatmap(), nullptr);
+  const heatmap_content& h = *c.heatmap();
+  EXPECT_EQ(h.row_labels, (std::vector<std::string>{"North", "Pop 2 (ind2)", "all populations"}));
+  EXPECT_EQ(h.column_labels, (std::vector<std::string>{"A", "B", "C", "D", "all loci"}));
+  EXPECT_EQ(h.shape.rows, 3u);
+  EXPECT_EQ(h.shape.columns, 5u);
+  EXPECT_TRUE(h.shape.joint_row && h.shape.joint_column);
+  EXPECT_EQ(h.rows_left_out + h.columns_left_out, 0u);
+  ASSERT_EQ(h.cells.size(), 15u);
+  auto value = [&h](size_t r, size_t col) {
+    const heatmap_cell& cell = h.at(r, col);
+    return cell.state == cell_state::computed ? cell.evidence : -1.0f;
+  };
+  auto status = [&h](size_t r, size_t col) {
+    const heatmap_cell& cell = h.at(r, col);
+    return cell.state == cell_state::not_computed ? cell.status : std::string("-");
+  };
+  EXPECT_FLOAT_EQ(value(0, 0), 0.9f);
+  EXPECT_FLOAT_EQ(value(0, 1), 0.01f);
+  EXPECT_EQ(status(0, 2), "monomorphic");
+  EXPECT_EQ(h.at(0, 3).state, cell_state::absent);  // North has no row for D
+  EXPECT_FLOAT_EQ(value(0, 4), 0.2f);
+  EXPECT_EQ(status(1, 0), "no_calls");
+  EXPECT_FLOAT_EQ(value(1, 1), 0.5f);
+  EXPECT_EQ(h.at(1, 2).state, cell_state::absent);
+  EXPECT_EQ(status(1, 3), "NA");
+  EXPECT_FLOAT_EQ(value(1, 4), 0.4f);
+  EXPECT_FLOAT_EQ(value(2, 0), 0.3f);
+  EXPECT_EQ(status(2, 2), "monomorphic");
+  EXPECT_FLOAT_EQ(value(2, 4), 0.05f);
+
+  EXPECT_EQ(c.rows(), 13u);
+  EXPECT_EQ(c.joint_rows(), 7u);
+  EXPECT_EQ(c.computed_rows(), 3u);  // 0.9, 0.01 and 0.5: no joint row
+  EXPECT_EQ(c.drawn_rows(), 1u);
+  const std::vector<std::pair<std::string, uint64_t>> reasons = {
+      {"with 3 or more alleles", 2}, {"monomorphic", 1}, {"without calls", 1},
+      {"without an evidence value", 1}};
+  EXPECT_EQ(c.not_drawn(), reasons);
+  // Population 2 has no drawn row: the heatmap shows it, not an empty diagram.
+  ASSERT_EQ(c.diagrams().size(), 1u);
+  EXPECT_EQ(c.diagrams()[0].label, "North");
+}
+
+// Sites as columns, one per run of rows of a site even where two sites
+// share a label; groups past the limit and sites past the limit counted,
+// and the joint row kept for the sites shown.
+TEST(plot_content, heatmap_of_sites_within_limits) {
+  plot_content c(table_kind::vcf);
+  c.add_heatmap(2, 3);
+  struct site {
+    const char* label;
+    const char* key;
+  };
+  const site sites[] = {{"rs1", "1\t100\trs1\tA\tG"}, {"1:200", "1\t200\t.\tA\tG"},
+                        {"1:200", "1\t200\t.\tA\tT"}, {"rs4", "1\t400\trs4\tC\tG"},
+                        {"rs5", "1\t500\trs5\tC\tG"}};
+  float evidence = 0;
+  for (const site& s : sites)
+    for (const char* group : {"EUR", "AFR", "EAS", "*"}) {
+      table_row r = two_allele(evidence += 0.01f, 4, 4, 2, group);
+      r.locus = s.label;
+      r.site = s.key;
+      r.joint_groups = group[0] == '*';
+      if (r.joint_groups) r.has_two_allele_counts = false;
+      c.add(r);
+    }
+  c.finish();
+  const heatmap_content& h = *c.heatmap();
+  EXPECT_EQ(h.row_labels, (std::vector<std::string>{"EUR", "AFR", "all groups"}));
+  EXPECT_EQ(h.column_labels, (std::vector<std::string>{"rs1", "1:200", "1:200"}));
+  EXPECT_EQ(h.rows_left_out, 1u);
+  EXPECT_EQ(h.columns_left_out, 2u);
+  EXPECT_TRUE(h.shape.joint_row);
+  EXPECT_FALSE(h.shape.joint_column);
+  // Row r of site s holds the evidence written 4 s + r + 1 hundredths,
+  // the joint row that of "*" (4 s + 4).
+  for (size_t s = 0; s < 3; s++) {
+    EXPECT_NEAR(h.at(0, s).evidence, 0.01 * (4 * s + 1), 1e-5);
+    EXPECT_NEAR(h.at(1, s).evidence, 0.01 * (4 * s + 2), 1e-5);
+    EXPECT_NEAR(h.at(2, s).evidence, 0.01 * (4 * s + 4), 1e-5);
+  }
+  EXPECT_EQ(c.joint_rows(), 5u);
+  EXPECT_EQ(c.drawn_rows(), 15u);  // the diagrams keep every group's rows
 }
 
 }  // namespace

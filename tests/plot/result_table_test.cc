@@ -120,6 +120,61 @@ TEST_F(table_file, columns_by_name_groups_and_genepop) {
   EXPECT_EQ(reader.next(&row, &error), 0);
 }
 
+// What the heatmap places a row by: POP_NAME, the locus or the site's ID
+// (CHROM:POS without one), and the joint rows of a table with an N_JOINED
+// column, whose NA counts read as 0 and which have no genotype counts.
+TEST_F(table_file, heatmap_keys_and_joint_rows) {
+  const std::string genepop_header =
+      "#POP\tPOP_NAME\tFIRST_INDIVIDUAL\tLOCUS\tN_ALLELES\tEVIDENCE\tN_TESTED\tSTATUS\tGENOTYPES\t"
+      "N_JOINED\tN_LEFT_OUT\n";
+  std::string error;
+  auto rows = read_all(genepop_header +
+                           "1\tNorth\tno01\tMa01\t2\t0.5\t2\tok\t1,2,3\tNA\tNA\n"
+                           "1\tNorth\tno01\t*\tNA\t0.25\tNA\tok\tNA\t7\t1\n"
+                           "*\t*\t.\tMa01\tNA\t0.75\tNA\tok\tNA\t5\t0\n"
+                           "*\t*\t.\t*\tNA\tNA\tNA\tno_calls\tNA\t0\t40\n",
+                       &error);
+  ASSERT_EQ(error, "");
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].group_name, "North");
+  EXPECT_EQ(rows[0].locus, "Ma01");
+  EXPECT_FALSE(rows[0].joint_groups || rows[0].joint_loci);
+  EXPECT_TRUE(rows[0].has_two_allele_counts);
+  EXPECT_TRUE(rows[1].joint_loci);
+  EXPECT_FALSE(rows[1].joint_groups);
+  EXPECT_EQ(rows[1].tested_alleles, 0);
+  EXPECT_FALSE(rows[1].has_two_allele_counts);
+  EXPECT_DOUBLE_EQ(rows[1].evidence, 0.25);
+  EXPECT_TRUE(rows[2].joint_groups);
+  EXPECT_FALSE(rows[2].joint_loci);
+  EXPECT_TRUE(rows[3].joint_groups && rows[3].joint_loci);
+  EXPECT_FALSE(rows[3].has_evidence);
+
+  // An NA count of an ordinary row is still refused.
+  rows = read_all(genepop_header + "1\tNorth\tno01\tMa01\t2\t0.5\tNA\tok\t1,2,3\tNA\tNA\n", &error);
+  EXPECT_NE(error.find("N_TESTED 'NA'"), std::string::npos) << error;
+
+  const std::string vcf = "#CHROM\tPOS\tID\tREF\tALT\tGROUP\tEVIDENCE\tN_TESTED\tSTATUS\tGENOTYPES";
+  const std::string vcf_rows =
+      "1\t5\trs9\tA\tG\tEUR\t0.5\t2\tok\t1,2,3\t{}\n"
+      "1\t7\t.\tA\tG\t*\t0.5\t2\tok\t1,2,3\t{}\n";
+  // With N_JOINED, GROUP "*" is the joint row; without, a group of that name.
+  for (bool joint : {true, false}) {
+    std::string text = vcf + (joint ? "\tN_JOINED\n" : "\n") + vcf_rows;
+    for (size_t at; (at = text.find("\t{}")) != std::string::npos;)
+      text.replace(at, 3, joint ? "\tNA" : "");
+    rows = read_all(text, &error);
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].locus, "rs9");
+    EXPECT_EQ(rows[1].locus, "1:7");
+    EXPECT_EQ(rows[0].site, "1\t5\trs9\tA\tG");
+    EXPECT_EQ(rows[1].joint_groups, joint);
+    EXPECT_FALSE(rows[1].joint_loci);
+    EXPECT_EQ(rows[1].has_two_allele_counts, !joint);
+  }
+}
+
 TEST_F(table_file, line_forms) {
   // CRLF line ends, a blank line, a last line without its end.
   std::string header = vcf_header;
