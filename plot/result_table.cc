@@ -195,18 +195,13 @@ bool result_table_reader::read_header(std::string* error) {
   return true;
 }
 
-// The column that marks a table written with --joint, NA on ordinary rows.
-static const char joined_column[] = "N_JOINED";
-// The label of a joint row's groups, populations or loci.
-static const char joint_label[] = "*";
-
 void result_table_reader::find_heatmap_columns(const std::vector<std::string>& names) {
   auto column = [&names](const std::string& name) {
     for (size_t i = 0; i < names.size(); i++)
       if (names[i] == name || (i == 0 && names[i] == "#" + name)) return static_cast<int>(i);
     return -1;
   };
-  joined_column_ = column(joined_column);
+  joined_column_ = column(n_joined_column);
   if (kind_ == table_kind::genepop) {
     name_column_ = column(pop_name_column);
     locus_column_ = column(locus_column);
