@@ -22,6 +22,7 @@ struct counts_reader::impl {
   size_t columns = 0;
   std::vector<std::string> names;  // the header's
   bool drevel_table = false;
+  bool joint_rows_seen = false;  // a joint row was left out (warned once)
   table_layout layout;
   gcount_columns gc;
   table_columns table;
@@ -106,6 +107,13 @@ int counts_reader::next(site_record* site, std::string* error) {
       if (got == table_row::site) return 1;
       if (got == table_row::left_out) {
         d.warnings.push_back(d.at() + ": " + cause);
+        continue;
+      }
+      if (got == table_row::joint) {
+        if (!d.joint_rows_seen)
+          d.warnings.push_back(d.at() + ": joint rows (N_JOINED) are left out: each row is "
+                                        "computed alone here; --joint on the input gives them");
+        d.joint_rows_seen = true;
         continue;
       }
     }

@@ -21,6 +21,12 @@ bool find_table_columns(const std::vector<std::string>& fields, table_columns* c
   bool ok = first > 0 && first + computed.size() <= fields.size();
   for (size_t n = 0; ok && n < computed.size(); n++) ok = fields[first + n] == computed[n].name;
   size_t end = first + computed.size();
+  int joined = -1;
+  if (ok && end + 2 <= fields.size() && fields[end] == n_joined_column &&
+      fields[end + 1] == n_left_out_column) {
+    joined = static_cast<int>(end);
+    end += 2;
+  }
   int alleles = -1;
   if (ok && end + 1 == fields.size() && fields[end] == alleles_column)
     alleles = static_cast<int>(end);
@@ -33,6 +39,7 @@ bool find_table_columns(const std::vector<std::string>& fields, table_columns* c
   }
   columns->computed = first;
   columns->alleles = alleles;
+  columns->joined = joined;
   layout->labels.assign(fields.begin(), fields.begin() + static_cast<long>(first));
   layout->groups = false;
   layout->alleles = alleles >= 0;
@@ -44,6 +51,8 @@ table_row read_table_row(const table_columns& columns, const std::vector<std::st
                          site_record* site, std::string* error) {
   const size_t computed = columns.computed;
   const int alleles = columns.alleles;
+  if (columns.joined >= 0 && fields[static_cast<size_t>(columns.joined)] != not_available)
+    return table_row::joint;
   auto column = [&](table_column c) -> const std::string& {
     return fields[computed + static_cast<size_t>(c)];
   };

@@ -16,6 +16,7 @@ namespace drevel {
 struct table_columns {
   size_t computed = 0;  // where N_ALLELES is: the label columns come before
   int alleles = -1;     // the ALLELES column, -1 when none
+  int joined = -1;      // the N_JOINED column of a table with joint rows, -1 when none
 };
 
 // Whether the header's names (without the leading "#") are a drevel
@@ -26,13 +27,15 @@ bool names_a_drevel_table(const std::vector<std::string>& names);
 // Finds the columns and the layout to write them again (the label columns,
 // GROUP among them, and ALLELES).  Returns false with the cause in *error
 // (no file or line) when the computed columns are not all there in order
-// after at least one label column, or other columns follow but ALLELES.
+// after at least one label column, or other columns follow but N_JOINED
+// and N_LEFT_OUT (a table written with --joint) and ALLELES.
 bool find_table_columns(const std::vector<std::string>& names, table_columns* columns,
                         table_layout* layout, std::string* error);
 
-enum class table_row { site, left_out, fault };
+enum class table_row { site, left_out, joint, fault };
 
-// Reads one row into *site through *tally: k = N_ALLELES, the counts are
+// Reads one row into *site through *tally: joint for a joint row (N_JOINED
+// not NA), which has no counts of its own and is not read; else k = N_ALLELES, the counts are
 // GENOTYPES over the N_TESTED alleles (the ALLELES names, when the table
 // has them), skipped = N_SKIPPED.  left_out, with the reason in *error,
 // for a row written without GENOTYPES; fault with the cause in *error (no

@@ -183,6 +183,14 @@ TEST(counts_tables, a_genepop_table_read_back) {
   EXPECT_EQ(table_of({"--counts", d + "/g.tsv", d + "/c.tsv"}), table);
   EXPECT_EQ(table_of({"--counts", d + "/g.tsv", "--maxmc", "900", d + "/c9.tsv"}),
             table_of({"--genepop", d + "/in.txt", "--maxmc", "900", d + "/g9.tsv"}));
+  // A table with joint rows: they have no counts to compute again, and are
+  // left out with one warning; the other rows are read as before.
+  run_drevel({"--genepop", "--joint", d + "/in.txt", d + "/j.tsv"});
+  run_result r = run_drevel({"--counts", d + "/j.tsv", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, table);
+  EXPECT_EQ(r.err, "drevel: warning: " + d + "/j.tsv: line 4: joint rows (N_JOINED) are left "
+                   "out: each row is computed alone here; --joint on the input gives them\n");
 }
 
 // Bad input, written here: a message naming the file (and line), status 1,
