@@ -202,26 +202,11 @@ joint_evidence compute_joint_evidence(const site_record& site,
   const mc_rule rule{static_cast<int32_t>(maxmc), static_cast<int32_t>(minmc), precision};
   rand48_state state;
   joint_result joint = compute_joint_locus(factors, rule, state);
-  if (!joint.result.computed()) {
-    row.outcome = site_outcome::lost_to_rounding;
-    row.fault = joint.result.fault;
-    row.L_max = joint.result.L_max;
-    row.L_hyp = joint.result.L_hyp;
-    row.E = joint.result.E;
-    row.draws = joint.result.draws;
-    row.hits = joint.result.hits;
-    // Refused before any draw: by one group's own check.
-    if (joint.result.draws == 0) out.refused_group = joined[joint.refused_factor];
-    return out;
-  }
-  row.outcome = site_outcome::computed;
-  row.E = joint.result.E;
-  row.L_max = joint.result.L_max;
-  row.L_hyp = joint.result.L_hyp;
-  row.draws = joint.result.draws;
-  row.hits = joint.result.hits;
-  row.mc_se = joint.result.mc_se();
-  row.at_maxmc = joint.result.end == locus_end::maxmc;
+  // Refused before any draw: by one group's own check.
+  if (!joint.result.computed() && joint.result.draws == 0)
+    out.refused_group = joined[joint.refused_factor];
+  record_locus(std::move(joint.result), &row);
+  if (row.outcome != site_outcome::computed) return out;
   row.sev = standardized_evidence_of_dimensions(row.E, all, departure);
   return out;
 }
