@@ -4,30 +4,37 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <utility>
 
 namespace drevel {
 namespace internal {
 
 pipe_output::~pipe_output() { abandon(); }
 
-bool pipe_output::open(const std::string& path) {
+status pipe_output::open(const std::string& path) {
   abandon();
   failed_ = false;
-  errno_ = 0;
+  fault_ = status::ok();
   int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) return false;
-  if (!file_.open(path)) {
-    int saved = errno;
+  if (::pipe2(ends, O_CLOEXEC) != 0) return status(fault_kind::resource, std::strerror(errno));
+  status opened = file_.open(path);
+  if (!opened) {
     ::close(ends[0]);
     ::close(ends[1]);
-    errno = saved;
-    return false;
+    return opened;
   }
   file_.remove_on_exit();
   read_fd_ = ends[0];
   write_fd_ = ends[1];
   copier_ = std::thread(&pipe_output::copy, this);
-  return true;
+  return status::ok();
+}
+
+void pipe_output::fail(status fault) {
+  if (failed_) return;
+  fault_ = std::move(fault);
+  failed_ = true;
 }
 
 void pipe_output::copy() {
@@ -36,17 +43,13 @@ void pipe_output::copy() {
     ssize_t n = ::read(read_fd_, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {  // cannot happen on a pipe we hold both ends of
-      errno_ = errno;
-      failed_ = true;
+      fail(status(fault_kind::output, std::strerror(errno)));
       return;
     }
     if (n == 0) return;
     if (failed_) continue;
-    errno = 0;
-    if (!file_.write(buffer, static_cast<size_t>(n))) {
-      errno_ = errno;
-      failed_ = true;
-    }
+    status written = file_.write(buffer, static_cast<size_t>(n));
+    if (!written) fail(std::move(written));
   }
 }
 
@@ -59,31 +62,28 @@ void pipe_output::stop() {
   read_fd_ = -1;
 }
 
-bool pipe_output::commit() { return finish() && publish(); }
+status pipe_output::commit() {
+  status finished = finish();
+  if (!finished) return finished;
+  return publish();
+}
 
-bool pipe_output::finish() {
+// After stop() the copier is gone: fault_ is this thread's.
+status pipe_output::finish() {
   stop();
   if (failed_) {
     file_.abandon();
-    return false;
+    return fault_;
   }
-  errno = 0;
-  if (!file_.finish()) {
-    if (errno) errno_ = errno;
-    failed_ = true;
-    return false;
-  }
-  return true;
+  status finished = file_.finish();
+  if (!finished) fail(finished);
+  return finished;
 }
 
-bool pipe_output::publish() {
-  errno = 0;
-  if (!file_.publish()) {
-    if (errno) errno_ = errno;
-    failed_ = true;
-    return false;
-  }
-  return true;
+status pipe_output::publish() {
+  status published = file_.publish();
+  if (!published) fail(published);
+  return published;
 }
 
 void pipe_output::abandon() {

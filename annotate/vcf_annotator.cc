@@ -115,7 +115,7 @@ bool vcf_annotator::impl::declare(std::string* error) {
 std::string vcf_annotator::impl::write_error(const internal::pipe_output& out,
                                              const std::string& what) const {
   std::string message = options.path + ": cannot write the annotated " + what;
-  if (out.errno_value()) message += std::string(": ") + std::strerror(out.errno_value());
+  if (out.failed()) message += ": " + out.fault().message();
   return message;
 }
 
@@ -133,13 +133,15 @@ bool vcf_annotator::open(vcf_reader* reader, const annotate_options& options, st
   d.contigs = d.hdr->n[BCF_DT_CTG];
   d.ids = d.hdr->n[BCF_DT_ID];
 
-  if (!d.data.open(options.path)) {
-    *error = options.path + ": cannot create the annotated file: " + std::strerror(errno);
+  const status opened = d.data.open(options.path);
+  if (!opened) {
+    *error = options.path + ": cannot create the annotated file: " + opened.message();
     return false;
   }
   const std::string index_target = index_path(options.path);
-  if (options.write_index && !d.index.open(index_target)) {
-    *error = index_target + ": cannot create the index: " + std::strerror(errno);
+  const status index_opened = options.write_index ? d.index.open(index_target) : status::ok();
+  if (!index_opened) {
+    *error = index_target + ": cannot create the index: " + index_opened.message();
     return false;
   }
   int fd = ::dup(d.data.fd());
@@ -293,21 +295,21 @@ bool vcf_annotator::commit(std::string* error) {
   }
   // Both complete before either appears: a full disk that stops the index
   // leaves the file as it was too.
-  if (!d.data.finish()) {
+  if (!d.data.finish().is_ok()) {
     *error = d.write_error(d.data, "file");
     return false;
   }
-  if (d.options.write_index && !d.index.finish()) {
+  if (d.options.write_index && !d.index.finish().is_ok()) {
     *error = d.write_error(d.index, "file's index");
     return false;
   }
   // The file first: a failure before the index is renamed leaves at worst
   // an earlier index, older than the file, which htslib warns about.
-  if (!d.data.publish()) {
+  if (!d.data.publish().is_ok()) {
     *error = d.write_error(d.data, "file");
     return false;
   }
-  if (d.options.write_index && !d.index.publish()) {
+  if (d.options.write_index && !d.index.publish().is_ok()) {
     *error = d.write_error(d.index, "file's index");
     return false;
   }

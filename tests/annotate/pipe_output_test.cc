@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -72,9 +73,9 @@ TEST(pipe_output, abandoned_or_destroyed_output_leaves_nothing) {
   EXPECT_EQ(dir_entries(dir), std::vector<std::string>{"out.vcf"});
 
   pipe_output nowhere;
-  errno = 0;
-  EXPECT_FALSE(nowhere.open(dir + "/no-such-dir/out.vcf"));
-  EXPECT_EQ(errno, ENOENT);
+  const drevel::status opened = nowhere.open(dir + "/no-such-dir/out.vcf");
+  EXPECT_EQ(opened.kind(), drevel::fault_kind::output);
+  EXPECT_EQ(opened.message(), std::strerror(ENOENT));
 }
 
 // A full disk: the writer is never blocked, and commit reports the error.
@@ -85,7 +86,8 @@ TEST(pipe_output, failed_write_is_reported_and_the_writer_goes_on) {
   pipe_output out;
   ASSERT_TRUE(out.open(path));
   ASSERT_TRUE(write_all(out.fd(), long_text()));
-  EXPECT_FALSE(out.commit());
+  const drevel::status committed = out.commit();
+  EXPECT_EQ(committed.message(), std::strerror(ENOSPC));
   EXPECT_TRUE(out.failed());
-  EXPECT_EQ(out.errno_value(), ENOSPC);
+  EXPECT_EQ(out.fault().message(), std::strerror(ENOSPC));
 }
