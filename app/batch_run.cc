@@ -95,7 +95,13 @@ int pump_sites(Pool& pool, site_source& source, const batch_table& table, table_
       table.append_rows(site, evidence, &rows);
       written = out.write(rows);
       if (!written) return false;
-      if (table.beside && !table.beside->write(site, evidence, beside_error)) return false;
+      if (table.beside) {
+        status beside = table.beside->write(site, evidence);
+        if (!beside) {
+          *beside_error = beside.message();
+          return false;
+        }
+      }
       done++;
       for (size_t n = 0; n < evidence.groups.size(); n++) {
         const group_evidence& g = evidence.groups[n];
@@ -114,17 +120,17 @@ int pump_sites(Pool& pool, site_source& source, const batch_table& table, table_
     // be what the output beside holds.)
     while (pool.full() || (!pool.empty() && table.beside && table.beside->holding_too_much()))
       if (!write_next()) return write_failed(written);
-    std::string error;
-    int status = source.next(&site, &error);
+    bool at_end = false;
+    const status read = source.next(&site, &at_end);
     std::vector<std::string> warnings = source.take_warnings();
     if (!warnings.empty()) progress.finish();
     for (const std::string& w : warnings) std::fprintf(stderr, "drevel: warning: %s\n", w.c_str());
-    if (status < 0) {
+    if (!read) {
       progress.finish();
       out.abandon();
-      return batch_failure(error);
+      return batch_failure(read.message());
     }
-    if (status == 0) break;
+    if (at_end) break;
     pool.submit(std::move(site));
   }
   while (!pool.empty())
@@ -220,7 +226,13 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   // appears at its commit, then the table's rename, the one step left.
   const status finished = out.finish();
   if (!finished) return write_failed(finished);
-  if (table.beside && !table.beside->commit(&beside_error)) return write_failed(status::ok());
+  if (table.beside) {
+    const status committed = table.beside->commit();
+    if (!committed) {
+      beside_error = committed.message();
+      return write_failed(status::ok());
+    }
+  }
   const status published = out.publish();
   if (!published) return write_failed(published);
 

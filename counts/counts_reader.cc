@@ -82,35 +82,33 @@ status counts_reader::impl::read_header() {
   return status::ok();
 }
 
-int counts_reader::next(site_record* site, std::string* error) {
+status counts_reader::next(site_record* site, bool* at_end) {
   impl& d = *impl_;
+  *at_end = false;
   for (;;) {
     if (!d.read_line()) {
-      if (std::ferror(d.f)) {
-        *error = d.path + ": cannot read the file";
-        return -1;
-      }
-      return 0;
+      if (std::ferror(d.f)) return status(fault_kind::input, d.path + ": cannot read the file");
+      *at_end = true;
+      return status::ok();
     }
     split_tabs(d.line, &d.fields);
-    if (d.fields.size() != d.columns) {
-      *error = d.at() + ": " + std::to_string(d.fields.size()) +
-               " columns where the header has " + std::to_string(d.columns);
-      return -1;
-    }
+    if (d.fields.size() != d.columns)
+      return status(fault_kind::input, d.at() + ": " + std::to_string(d.fields.size()) +
+                                           " columns where the header has " +
+                                           std::to_string(d.columns));
     std::string cause;
     if (!d.drevel_table) {
-      if (read_gcount_row(d.gc, d.names, d.fields, d.options, &d.tally, site, &cause)) return 1;
+      if (read_gcount_row(d.gc, d.names, d.fields, d.options, &d.tally, site, &cause))
+        return status::ok();
     } else {
       table_row got = read_table_row(d.table, d.fields, d.options, &d.tally, site, &cause);
-      if (got == table_row::site) return 1;
+      if (got == table_row::site) return status::ok();
       if (got == table_row::left_out) {
         d.warnings.push_back(d.at() + ": " + cause);
         continue;
       }
     }
-    *error = d.at() + ": " + cause;
-    return -1;
+    return status(fault_kind::input, d.at() + ": " + cause);
   }
 }
 

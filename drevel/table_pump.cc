@@ -29,14 +29,10 @@ status pump(Window& window, site_source& source, const table_layout& layout,
   interrupt_poll poll(interrupted);
   while (!at_end || !window.empty()) {
     while (!at_end && !window.full()) {
-      std::string error;
-      const int got = source.next(&site, &error);
+      status read = source.next(&site, &at_end);
       for (std::string& w : source.take_warnings()) table->warnings.push_back(std::move(w));
-      if (got < 0) return status(fault_kind::input, error);
-      if (got == 0)
-        at_end = true;
-      else
-        window.submit(std::move(site));
+      if (!read) return read;
+      if (!at_end) window.submit(std::move(site));
     }
     const bool taken = window.take_next(poll_interval, &site, &evidence);
     if (taken) append_rows(layout, site, evidence, group_names, &table->text);

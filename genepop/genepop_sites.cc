@@ -49,9 +49,10 @@ table_layout genepop_table_layout() {
   return layout;
 }
 
-int genepop_sites::next(site_record* site, std::string*) {
+status genepop_sites::next(site_record* site, bool* at_end) {
   const size_t loci = file_.loci.size();
-  if (population_ >= file_.populations.size()) return 0;
+  *at_end = population_ >= file_.populations.size();
+  if (*at_end) return status::ok();
   const genepop_population& pop = file_.populations[population_];
   const std::vector<uint16_t>& alleles = alleles_[population_];
   const size_t l = locus_;
@@ -79,7 +80,7 @@ int genepop_sites::next(site_record* site, std::string*) {
     locus_ = 0;
     population_++;
   }
-  return 1;
+  return status::ok();
 }
 
 }  // namespace drevel
