@@ -39,15 +39,16 @@ status plot_table(const std::string& table, const std::string& picture,
   if (!opened)
     return fault(fault_kind::output, picture + ": cannot create the picture: " + opened.message());
 
-  std::string error;
   result_table_reader reader;
-  if (!reader.open(table, &error)) return fault(fault_kind::input, error);
+  status read = reader.open(table);
+  if (!read) return read;
   plot_content content(reader.kind());
   table_row row;
-  int got;
-  while ((got = reader.next(&row, &error)) > 0) content.add(row);
-  if (got < 0) return fault(fault_kind::input, error);
+  bool at_end = false;
+  while ((read = reader.next(&row, &at_end)) && !at_end) content.add(row);
+  if (!read) return read;
   content.finish();
+  std::string error;
 
   // Why a write failed, taken where it failed: cairo and the fonts it loads
   // leave errno set from lookups that are no failure of the picture.
