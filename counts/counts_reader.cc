@@ -74,10 +74,9 @@ status counts_reader::impl::read_header() {
   split_tabs(line, &names);
   columns = names.size();
   drevel_table = names_a_drevel_table(names);
-  std::string cause;
-  bool found = drevel_table ? find_table_columns(names, &table, &layout, &cause)
-                            : find_gcount_columns(names, &gc, &cause);
-  if (!found) return status(fault_kind::input, path + ": line 1: " + cause);
+  status found = drevel_table ? find_table_columns(names, &table, &layout)
+                              : find_gcount_columns(names, &gc);
+  if (!found) return status(found.kind(), path + ": line 1: " + found.message());
   if (!drevel_table) layout.labels = vcf_label_columns();
   return status::ok();
 }
@@ -96,19 +95,13 @@ status counts_reader::next(site_record* site, bool* at_end) {
       return status(fault_kind::input, d.at() + ": " + std::to_string(d.fields.size()) +
                                            " columns where the header has " +
                                            std::to_string(d.columns));
-    std::string cause;
-    if (!d.drevel_table) {
-      if (read_gcount_row(d.gc, d.names, d.fields, d.options, &d.tally, site, &cause))
-        return status::ok();
-    } else {
-      table_row got = read_table_row(d.table, d.fields, d.options, &d.tally, site, &cause);
-      if (got == table_row::site) return status::ok();
-      if (got == table_row::left_out) {
-        d.warnings.push_back(d.at() + ": " + cause);
-        continue;
-      }
-    }
-    return status(fault_kind::input, d.at() + ": " + cause);
+    std::string left_out;
+    const status read =
+        d.drevel_table ? read_table_row(d.table, d.fields, d.options, &d.tally, site, &left_out)
+                       : read_gcount_row(d.gc, d.names, d.fields, d.options, &d.tally, site);
+    if (!read) return status(read.kind(), d.at() + ": " + read.message());
+    if (left_out.empty()) return status::ok();
+    d.warnings.push_back(d.at() + ": " + left_out);
   }
 }
 

@@ -48,18 +48,16 @@ status plot_table(const std::string& table, const std::string& picture,
   while ((read = reader.next(&row, &at_end)) && !at_end) content.add(row);
   if (!read) return read;
   content.finish();
-  std::string error;
 
   // Why a write failed, taken where it failed: cairo and the fonts it loads
   // leave errno set from lookups that are no failure of the picture.
   status written;
-  if (!draw_picture(content, reader.name(), format,
-                    [&out, &written](const unsigned char* data, size_t size) {
-                      written = out.write(reinterpret_cast<const char*>(data), size);
-                      return written.is_ok();
-                    },
-                    &error))
-    return fault(fault_kind::output, picture + ": " + error + reason(written));
+  const status drawn = draw_picture(content, reader.name(), format,
+                                    [&out, &written](const unsigned char* data, size_t size) {
+                                      written = out.write(reinterpret_cast<const char*>(data), size);
+                                      return written.is_ok();
+                                    });
+  if (!drawn) return fault(fault_kind::output, picture + ": " + drawn.message() + reason(written));
   const status committed = out.commit();
   if (!committed)
     return fault(fault_kind::output, picture + ": cannot write the picture" + reason(committed));
