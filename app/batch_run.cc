@@ -196,6 +196,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   try {
     if (options.site_engine == site_engine_choice::batch && tuning.engine == mc_engine::fast) {
       site_batch pool(tuning, max_alleles, used, batch_sites_in_flight(used));
+      if (!pool.started()) return cannot_run(pool.started().message());
       if (int status = pump_sites(pool, ahead, table, out, progress, &notes, &beside_error, failed))
         return status;
       site_batch_counts n = pool.close();
@@ -212,12 +213,13 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
                      [tuning, max_alleles](const site_record& site) {
                        return compute_site_evidence(site, tuning, max_alleles);
                      });
+      if (!pool.started()) return cannot_run(pool.started().message());
       if (int status = pump_sites(pool, ahead, table, out, progress, &notes, &beside_error, failed))
         return status;
     }
   } catch (const std::system_error& e) {
     return cannot_run(e.code().message());
-  } catch (const std::bad_alloc&) {
+  } catch (const std::bad_alloc&) {  // what the engines allocate as they run
     return cannot_run("out of memory");
   }
   progress.finish();

@@ -60,9 +60,11 @@ status pump_table(site_source& source, const table_layout& layout,
                    [t, max_alleles](const site_record& site) {
                      return compute_site_evidence(site, t, max_alleles);
                    });
+    if (!pool.started()) return cannot_start(threads, pool.started());
     return pump(pool, source, layout, group_names, table, interrupted);
   }
   site_batch batch(t, tuning.max_alleles, threads, batch_sites_in_flight(threads));
+  if (!batch.started()) return cannot_start(threads, batch.started());
   return pump(batch, source, layout, group_names, table, interrupted);
 }
 

@@ -47,7 +47,8 @@ struct scanned_table {
 // be read, or a build without VCF support), input (the file cannot be
 // opened or read, is not a VCF or BCF, names no sample asked for, or lacks
 // the index that regions need: the command line's message), resource (a
-// record that does not fit in memory), interrupted.
+// record that does not fit in memory, or threads that cannot be had),
+// interrupted.
 status scan_vcf_table(const std::string& path, const vcf_scan_options& options,
                       const evidence_tuning& tuning, int threads, scanned_table* table,
                       const std::function<bool()>& interrupted = nullptr);
