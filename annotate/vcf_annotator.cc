@@ -1,5 +1,6 @@
 #include "annotate/vcf_annotator.h"
 
+#include <htslib/bgzf.h>
 #include <htslib/hfile.h>
 #include <htslib/hts.h>
 #include <htslib/vcf.h>
@@ -10,7 +11,7 @@
 #include <deque>
 
 #include "annotate/annotation_fields.h"
-#include "annotate/pipe_output.h"
+#include "io/atomic_output.h"
 
 namespace drevel {
 
@@ -26,8 +27,10 @@ struct vcf_annotator::impl {
   bcf_hdr_t* hdr = nullptr;  // the reader's
   annotate_options options;
   std::vector<group_fields> fields;
-  internal::pipe_output data, index;
-  std::string index_name;  // where htslib writes the index: "/dev/fd/<pipe>"
+  // htslib writes both itself, into their temporary files (or devices)
+  // through their descriptors, on the thread that writes the records.
+  atomic_output data, index;
+  std::string index_name;  // where htslib writes the index: "/dev/fd/<n>"
   htsFile* fp = nullptr;
   // The header's contigs and IDs once the fields are declared: a BCF record
   // may use no other.
@@ -49,8 +52,8 @@ struct vcf_annotator::impl {
     for (bcf1_t* r : spare) bcf_destroy(r);
   }
 
-  // Closes the htsFile (the pipes' copiers take what it flushes); false
-  // when htslib reports a failure.
+  // Closes the htsFile, which writes what it holds; false when htslib
+  // reports a failure (errno then tells why, where the system said).
   bool close_file() {
     if (!fp) return true;
     int status = hts_close(fp);
@@ -62,7 +65,7 @@ struct vcf_annotator::impl {
   enum class declared { no, as_written, otherwise };
   declared declaration_of(const std::string& key) const;
   status check_order(const bcf1_t* rec);
-  status write_error(const internal::pipe_output& out, const std::string& what) const;
+  status write_error(const std::string& what, int error) const;
   std::string site_of(const bcf1_t* rec) const {
     const char* name = bcf_seqname(hdr, rec);
     return std::string(name ? name : "?") + ":" +
@@ -73,7 +76,8 @@ struct vcf_annotator::impl {
 vcf_annotator::vcf_annotator() : impl_(new impl) {}
 
 vcf_annotator::~vcf_annotator() {
-  // Closing the file first: the pipes wait for every copy of their ends.
+  // Closing the file first: htslib's copy of the descriptor goes before the
+  // temporary file is removed.
   impl_->close_file();
   impl_->index.abandon();
   impl_->data.abandon();
@@ -115,14 +119,21 @@ status vcf_annotator::impl::declare() {
   return status::ok();
 }
 
-// "cannot write the annotated <what>", with the system's reason where the
-// pipe's output has one.
-status vcf_annotator::impl::write_error(const internal::pipe_output& out,
-                                        const std::string& what) const {
+// "cannot write the annotated <what>", with the system's reason where
+// there is one: errno as htslib left it, or an output's own fault.
+status vcf_annotator::impl::write_error(const std::string& what, int error) const {
   std::string message = options.path + ": cannot write the annotated " + what;
-  if (out.failed()) message += ": " + out.fault().message();
+  if (error) message += std::string(": ") + std::strerror(error);
   return status(fault_kind::output, message);
 }
+
+namespace {
+
+status output_fault(const std::string& path, const std::string& what, const status& fault) {
+  return status(fault.kind(), path + ": cannot write the annotated " + what + ": " + fault.message());
+}
+
+}  // namespace
 
 status vcf_annotator::open(vcf_reader* reader, const annotate_options& options) {
   impl& d = *impl_;
@@ -138,6 +149,8 @@ status vcf_annotator::open(vcf_reader* reader, const annotate_options& options) 
   d.contigs = d.hdr->n[BCF_DT_CTG];
   d.ids = d.hdr->n[BCF_DT_ID];
 
+  d.data.remove_on_exit();  // before open: covered from the moment it exists
+  d.index.remove_on_exit();
   const status opened = d.data.open(options.path);
   if (!opened)
     return status(opened.kind(),
@@ -147,7 +160,7 @@ status vcf_annotator::open(vcf_reader* reader, const annotate_options& options) 
   if (!index_opened)
     return status(index_opened.kind(),
                   index_target + ": cannot create the index: " + index_opened.message());
-  int fd = ::dup(d.data.fd());
+  int fd = ::dup(d.data.descriptor());
   hFILE* hf = fd >= 0 ? hdopen(fd, "w") : nullptr;
   if (!hf && fd >= 0) ::close(fd);
   d.fp = hf ? hts_hopen(hf, options.path.c_str(), hts_write_mode(options.type)) : nullptr;
@@ -155,11 +168,12 @@ status vcf_annotator::open(vcf_reader* reader, const annotate_options& options) 
     if (hf) hclose_abruptly(hf);
     return status(fault_kind::output, options.path + ": cannot start the annotated file");
   }
-  if (bcf_hdr_write(d.fp, d.hdr) != 0) return d.write_error(d.data, "file's header");
+  errno = 0;
+  if (bcf_hdr_write(d.fp, d.hdr) != 0) return d.write_error("file's header", errno);
   if (options.write_index) {
     // htslib writes the index to a file name of its own choosing; the name
-    // of the pipe's end gives it the pipe.
-    d.index_name = "/dev/fd/" + std::to_string(d.index.fd());
+    // of the descriptor gives it the index's temporary file.
+    d.index_name = "/dev/fd/" + std::to_string(d.index.descriptor());
     if (bcf_idx_init(d.fp, d.hdr, 14, d.index_name.c_str()) != 0)
       return status(fault_kind::output, index_target + ": cannot start the index");
     d.contig_done.assign(static_cast<size_t>(d.contigs), false);
@@ -240,7 +254,6 @@ status vcf_annotator::write(const site_record& site, const site_evidence& eviden
   d.kept.pop_front();
   d.kept_bytes -= record_bytes(rec);
   d.spare.push_back(rec);
-  if (d.data.failed()) return d.write_error(d.data, "file");
   for (size_t g = 0; g < d.fields.size() && g < evidence.groups.size(); g++) {
     const group_values values = annotation_values(evidence.groups[g]);
     const std::vector<const std::string*> keys = d.fields[g].all();
@@ -260,11 +273,14 @@ status vcf_annotator::write(const site_record& site, const site_evidence& eviden
     status ordered = d.check_order(rec);
     if (!ordered) return ordered;
   }
-  if (bcf_write(d.fp, d.hdr, rec) != 0)
-    return d.data.failed() ? d.write_error(d.data, "file")
-                           : status(fault_kind::output, d.options.path +
-                                                            ": cannot write the record of site " +
-                                                            d.site_of(rec));
+  errno = 0;
+  if (bcf_write(d.fp, d.hdr, rec) != 0) {
+    // A write the system refused (a full disk) names the file, as one at
+    // the end does; anything else, the record.
+    if (errno) return d.write_error("file", errno);
+    return status(fault_kind::output,
+                  d.options.path + ": cannot write the record of site " + d.site_of(rec));
+  }
   return status::ok();
 }
 
@@ -272,19 +288,32 @@ status vcf_annotator::commit() {
   impl& d = *impl_;
   if (!d.fp) return status(fault_kind::usage, d.options.path + ": the annotated file is not open");
   const std::string index_target = index_path(d.options.path);
-  if (d.options.write_index && bcf_idx_save(d.fp) != 0)
-    return status(fault_kind::output, index_target + ": cannot write the index");
-  if (!d.close_file()) return d.write_error(d.data, "file");
+  if (d.options.write_index) {
+    // Saving the index flushes the file's last block first, as this does:
+    // a full disk there is the file's, not the index's.
+    BGZF* bgzf = d.fp->is_bgzf ? d.fp->fp.bgzf : nullptr;
+    errno = 0;
+    if (bgzf && (bgzf_flush(bgzf) != 0 || hflush(bgzf->fp) != 0))
+      return d.write_error("file", errno);
+    errno = 0;
+    if (bcf_idx_save(d.fp) != 0) {
+      if (errno) return d.write_error("file's index", errno);
+      return status(fault_kind::output, index_target + ": cannot write the index");
+    }
+  }
+  errno = 0;
+  if (!d.close_file()) return d.write_error("file", errno);
   // Both complete before either appears: a full disk that stops the index
   // leaves the file as it was too.
-  if (!d.data.finish().is_ok()) return d.write_error(d.data, "file");
-  if (d.options.write_index && !d.index.finish().is_ok())
-    return d.write_error(d.index, "file's index");
+  status done = d.data.finish();
+  if (!done) return output_fault(d.options.path, "file", done);
+  if (d.options.write_index && !(done = d.index.finish()))
+    return output_fault(d.options.path, "file's index", done);
   // The file first: a failure before the index is renamed leaves at worst
   // an earlier index, older than the file, which htslib warns about.
-  if (!d.data.publish().is_ok()) return d.write_error(d.data, "file");
-  if (d.options.write_index && !d.index.publish().is_ok())
-    return d.write_error(d.index, "file's index");
+  if (!(done = d.data.publish())) return output_fault(d.options.path, "file", done);
+  if (d.options.write_index && !(done = d.index.publish()))
+    return output_fault(d.options.path, "file's index", done);
   return status::ok();
 }
 

@@ -14,6 +14,8 @@
 //
 // The file, and with --write-index its index, appear only when complete
 // (io/atomic_output.h); a run that fails leaves the targets as they were.
+// htslib writes them on the thread that calls write() and commit(): the
+// annotation adds no thread to the run.
 #ifndef DREVEL_ANNOTATE_VCF_ANNOTATOR_H
 #define DREVEL_ANNOTATE_VCF_ANNOTATOR_H
 

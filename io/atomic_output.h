@@ -38,6 +38,13 @@ class atomic_output {
   // the file cannot be opened; nothing is printed.
   status open(const std::string& path);
 
+  // The open file's descriptor (-1 when none), for a library that writes
+  // the file itself (htslib, through a dup() of it or the name
+  // "/dev/fd/<n>"): such a writer must not be mixed with write(), and must
+  // have closed its copies, and said whether its writes failed, before
+  // finish or commit.  The output keeps owning it.
+  int descriptor() const { return fd_; }
+
   // Appends n bytes (buffered).  Once any write has failed, every later one
   // returns that first fault.
   status write(const char* data, size_t n);
