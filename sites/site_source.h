@@ -17,8 +17,8 @@ class site_source {
   // Reads the next site into *site, reusing its buffers, and sets *at_end:
   // false for a site, true at the end of the input (*site then holds
   // nothing to use).  A fault, most often of kind input, has a one-line
-  // message (no line end) naming the file and the place in it; the source
-  // gives nothing more after one.
+  // message (no line end) naming the file and the place in it; after one,
+  // ask for no more sites.
   virtual status next(site_record* site, bool* at_end) = 0;
   // The warnings (one line each, no line end) found since the last call,
   // oldest first; the source forgets them.
