@@ -46,12 +46,12 @@ std::string info_key_part(const std::string& group_name) {
   return out;
 }
 
-bool annotation_fields(const std::vector<std::string>* group_names,
-                       std::vector<group_fields>* fields, std::string* error) {
+status annotation_fields(const std::vector<std::string>* group_names,
+                         std::vector<group_fields>* fields) {
   fields->clear();
   if (!group_names) {
     fields->push_back(fields_named(""));
-    return true;
+    return status::ok();
   }
   std::map<std::string, size_t> owner;  // key -> the group it was made for
   for (size_t g = 0; g < group_names->size(); g++) {
@@ -60,15 +60,15 @@ bool annotation_fields(const std::vector<std::string>* group_names,
     for (const std::string* key : f.all()) {
       auto taken = owner.emplace(*key, g);
       if (taken.second) continue;
-      *error = "--annotate: the groups '" + (*group_names)[taken.first->second] + "' and '" +
-               (*group_names)[g] + "' both give the INFO field " + *key +
-               " (characters other than letters, digits, '_' and '.' are written as '_'); "
-               "rename one of them in the groups file";
-      return false;
+      return status(fault_kind::usage,
+                    "--annotate: the groups '" + (*group_names)[taken.first->second] + "' and '" +
+                        (*group_names)[g] + "' both give the INFO field " + *key +
+                        " (characters other than letters, digits, '_' and '.' are written as "
+                        "'_'); rename one of them in the groups file");
     }
     fields->push_back(f);
   }
-  return true;
+  return status::ok();
 }
 
 std::vector<std::string> annotation_header_lines(const group_fields& fields,

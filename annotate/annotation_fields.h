@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "fault/status.h"
 #include "sites/site_evidence.h"
 
 namespace drevel {
@@ -38,11 +39,11 @@ struct group_fields {
 };
 
 // The fields of every group in the groups' order, one set when group_names
-// is null.  Returns false with a one-line message in *error when two groups
+// is null.  A fault of kind usage, with a one-line message, when two groups
 // would give the same key (names that differ only in characters written as
-// '_', or such as "x" and "SE_x").
-bool annotation_fields(const std::vector<std::string>* group_names,
-                       std::vector<group_fields>* fields, std::string* error);
+// '_', or such as "x" and "SE_x"); *fields is then unspecified.
+status annotation_fields(const std::vector<std::string>* group_names,
+                         std::vector<group_fields>* fields);
 
 // The group name as a part of an INFO key: every character other than A-Z,
 // a-z, 0-9, '_' and '.' written as '_'.

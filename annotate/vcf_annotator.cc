@@ -1,5 +1,6 @@
 #include "annotate/vcf_annotator.h"
 
+#include <htslib/bgzf.h>
 #include <htslib/hfile.h>
 #include <htslib/hts.h>
 #include <htslib/vcf.h>
@@ -10,7 +11,7 @@
 #include <deque>
 
 #include "annotate/annotation_fields.h"
-#include "annotate/pipe_output.h"
+#include "io/atomic_output.h"
 
 namespace drevel {
 
@@ -26,8 +27,10 @@ struct vcf_annotator::impl {
   bcf_hdr_t* hdr = nullptr;  // the reader's
   annotate_options options;
   std::vector<group_fields> fields;
-  internal::pipe_output data, index;
-  std::string index_name;  // where htslib writes the index: "/dev/fd/<pipe>"
+  // htslib writes both itself, into their temporary files (or devices)
+  // through their descriptors, on the thread that writes the records.
+  atomic_output data, index;
+  std::string index_name;  // where htslib writes the index: "/dev/fd/<n>"
   htsFile* fp = nullptr;
   // The header's contigs and IDs once the fields are declared: a BCF record
   // may use no other.
@@ -49,8 +52,8 @@ struct vcf_annotator::impl {
     for (bcf1_t* r : spare) bcf_destroy(r);
   }
 
-  // Closes the htsFile (the pipes' copiers take what it flushes); false
-  // when htslib reports a failure.
+  // Closes the htsFile, which writes what it holds; false when htslib
+  // reports a failure (errno then tells why, where the system said).
   bool close_file() {
     if (!fp) return true;
     int status = hts_close(fp);
@@ -58,11 +61,11 @@ struct vcf_annotator::impl {
     return status == 0;
   }
 
-  bool declare(std::string* error);
+  status declare();
   enum class declared { no, as_written, otherwise };
   declared declaration_of(const std::string& key) const;
-  bool check_order(const bcf1_t* rec, std::string* error);
-  std::string write_error(const internal::pipe_output& out, const std::string& what) const;
+  status check_order(const bcf1_t* rec);
+  status write_error(const std::string& what, int error) const;
   std::string site_of(const bcf1_t* rec) const {
     const char* name = bcf_seqname(hdr, rec);
     return std::string(name ? name : "?") + ":" +
@@ -73,7 +76,8 @@ struct vcf_annotator::impl {
 vcf_annotator::vcf_annotator() : impl_(new impl) {}
 
 vcf_annotator::~vcf_annotator() {
-  // Closing the file first: the pipes wait for every copy of their ends.
+  // Closing the file first: htslib's copy of the descriptor goes before the
+  // temporary file is removed.
   impl_->close_file();
   impl_->index.abandon();
   impl_->data.abandon();
@@ -90,8 +94,9 @@ vcf_annotator::impl::declared vcf_annotator::impl::declaration_of(const std::str
   return declared::otherwise;
 }
 
-bool vcf_annotator::impl::declare(std::string* error) {
-  if (!annotation_fields(options.group_names, &fields, error)) return false;
+status vcf_annotator::impl::declare() {
+  status made = annotation_fields(options.group_names, &fields);
+  if (!made) return made;
   for (size_t g = 0; g < fields.size(); g++) {
     const std::string* group = options.group_names ? &(*options.group_names)[g] : nullptr;
     std::vector<std::string> lines = annotation_header_lines(fields[g], group);
@@ -100,89 +105,97 @@ bool vcf_annotator::impl::declare(std::string* error) {
       switch (declaration_of(*keys[n])) {
         case declared::as_written: continue;  // the input's line stays
         case declared::otherwise:
-          *error = "--annotate: the input declares INFO/" + *keys[n] +
-                   " other than as Number=1,Type=Float, as drevel writes it; remove it first "
-                   "(bcftools annotate -x INFO/" + *keys[n] + ")";
-          return false;
-        case declared::no:
-          if (!reader->add_header_line(lines[n], error)) return false;
+          return status(fault_kind::input,
+                        "--annotate: the input declares INFO/" + *keys[n] +
+                            " other than as Number=1,Type=Float, as drevel writes it; remove it "
+                            "first (bcftools annotate -x INFO/" + *keys[n] + ")");
+        case declared::no: {
+          status added = reader->add_header_line(lines[n]);
+          if (!added) return added;
+        }
       }
     }
   }
-  return true;
+  return status::ok();
 }
 
-std::string vcf_annotator::impl::write_error(const internal::pipe_output& out,
-                                             const std::string& what) const {
+// "cannot write the annotated <what>", with the system's reason where
+// there is one: errno as htslib left it, or an output's own fault.
+status vcf_annotator::impl::write_error(const std::string& what, int error) const {
   std::string message = options.path + ": cannot write the annotated " + what;
-  if (out.errno_value()) message += std::string(": ") + std::strerror(out.errno_value());
-  return message;
+  if (error) message += std::string(": ") + std::strerror(error);
+  return status(fault_kind::output, message);
 }
 
-bool vcf_annotator::open(vcf_reader* reader, const annotate_options& options, std::string* error) {
+namespace {
+
+status output_fault(const std::string& path, const std::string& what, const status& fault) {
+  return status(fault.kind(), path + ": cannot write the annotated " + what + ": " + fault.message());
+}
+
+}  // namespace
+
+status vcf_annotator::open(vcf_reader* reader, const annotate_options& options) {
   impl& d = *impl_;
   d.reader = reader;
   d.hdr = reader->header();
   d.options = options;
-  if (options.write_index && !indexable(options.type)) {
-    *error = "--write-index: a plain VCF cannot be indexed; name the annotated file .vcf.gz or "
-             ".bcf";
-    return false;
-  }
-  if (!d.declare(error)) return false;
+  if (options.write_index && !indexable(options.type))
+    return status(fault_kind::usage,
+                  "--write-index: a plain VCF cannot be indexed; name the annotated file .vcf.gz "
+                  "or .bcf");
+  status declared = d.declare();
+  if (!declared) return declared;
   d.contigs = d.hdr->n[BCF_DT_CTG];
   d.ids = d.hdr->n[BCF_DT_ID];
 
-  if (!d.data.open(options.path)) {
-    *error = options.path + ": cannot create the annotated file: " + std::strerror(errno);
-    return false;
-  }
+  d.data.remove_on_exit();  // before open: covered from the moment it exists
+  d.index.remove_on_exit();
+  const status opened = d.data.open(options.path);
+  if (!opened)
+    return status(opened.kind(),
+                  options.path + ": cannot create the annotated file: " + opened.message());
   const std::string index_target = index_path(options.path);
-  if (options.write_index && !d.index.open(index_target)) {
-    *error = index_target + ": cannot create the index: " + std::strerror(errno);
-    return false;
-  }
-  int fd = ::dup(d.data.fd());
+  const status index_opened = options.write_index ? d.index.open(index_target) : status::ok();
+  if (!index_opened)
+    return status(index_opened.kind(),
+                  index_target + ": cannot create the index: " + index_opened.message());
+  int fd = ::dup(d.data.descriptor());
   hFILE* hf = fd >= 0 ? hdopen(fd, "w") : nullptr;
   if (!hf && fd >= 0) ::close(fd);
   d.fp = hf ? hts_hopen(hf, options.path.c_str(), hts_write_mode(options.type)) : nullptr;
   if (!d.fp) {
     if (hf) hclose_abruptly(hf);
-    *error = options.path + ": cannot start the annotated file";
-    return false;
+    return status(fault_kind::output, options.path + ": cannot start the annotated file");
   }
-  if (bcf_hdr_write(d.fp, d.hdr) != 0) {
-    *error = d.write_error(d.data, "file's header");
-    return false;
-  }
+  errno = 0;
+  if (bcf_hdr_write(d.fp, d.hdr) != 0) return d.write_error("file's header", errno);
   if (options.write_index) {
     // htslib writes the index to a file name of its own choosing; the name
-    // of the pipe's end gives it the pipe.
-    d.index_name = "/dev/fd/" + std::to_string(d.index.fd());
-    if (bcf_idx_init(d.fp, d.hdr, 14, d.index_name.c_str()) != 0) {
-      *error = index_target + ": cannot start the index";
-      return false;
-    }
+    // of the descriptor gives it the index's temporary file.
+    d.index_name = "/dev/fd/" + std::to_string(d.index.descriptor());
+    if (bcf_idx_init(d.fp, d.hdr, 14, d.index_name.c_str()) != 0)
+      return status(fault_kind::output, index_target + ": cannot start the index");
     d.contig_done.assign(static_cast<size_t>(d.contigs), false);
   }
-  return true;
+  return status::ok();
 }
 
-int vcf_annotator::next(site_record* site, std::string* error) {
+status vcf_annotator::next(site_record* site, bool* at_end) {
   impl& d = *impl_;
-  int status = d.reader->next(site, error);
-  if (status != 1) return status;
+  status read = d.reader->next(site, at_end);
+  if (!read || *at_end) return read;
   bcf1_t* rec = d.reader->record();
   if (d.options.type == annotated_file_type::bcf &&
       (d.hdr->n[BCF_DT_CTG] != d.contigs || d.hdr->n[BCF_DT_ID] != d.ids)) {
     std::string what = d.hdr->n[BCF_DT_CTG] != d.contigs
                            ? "contig '" + std::string(d.hdr->id[BCF_DT_CTG][d.contigs].key) + "'"
                            : "field '" + std::string(d.hdr->id[BCF_DT_ID][d.ids].key) + "'";
-    *error = d.options.path + ": the input's header does not declare the " + what +
-             " of site " + d.site_of(rec) +
-             ", and a BCF file holds only what its header declares: declare it (bcftools "
-             "reheader or annotate -h), or annotate to .vcf or .vcf.gz";
-    return -1;
+    return status(fault_kind::input,
+                  d.options.path + ": the input's header does not declare the " + what +
+                      " of site " + d.site_of(rec) +
+                      ", and a BCF file holds only what its header declares: declare it "
+                      "(bcftools reheader or annotate -h), or annotate to .vcf or .vcf.gz");
   }
   bcf1_t* copy;
   if (d.spare.empty()) {
@@ -193,12 +206,12 @@ int vcf_annotator::next(site_record* site, std::string* error) {
   }
   if (!copy || bcf_copy(copy, rec) == nullptr) {
     if (copy) bcf_destroy(copy);
-    *error = d.options.path + ": out of memory keeping the record of site " + d.site_of(rec);
-    return -1;
+    return status(fault_kind::resource,
+                  d.options.path + ": out of memory keeping the record of site " + d.site_of(rec));
   }
   d.kept.push_back(copy);
   d.kept_bytes += record_bytes(copy);
-  return 1;
+  return status::ok();
 }
 
 bool vcf_annotator::holding_too_much() const {
@@ -208,47 +221,39 @@ bool vcf_annotator::holding_too_much() const {
 std::vector<std::string> vcf_annotator::take_warnings() { return impl_->reader->take_warnings(); }
 
 // An index needs each contig's records together, by increasing position.
-bool vcf_annotator::impl::check_order(const bcf1_t* rec, std::string* error) {
+status vcf_annotator::impl::check_order(const bcf1_t* rec) {
   if (rec->rid == last_rid && rec->pos >= last_pos) {
     last_pos = rec->pos;
-    return true;
+    return status::ok();
   }
   bool sorted = rec->rid != last_rid;
   if (sorted && rec->rid >= 0 && static_cast<size_t>(rec->rid) < contig_done.size())
     sorted = !contig_done[rec->rid];
-  if (!sorted) {
-    *error = options.path + ": cannot index the annotated file: the input is not sorted (site " +
-             site_of(rec) + " comes after " +
-             std::string(bcf_hdr_id2name(hdr, last_rid)) + ":" +
-             std::to_string(static_cast<unsigned long long>(last_pos) + 1) +
-             "); sort it first (bcftools sort) or leave out --write-index";
-    return false;
-  }
+  if (!sorted)
+    return status(fault_kind::input,
+                  options.path + ": cannot index the annotated file: the input is not sorted "
+                                 "(site " + site_of(rec) + " comes after " +
+                      std::string(bcf_hdr_id2name(hdr, last_rid)) + ":" +
+                      std::to_string(static_cast<unsigned long long>(last_pos) + 1) +
+                      "); sort it first (bcftools sort) or leave out --write-index");
   if (last_rid >= 0) {
     if (static_cast<size_t>(last_rid) >= contig_done.size()) contig_done.resize(last_rid + 1);
     contig_done[last_rid] = true;
   }
   last_rid = rec->rid;
   last_pos = rec->pos;
-  return true;
+  return status::ok();
 }
 
-bool vcf_annotator::write(const site_record& site, const site_evidence& evidence,
-                          std::string* error) {
+status vcf_annotator::write(const site_record& site, const site_evidence& evidence) {
   impl& d = *impl_;
-  if (d.kept.empty() || !d.fp) {
-    *error = d.options.path + ": a site came back without its record (site " + site.labels[0] + ":" +
-             site.labels[1] + ")";
-    return false;
-  }
+  if (d.kept.empty() || !d.fp)
+    return status(fault_kind::usage, d.options.path + ": a site came back without its record (site " +
+                                         site.labels[0] + ":" + site.labels[1] + ")");
   bcf1_t* rec = d.kept.front();
   d.kept.pop_front();
   d.kept_bytes -= record_bytes(rec);
   d.spare.push_back(rec);
-  if (d.data.failed()) {
-    *error = d.write_error(d.data, "file");
-    return false;
-  }
   for (size_t g = 0; g < d.fields.size() && g < evidence.groups.size(); g++) {
     const group_values values = annotation_values(evidence.groups[g]);
     const std::vector<const std::string*> keys = d.fields[g].all();
@@ -257,61 +262,59 @@ bool vcf_annotator::write(const site_record& site, const site_evidence& evidence
       const std::pair<const std::string*, const std::optional<float>*> field{keys[n], held[n]};
       const std::optional<float>& v = *field.second;
       // No value: no field, and none left from an earlier annotation.
-      int status = v ? bcf_update_info_float(d.hdr, rec, field.first->c_str(), &*v, 1)
-                     : bcf_update_info_float(d.hdr, rec, field.first->c_str(), nullptr, 0);
-      if (status != 0) {
-        *error = d.options.path + ": cannot set INFO/" + *field.first + " at site " +
-                 d.site_of(rec);
-        return false;
-      }
+      int set = v ? bcf_update_info_float(d.hdr, rec, field.first->c_str(), &*v, 1)
+                  : bcf_update_info_float(d.hdr, rec, field.first->c_str(), nullptr, 0);
+      if (set != 0)
+        return status(fault_kind::resource, d.options.path + ": cannot set INFO/" +
+                                                *field.first + " at site " + d.site_of(rec));
     }
   }
-  if (d.options.write_index && !d.check_order(rec, error)) return false;
-  if (bcf_write(d.fp, d.hdr, rec) != 0) {
-    *error = d.data.failed() ? d.write_error(d.data, "file")
-                             : d.options.path + ": cannot write the record of site " +
-                                   d.site_of(rec);
-    return false;
+  if (d.options.write_index) {
+    status ordered = d.check_order(rec);
+    if (!ordered) return ordered;
   }
-  return true;
+  errno = 0;
+  if (bcf_write(d.fp, d.hdr, rec) != 0) {
+    // A write the system refused (a full disk) names the file, as one at
+    // the end does; anything else, the record.
+    if (errno) return d.write_error("file", errno);
+    return status(fault_kind::output,
+                  d.options.path + ": cannot write the record of site " + d.site_of(rec));
+  }
+  return status::ok();
 }
 
-bool vcf_annotator::commit(std::string* error) {
+status vcf_annotator::commit() {
   impl& d = *impl_;
-  if (!d.fp) {
-    *error = d.options.path + ": the annotated file is not open";
-    return false;
-  }
+  if (!d.fp) return status(fault_kind::usage, d.options.path + ": the annotated file is not open");
   const std::string index_target = index_path(d.options.path);
-  if (d.options.write_index && bcf_idx_save(d.fp) != 0) {
-    *error = index_target + ": cannot write the index";
-    return false;
+  if (d.options.write_index) {
+    // Saving the index flushes the file's last block first, as this does:
+    // a full disk there is the file's, not the index's.
+    BGZF* bgzf = d.fp->is_bgzf ? d.fp->fp.bgzf : nullptr;
+    errno = 0;
+    if (bgzf && (bgzf_flush(bgzf) != 0 || hflush(bgzf->fp) != 0))
+      return d.write_error("file", errno);
+    errno = 0;
+    if (bcf_idx_save(d.fp) != 0) {
+      if (errno) return d.write_error("file's index", errno);
+      return status(fault_kind::output, index_target + ": cannot write the index");
+    }
   }
-  if (!d.close_file()) {
-    *error = d.write_error(d.data, "file");
-    return false;
-  }
+  errno = 0;
+  if (!d.close_file()) return d.write_error("file", errno);
   // Both complete before either appears: a full disk that stops the index
   // leaves the file as it was too.
-  if (!d.data.finish()) {
-    *error = d.write_error(d.data, "file");
-    return false;
-  }
-  if (d.options.write_index && !d.index.finish()) {
-    *error = d.write_error(d.index, "file's index");
-    return false;
-  }
+  status done = d.data.finish();
+  if (!done) return output_fault(d.options.path, "file", done);
+  if (d.options.write_index && !(done = d.index.finish()))
+    return output_fault(d.options.path, "file's index", done);
   // The file first: a failure before the index is renamed leaves at worst
   // an earlier index, older than the file, which htslib warns about.
-  if (!d.data.publish()) {
-    *error = d.write_error(d.data, "file");
-    return false;
-  }
-  if (d.options.write_index && !d.index.publish()) {
-    *error = d.write_error(d.index, "file's index");
-    return false;
-  }
-  return true;
+  if (!(done = d.data.publish())) return output_fault(d.options.path, "file", done);
+  if (d.options.write_index && !(done = d.index.publish()))
+    return output_fault(d.options.path, "file's index", done);
+  return status::ok();
 }
 
 }  // namespace drevel

@@ -14,6 +14,8 @@
 //
 // The file, and with --write-index its index, appear only when complete
 // (io/atomic_output.h); a run that fails leaves the targets as they were.
+// htslib writes them on the thread that calls write() and commit(): the
+// annotation adds no thread to the run.
 #ifndef DREVEL_ANNOTATE_VCF_ANNOTATOR_H
 #define DREVEL_ANNOTATE_VCF_ANNOTATOR_H
 
@@ -51,27 +53,31 @@ class vcf_annotator : public site_source, public site_sink {
 
   // Declares the fields in the header of *reader (opened, no site read
   // yet), which must outlive the annotator, and starts the annotated file
-  // with that header.  Returns false with a one-line message in *error: two
-  // groups give the same key, the input declares a key with another Number
-  // or Type, --write-index for a plain VCF, or the file cannot be created.
-  // An input that declares a key as Number=1,Type=Float keeps its line, and
-  // its records' old values of the key are replaced or removed.
-  bool open(vcf_reader* reader, const annotate_options& options, std::string* error);
+  // with that header.  A fault with a one-line message: of kind usage for
+  // two groups that give the same key or --write-index for a plain VCF; of
+  // kind input when the input declares a key with another Number or Type;
+  // of kind output when the file cannot be created.  An input that declares
+  // a key as Number=1,Type=Float keeps its line, and its records' old values
+  // of the key are replaced or removed.
+  status open(vcf_reader* reader, const annotate_options& options);
 
   // The reader's next site, its record kept.  A BCF file can hold only
   // what its header declares: a record of a contig or with a field that the
-  // input's header does not declare ends the run with a message here.
-  int next(site_record* site, std::string* error) override;
+  // input's header does not declare is a fault of kind input here.
+  status next(site_record* site, bool* at_end) override;
   std::vector<std::string> take_warnings() override;
 
   // Writes the oldest kept record with the site's values.  With
-  // --write-index the records must come sorted, as an index needs.
-  bool write(const site_record& site, const site_evidence& evidence, std::string* error) override;
+  // --write-index the records must come sorted, as an index needs (a fault
+  // of kind input when they do not); a file that cannot be written is a
+  // fault of kind output, with the system's reason where there is one.
+  status write(const site_record& site, const site_evidence& evidence) override;
   // True while the records kept hold more than max_kept_bytes.
   bool holding_too_much() const override;
   // Completes the file and its index; the file is renamed over its target
   // first, then the index, so that an index is never newer than its file.
-  bool commit(std::string* error) override;
+  // A fault of kind output when either cannot be written.
+  status commit() override;
 
  private:
   struct impl;

@@ -20,33 +20,41 @@ namespace drevel {
 namespace {
 
 // The table goes to standard output or, through a temporary file, to a file
-// that appears only once it is complete.
+// that appears only once it is complete.  A fault's message is the system's
+// reason, empty when standard output failed without one.
 class table_output {
  public:
-  bool open(const std::string& path) {
+  status open(const std::string& path) {
     to_stdout_ = path == "-";
     name_ = to_stdout_ ? "standard output" : path;
-    if (to_stdout_) return true;
+    if (to_stdout_) return status::ok();
     file_.remove_on_exit();  // before open: covered from the moment it exists
     return file_.open(path);
   }
-  bool write(const std::string& text) {
+  status write(const std::string& text) {
     if (!to_stdout_) return file_.write(text);
-    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size()) return status::ok();
+    return stdout_fault();
   }
   // Completes the table, where a full disk or a closed pipe shows; only a
   // file's rename is left for publish.
-  bool finish() {
+  status finish() {
     if (!to_stdout_) return file_.finish();
-    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status::ok();
+    return stdout_fault();
   }
-  bool publish() { return to_stdout_ || file_.publish(); }
+  status publish() { return to_stdout_ ? status::ok() : file_.publish(); }
   void abandon() {
     if (!to_stdout_) file_.abandon();
   }
   const std::string& name() const { return name_; }
 
  private:
+  static status stdout_fault() {
+    return status(fault_kind::output, errno ? std::strerror(errno) : "");
+  }
   bool to_stdout_ = false;
   std::string name_;
   atomic_output file_;
@@ -73,19 +81,27 @@ struct row_notes {
 template <class Pool>
 int pump_sites(Pool& pool, site_source& source, const batch_table& table, table_output& out,
                progress_line& progress, row_notes* notes, std::string* beside_error,
-               const std::function<int()>& write_failed) {
+               const std::function<int(const status&)>& write_failed) {
   uint64_t done = 0;
   site_record site;
   site_evidence evidence;
   std::string rows;
   const auto tick = std::chrono::milliseconds(200);
+  status written;  // the table's last write
   // Takes back the oldest site when it is ready; false only on a write error.
   auto write_next = [&]() {
     if (pool.take_next(tick, &site, &evidence)) {
       rows.clear();
       table.append_rows(site, evidence, &rows);
-      if (!out.write(rows)) return false;
-      if (table.beside && !table.beside->write(site, evidence, beside_error)) return false;
+      written = out.write(rows);
+      if (!written) return false;
+      if (table.beside) {
+        status beside = table.beside->write(site, evidence);
+        if (!beside) {
+          *beside_error = beside.message();
+          return false;
+        }
+      }
       done++;
       auto where = [&]() { return table.describe ? table.describe(site) : std::string("row"); };
       // (A record of a joint row alone has no row for its groups.)
@@ -114,23 +130,23 @@ int pump_sites(Pool& pool, site_source& source, const batch_table& table, table_
     // (Only while sites are in flight: the sites read ahead of the pool may
     // be what the output beside holds.)
     while (pool.full() || (!pool.empty() && table.beside && table.beside->holding_too_much()))
-      if (!write_next()) return write_failed();
-    std::string error;
-    int status = source.next(&site, &error);
+      if (!write_next()) return write_failed(written);
+    bool at_end = false;
+    const status read = source.next(&site, &at_end);
     std::vector<std::string> warnings = source.take_warnings();
     if (!warnings.empty()) progress.finish();
     for (const std::string& w : warnings) std::fprintf(stderr, "drevel: warning: %s\n", w.c_str());
-    if (status < 0) {
+    if (!read) {
       progress.finish();
       out.abandon();
-      return batch_failure(error);
+      return batch_failure(read.message());
     }
-    if (status == 0) break;
+    if (at_end) break;
     if (table.joint_after_groups) site.joint = joint_rows::after_groups;
     pool.submit(std::move(site));
   }
   while (!pool.empty())
-    if (!write_next()) return write_failed();
+    if (!write_next()) return write_failed(written);
   return 0;
 }
 
@@ -148,18 +164,20 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
     return batch_failure(output + ": the output file is the input file");
   progress_line progress;
   table_output out;
-  if (!out.open(output))
-    return batch_failure(output + ": cannot create the output file: " + std::strerror(errno));
+  const status opened = out.open(output);
+  if (!opened) return batch_failure(output + ": cannot create the output file: " + opened.message());
   std::string beside_error;  // why table.beside failed
-  auto write_failed = [&out, &progress, &beside_error]() {
-    int saved = errno;
+  // Why the table failed, or the output beside when beside_error says so.
+  auto write_failed = [&out, &progress, &beside_error](const status& table_fault) {
     progress.finish();
     out.abandon();
     if (!beside_error.empty()) return batch_failure(beside_error);
+    const std::string& why = table_fault.message();
     return batch_failure(out.name() + ": cannot write the table" +
-                         (saved ? std::string(": ") + std::strerror(saved) : std::string()));
+                         (why.empty() ? std::string() : ": " + why));
   };
-  if (!out.write(table.header)) return write_failed();
+  const status header = out.write(table.header);
+  if (!header) return write_failed(header);
   // The stopping rule draws at least minmc whatever maxmc says.
   if (options.tuning.minmc > 0 && options.tuning.maxmc > 0 &&
       options.tuning.minmc > options.tuning.maxmc)
@@ -177,7 +195,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   const tuning_request tuning = options.tuning;
   const int max_alleles = options.max_alleles;
   row_notes notes;
-  const std::function<int()> failed = write_failed;
+  const std::function<int(const status&)> failed = write_failed;
   // Threads that cannot start, or engines that do not fit in memory, end
   // the run as any failure does, every output left as it was.
   auto cannot_run = [&out, &progress, used](const std::string& why) {
@@ -190,6 +208,7 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
   try {
     if (options.site_engine == site_engine_choice::batch && tuning.engine == mc_engine::fast) {
       site_batch pool(tuning, max_alleles, used, batch_sites_in_flight(used));
+      if (!pool.started()) return cannot_run(pool.started().message());
       if (int status = pump_sites(pool, ahead, table, out, progress, &notes, &beside_error, failed))
         return status;
       site_batch_counts n = pool.close();
@@ -206,23 +225,30 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
                      [tuning, max_alleles](const site_record& site) {
                        return compute_site_evidence(site, tuning, max_alleles);
                      });
+      if (!pool.started()) return cannot_run(pool.started().message());
       if (int status = pump_sites(pool, ahead, table, out, progress, &notes, &beside_error, failed))
         return status;
     }
   } catch (const std::system_error& e) {
     return cannot_run(e.code().message());
-  } catch (const std::bad_alloc&) {
+  } catch (const std::bad_alloc&) {  // what the engines allocate as they run
     return cannot_run("out of memory");
   }
   progress.finish();
   // Every output complete before any appears: the table first (on standard
   // output, its last bytes go out here), then the output beside, which
   // appears at its commit, then the table's rename, the one step left.
-  errno = 0;
-  if (!out.finish()) return write_failed();
-  if (table.beside && !table.beside->commit(&beside_error)) return write_failed();
-  errno = 0;
-  if (!out.publish()) return write_failed();
+  const status finished = out.finish();
+  if (!finished) return write_failed(finished);
+  if (table.beside) {
+    const status committed = table.beside->commit();
+    if (!committed) {
+      beside_error = committed.message();
+      return write_failed(status::ok());
+    }
+  }
+  const status published = out.publish();
+  if (!published) return write_failed(published);
 
   if (notes.not_computed > 0)
     std::fprintf(stderr,

@@ -22,10 +22,6 @@ int fail(const std::string& message) {
   return 1;
 }
 
-std::string reason(const std::string& path, int error) {
-  return error ? path + ": " + std::strerror(error) + "\n" : std::string();
-}
-
 }  // namespace
 
 int classic_main(const command_line& cl) {
@@ -42,9 +38,9 @@ int classic_main(const command_line& cl) {
   std::FILE* in = open_classic_input(input_path, &message);
   if (!in) return fail(message);
   classic_input input;
-  int status = read_classic_input(in, classic_max_alleles, &input, &message);
+  int read = read_classic_input(in, classic_max_alleles, &input, &message);
   std::fclose(in);
-  if (status != 0) return fail(message);
+  if (read != 0) return fail(message);
   if (same_file(input_path, output_path))
     return fail("ERROR: the output file is the input file: " + output_path + "\n");
 
@@ -52,9 +48,10 @@ int classic_main(const command_line& cl) {
   // cannot be written fails at once, and is removed however the run ends.
   atomic_output out;
   out.remove_on_exit();
-  errno = 0;
-  if (!out.open(output_path))
-    return fail("Error: unable to open output file\n" + reason(output_path, errno));
+  const status opened = out.open(output_path);
+  if (!opened)
+    return fail("Error: unable to open output file\n" + output_path + ": " + opened.message() +
+                "\n");
 
   const int c = input.c;
   double* m = vector(0, c);
@@ -86,11 +83,12 @@ int classic_main(const command_line& cl) {
     return fail(message);
   }
 
-  errno = 0;
-  if (!out.write(text) || !out.commit()) {
-    int error = errno;
+  status written = out.write(text);
+  if (written) written = out.commit();
+  if (!written) {
     out.abandon();
-    return fail("Error: unable to write output file\n" + reason(output_path, error));
+    return fail("Error: unable to write output file\n" + output_path + ": " + written.message() +
+                "\n");
   }
   return 0;
 }

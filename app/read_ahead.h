@@ -28,14 +28,14 @@ class read_ahead_source : public site_source {
 
   // The sites read ahead, then the source's; each site's warnings with it,
   // and the source's end or failure where it came.
-  int next(site_record* site, std::string* error) override;
+  status next(site_record* site, bool* at_end) override;
   std::vector<std::string> take_warnings() override;
 
  private:
   struct entry {
-    int status;  // 1: a site; 0 or -1: the source's end or failure
-    site_record site;
-    std::string error;
+    status read;          // the source's fault, or ok
+    bool at_end = false;  // the source's end (with read ok)
+    site_record site;     // the site, when read is ok and not at_end
     std::vector<std::string> warnings;
   };
   site_source& source_;

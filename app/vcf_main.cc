@@ -90,14 +90,16 @@ int vcf_main(const command_line& options) {
   // top of the --threads that compute, for a small share of the work.
   read.decompression_threads = 0;
   vcf_reader reader;
-  if (!reader.open(options.files[0], read, &error)) return batch_failure(error);
+  const status opened = reader.open(options.files[0], read);
+  if (!opened) return batch_failure(opened.message());
 
   batch_table table = site_table_of(vcf_table_layout(selection.with_groups), selection,
                                      options.joint);
   if (options.annotate.empty()) return run_batch(options, reader, table);
   vcf_annotator annotator;
   annotate.group_names = selection.with_groups ? &selection.groups.names : nullptr;
-  if (!annotator.open(&reader, annotate, &error)) return batch_failure(error);
+  const status annotating = annotator.open(&reader, annotate);
+  if (!annotating) return batch_failure(annotating.message());
   table.beside = &annotator;
   return run_batch(options, annotator, table);
 }

@@ -75,50 +75,41 @@ status counts_reader::impl::read_header() {
   split_tabs(line, &names);
   columns = names.size();
   drevel_table = names_a_drevel_table(names);
-  std::string cause;
-  bool found = drevel_table ? find_table_columns(names, &table, &layout, &cause)
-                            : find_gcount_columns(names, &gc, &cause);
-  if (!found) return status(fault_kind::input, path + ": line 1: " + cause);
+  status found = drevel_table ? find_table_columns(names, &table, &layout)
+                              : find_gcount_columns(names, &gc);
+  if (!found) return status(found.kind(), path + ": line 1: " + found.message());
   if (!drevel_table) layout.labels = vcf_label_columns();
   return status::ok();
 }
 
-int counts_reader::next(site_record* site, std::string* error) {
+status counts_reader::next(site_record* site, bool* at_end) {
   impl& d = *impl_;
+  *at_end = false;
   for (;;) {
     if (!d.read_line()) {
-      if (std::ferror(d.f)) {
-        *error = d.path + ": cannot read the file";
-        return -1;
-      }
-      return 0;
+      if (std::ferror(d.f)) return status(fault_kind::input, d.path + ": cannot read the file");
+      *at_end = true;
+      return status::ok();
     }
     split_tabs(d.line, &d.fields);
-    if (d.fields.size() != d.columns) {
-      *error = d.at() + ": " + std::to_string(d.fields.size()) +
-               " columns where the header has " + std::to_string(d.columns);
-      return -1;
+    if (d.fields.size() != d.columns)
+      return status(fault_kind::input, d.at() + ": " + std::to_string(d.fields.size()) +
+                                           " columns where the header has " +
+                                           std::to_string(d.columns));
+    if (d.drevel_table && is_joint_row(d.table, d.fields)) {
+      if (!d.joint_rows_seen)
+        d.warnings.push_back(d.at() + ": joint rows (N_JOINED) are left out: each row is "
+                                      "computed alone here; --joint on the input gives them");
+      d.joint_rows_seen = true;
+      continue;
     }
-    std::string cause;
-    if (!d.drevel_table) {
-      if (read_gcount_row(d.gc, d.names, d.fields, d.options, &d.tally, site, &cause)) return 1;
-    } else {
-      table_row got = read_table_row(d.table, d.fields, d.options, &d.tally, site, &cause);
-      if (got == table_row::site) return 1;
-      if (got == table_row::left_out) {
-        d.warnings.push_back(d.at() + ": " + cause);
-        continue;
-      }
-      if (got == table_row::joint) {
-        if (!d.joint_rows_seen)
-          d.warnings.push_back(d.at() + ": joint rows (N_JOINED) are left out: each row is "
-                                        "computed alone here; --joint on the input gives them");
-        d.joint_rows_seen = true;
-        continue;
-      }
-    }
-    *error = d.at() + ": " + cause;
-    return -1;
+    std::string left_out;
+    const status read =
+        d.drevel_table ? read_table_row(d.table, d.fields, d.options, &d.tally, site, &left_out)
+                       : read_gcount_row(d.gc, d.names, d.fields, d.options, &d.tally, site);
+    if (!read) return status(read.kind(), d.at() + ": " + read.message());
+    if (left_out.empty()) return status::ok();
+    d.warnings.push_back(d.at() + ": " + left_out);
   }
 }
 

@@ -49,11 +49,12 @@ class counts_reader : public site_source {
   // missing + haploid calls.  drevel table: k = N_ALLELES; the counts are
   // GENOTYPES over its N_TESTED alleles, skipped = N_SKIPPED; a row written
   // without GENOTYPES (more alleles than its run computed) is left out with
-  // a warning (take_warnings).  Returns 1 for a site, 0 at the end, -1 with a
-  // one-line message naming the file and line: a row with the wrong number
-  // of columns, a count that is not a whole number from 0 up, a list of the
-  // wrong length, GENOTYPES that do not sum to N_CALLED.
-  int next(site_record* site, std::string* error) override;
+  // a warning (take_warnings).  *at_end is true at the end instead.  A
+  // fault of kind input, with a one-line message naming the file and line:
+  // a file that cannot be read, a row with the wrong number of columns, a
+  // count that is not a whole number from 0 up, a list of the wrong
+  // length, GENOTYPES that do not sum to N_CALLED.
+  status next(site_record* site, bool* at_end) override;
   std::vector<std::string> take_warnings() override;
 
  private:

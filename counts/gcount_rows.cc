@@ -16,8 +16,7 @@ const char* const ignored_gcount_columns[] = {"ALT1", "HET_REF_ALT1_CT", "HOM_AL
 
 }  // namespace
 
-bool find_gcount_columns(const std::vector<std::string>& fields, gcount_columns* columns,
-                         std::string* error) {
+status find_gcount_columns(const std::vector<std::string>& fields, gcount_columns* columns) {
   gcount_columns& gc = *columns;
   const std::pair<const char*, int gcount_columns::*> known[] = {
       {"CHROM", &gcount_columns::chrom},
@@ -42,28 +41,25 @@ bool find_gcount_columns(const std::vector<std::string>& fields, gcount_columns*
         found = true;
       }
     for (const char* name : ignored_gcount_columns) found = found || fields[c] == name;
-    if (!found) {
-      *error = "unknown column '" + fields[c] + "' (neither a plink2 .gcount column nor a drevel "
-               "table's)";
-      return false;
-    }
+    if (!found)
+      return status(fault_kind::input, "unknown column '" + fields[c] +
+                                           "' (neither a plink2 .gcount column nor a drevel "
+                                           "table's)");
   }
   const bool split = gc.homref >= 0 && gc.refalt >= 0 && gc.altxy >= 0;
-  if (gc.ref < 0 || gc.alt < 0 || (gc.xy < 0 && !split)) {
-    *error = "a .gcount needs REF, ALT and the genotype counts (DIPLOID_GENO_CTS, or "
-             "HOM_REF_CT, HET_REF_ALT_CTS and TWO_ALT_GENO_CTS: plink2 --geno-counts "
-             "cols=chrom,pos,ref,alt,homref,refalt,altxy,hapref,hapalt,missing)";
-    return false;
-  }
-  return true;
+  if (gc.ref < 0 || gc.alt < 0 || (gc.xy < 0 && !split))
+    return status(fault_kind::input,
+                  "a .gcount needs REF, ALT and the genotype counts (DIPLOID_GENO_CTS, or "
+                  "HOM_REF_CT, HET_REF_ALT_CTS and TWO_ALT_GENO_CTS: plink2 --geno-counts "
+                  "cols=chrom,pos,ref,alt,homref,refalt,altxy,hapref,hapalt,missing)");
+  return status::ok();
 }
 
-bool read_gcount_row(const gcount_columns& gc, const std::vector<std::string>& names,
-                     const std::vector<std::string>& fields, const counts_read_options& options,
-                     genotype_tally* tally, site_record* site, std::string* error) {
+status read_gcount_row(const gcount_columns& gc, const std::vector<std::string>& names,
+                       const std::vector<std::string>& fields, const counts_read_options& options,
+                       genotype_tally* tally, site_record* site) {
   auto bad = [&](int column, const char* what) {
-    *error = names[column] + " '" + fields[column] + "': " + what;
-    return false;
+    return status(fault_kind::input, names[column] + " '" + fields[column] + "': " + what);
   };
   std::vector<int64_t> list;
   const std::string& alt = fields[gc.alt];
@@ -132,10 +128,9 @@ bool read_gcount_row(const gcount_columns& gc, const std::vector<std::string>& n
   for (int high = 0; high < kl; high++)
     for (int low = 0; low <= high; low++, n++) {
       if (cells[n] == 0) continue;
-      if (high >= k) {
-        *error = "calls of the ALT allele '.' (a site without an ALT allele)";
-        return false;
-      }
+      if (high >= k)
+        return status(fault_kind::input,
+                      "calls of the ALT allele '.' (a site without an ALT allele)");
       tally->add_calls(0, low, high, cells[n]);
     }
   tally->add_skipped(0, skipped);
@@ -149,7 +144,7 @@ bool read_gcount_row(const gcount_columns& gc, const std::vector<std::string>& n
   site->k = k;
   site->declared_alleles = options.declared_alleles;
   tally->finish(options.declared_alleles, options.max_alleles, &site->groups);
-  return true;
+  return status::ok();
 }
 
 }  // namespace drevel

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "counts/counts_options.h"
+#include "fault/status.h"
 #include "sites/genotype_tally.h"
 
 namespace drevel {
@@ -19,17 +20,18 @@ struct gcount_columns {
   int hapref = -1, hapalt = -1, hap = -1, missing = -1;
 };
 
-// Finds the columns among the header's names (without the leading "#").
-// Returns false with the cause in *error (no file or line) for a name that
-// is no .gcount column, or without REF, ALT or the genotype counts.
-bool find_gcount_columns(const std::vector<std::string>& names, gcount_columns* columns,
-                         std::string* error);
+// Finds the columns among the header's names (without the leading "#").  A
+// fault of kind input, its message the cause (no file or line), for a name
+// that is no .gcount column, or without REF, ALT or the genotype counts.
+status find_gcount_columns(const std::vector<std::string>& names, gcount_columns* columns);
 
 // Reads one row, whose fields match the header's names, into *site through
-// *tally.  Returns false with the cause in *error (no file or line).
-bool read_gcount_row(const gcount_columns& columns, const std::vector<std::string>& names,
-                     const std::vector<std::string>& fields, const counts_read_options& options,
-                     genotype_tally* tally, site_record* site, std::string* error);
+// *tally.  A fault of kind input, its message the cause (no file or line):
+// a count or list that does not read, a list of the wrong length, a total
+// beyond 2^53 calls, calls of a missing ALT.
+status read_gcount_row(const gcount_columns& columns, const std::vector<std::string>& names,
+                       const std::vector<std::string>& fields, const counts_read_options& options,
+                       genotype_tally* tally, site_record* site);
 
 }  // namespace drevel
 

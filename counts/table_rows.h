@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "counts/counts_options.h"
+#include "fault/status.h"
 #include "sites/genotype_tally.h"
 #include "sites/site_table.h"
 
@@ -25,26 +26,28 @@ struct table_columns {
 bool names_a_drevel_table(const std::vector<std::string>& names);
 
 // Finds the columns and the layout to write them again (the label columns,
-// GROUP among them, and ALLELES).  Returns false with the cause in *error
-// (no file or line) when the computed columns are not all there in order
-// after at least one label column, or other columns follow but N_JOINED
-// and N_LEFT_OUT (a table written with --joint) and ALLELES.
-bool find_table_columns(const std::vector<std::string>& names, table_columns* columns,
-                        table_layout* layout, std::string* error);
+// GROUP among them, and ALLELES).  A fault of kind input, its message the
+// cause (no file or line), when the computed columns are not all there in
+// order after at least one label column, or other columns follow but
+// N_JOINED and N_LEFT_OUT (a table written with --joint) and ALLELES.
+status find_table_columns(const std::vector<std::string>& names, table_columns* columns,
+                          table_layout* layout);
 
-enum class table_row { site, left_out, joint, fault };
+// Whether a row is a joint row (N_JOINED not NA): it has no counts of its
+// own to read.
+bool is_joint_row(const table_columns& columns, const std::vector<std::string>& fields);
 
-// Reads one row into *site through *tally: joint for a joint row (N_JOINED
-// not NA), which has no counts of its own and is not read; else k = N_ALLELES, the counts are
+// Reads one row into *site through *tally: k = N_ALLELES, the counts are
 // GENOTYPES over the N_TESTED alleles (the ALLELES names, when the table
-// has them), skipped = N_SKIPPED.  left_out, with the reason in *error,
-// for a row written without GENOTYPES; fault with the cause in *error (no
-// file or line) for a value that is not a count, GENOTYPES that are not
-// N_TESTED(N_TESTED+1)/2 counts adding up to N_CALLED, or ALLELES that
-// name another number of alleles.
-table_row read_table_row(const table_columns& columns, const std::vector<std::string>& fields,
-                         const counts_read_options& options, genotype_tally* tally,
-                         site_record* site, std::string* error);
+// has them), skipped = N_SKIPPED.  *left_out is empty for a site read, and
+// the reason for a row written without GENOTYPES, which gives no site.  A
+// fault of kind input, its message the cause (no file or line), for a
+// value that is not a count, GENOTYPES that are not N_TESTED(N_TESTED+1)/2
+// counts adding up to N_CALLED, or ALLELES that name another number of
+// alleles.
+status read_table_row(const table_columns& columns, const std::vector<std::string>& fields,
+                      const counts_read_options& options, genotype_tally* tally,
+                      site_record* site, std::string* left_out);
 
 }  // namespace drevel
 

@@ -62,9 +62,11 @@ status compute_many_loci(const std::vector<std::vector<double>>& loci,
     site_pool pool(threads, window, [t, max_alleles](const site_record& site) {
       return compute_site_evidence(site, t, max_alleles);
     });
+    if (!pool.started()) return internal::cannot_start(threads, pool.started());
     return run_window(pool, loci, rows, interrupted);
   }
   site_batch batch(t, tuning.max_alleles, threads, window);
+  if (!batch.started()) return internal::cannot_start(threads, batch.started());
   return run_window(batch, loci, rows, interrupted);
 }
 

@@ -24,7 +24,9 @@ namespace drevel {
 // stopped halfway), and the call returns a fault of kind interrupted, *rows
 // then unspecified.  Other faults (kind usage, before
 // anything is computed): those of compute_evidence for the first locus
-// that has one, its index in the message, or threads < 1.
+// that has one, its index in the message, or threads < 1; of kind
+// resource, when the threads or their engines cannot be had ("cannot run
+// N threads: ...").
 status compute_many_loci(const std::vector<std::vector<double>>& loci,
                          const evidence_tuning& tuning, int threads,
                          std::vector<evidence_row>* rows,

@@ -87,6 +87,11 @@ evidence_row row_of(const group_counts& group, group_evidence&& e) {
   return row;
 }
 
+status cannot_start(int threads, const status& started) {
+  return status(started.kind(), "cannot run " + std::to_string(threads) + " thread" +
+                                    (threads == 1 ? "" : "s") + ": " + started.message());
+}
+
 }  // namespace internal
 
 }  // namespace drevel

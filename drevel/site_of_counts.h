@@ -19,6 +19,10 @@ status check_counts(const std::vector<double>& counts, const evidence_tuning& tu
 site_record site_of_counts(const std::vector<double>& counts);
 tuning_request tuning_of(const evidence_tuning& tuning);
 evidence_row row_of(const group_counts& group, group_evidence&& evidence);
+// The resource fault of a pool or batch whose threads did not all start
+// (`started`, from their started()), worded as the command line words it:
+// "cannot run N threads: <why>".
+status cannot_start(int threads, const status& started);
 
 }  // namespace internal
 }  // namespace drevel

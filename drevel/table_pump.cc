@@ -29,14 +29,10 @@ status pump(Window& window, site_source& source, const table_layout& layout,
   interrupt_poll poll(interrupted);
   while (!at_end || !window.empty()) {
     while (!at_end && !window.full()) {
-      std::string error;
-      const int got = source.next(&site, &error);
+      status read = source.next(&site, &at_end);
       for (std::string& w : source.take_warnings()) table->warnings.push_back(std::move(w));
-      if (got < 0) return status(fault_kind::input, error);
-      if (got == 0)
-        at_end = true;
-      else
-        window.submit(std::move(site));
+      if (!read) return read;
+      if (!at_end) window.submit(std::move(site));
     }
     const bool taken = window.take_next(poll_interval, &site, &evidence);
     if (taken) append_rows(layout, site, evidence, group_names, &table->text);
@@ -64,9 +60,11 @@ status pump_table(site_source& source, const table_layout& layout,
                    [t, max_alleles](const site_record& site) {
                      return compute_site_evidence(site, t, max_alleles);
                    });
+    if (!pool.started()) return cannot_start(threads, pool.started());
     return pump(pool, source, layout, group_names, table, interrupted);
   }
   site_batch batch(t, tuning.max_alleles, threads, batch_sites_in_flight(threads));
+  if (!batch.started()) return cannot_start(threads, batch.started());
   return pump(batch, source, layout, group_names, table, interrupted);
 }
 

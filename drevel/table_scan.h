@@ -43,10 +43,12 @@ struct scanned_table {
 // `tuning` (precision, minmc, maxmc, max_alleles, literal) on `threads`
 // threads into *table.  `interrupted` is asked from the calling thread
 // about ten times a second and stops the work as in compute_many_loci.  Faults: usage
-// (threads < 1, tuning.max_alleles outside 1..654, or a build without VCF
-// support), input (the file cannot be opened or read, is not a VCF or BCF,
-// names no sample asked for, or lacks the index that regions need: the
-// command line's message), interrupted.
+// (threads < 1, tuning.max_alleles outside 1..654, a region item that cannot
+// be read, or a build without VCF support), input (the file cannot be
+// opened or read, is not a VCF or BCF, names no sample asked for, or lacks
+// the index that regions need: the command line's message), resource (a
+// record that does not fit in memory, or threads that cannot be had),
+// interrupted.
 status scan_vcf_table(const std::string& path, const vcf_scan_options& options,
                       const evidence_tuning& tuning, int threads, scanned_table* table,
                       const std::function<bool()>& interrupted = nullptr);

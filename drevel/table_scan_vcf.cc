@@ -24,8 +24,8 @@ status scan_vcf_table(const std::string& path, const vcf_scan_options& options,
   read.max_alleles = tuning.max_alleles;
   read.overlap = options.regions_by_pos ? region_overlap::pos : region_overlap::record;
   vcf_reader reader;
-  std::string error;
-  if (!reader.open(path, read, &error)) return status(fault_kind::input, error);
+  status opened = reader.open(path, read);
+  if (!opened) return opened;
   return internal::pump_table(reader, vcf_table_layout(with_groups),
                               with_groups ? &groups.names : nullptr, tuning, threads, table,
                               interrupted);

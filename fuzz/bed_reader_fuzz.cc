@@ -58,9 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tuning.minmc = 50;
   tuning.maxmc = 200;
   site_record site;
-  std::string error;
-  int got = 0;
-  for (int records = 0; records < 64 && (got = reader.next(&site, &error)) == 1; records++) {
+  status got;
+  bool at_end = false;
+  for (int records = 0; records < 64 && (got = reader.next(&site, &at_end)) && !at_end;
+       records++) {
     if (site.groups.size() != 1 || site.labels.size() != 5) fuzz_failure("a malformed record");
     const group_counts& g = site.groups[0];
     if (site.k < 1 || site.k > 2 || g.tested.size() > 2) fuzz_failure("more than two alleles");
@@ -70,6 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (e.outcome == site_outcome::computed && !(e.E >= 0 && e.E <= 1))
         fuzz_failure("E outside [0, 1]");
   }
-  if (got < 0 && !names_a_file(error, prefix)) fuzz_failure("a fault that names no file");
+  if (!got && !names_a_file(got.message(), prefix)) fuzz_failure("a fault that names no file");
   return 0;
 }

@@ -32,9 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tuning.minmc = 50;
   tuning.maxmc = 200;
   site_record site;
-  std::string error;
-  int got = 0;
-  for (int records = 0; records < 64 && (got = reader.next(&site, &error)) == 1; records++) {
+  status got;
+  bool at_end = false;
+  for (int records = 0; records < 64 && (got = reader.next(&site, &at_end)) && !at_end;
+       records++) {
     if (site.groups.size() != 1) fuzz_failure("a record without its one group");
     const group_counts& g = site.groups[0];
     const size_t t = g.tested.size();
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (e.outcome == site_outcome::computed && !(e.E >= 0 && e.E <= 1))
         fuzz_failure("E outside [0, 1]");
   }
-  if (got < 0 && error.compare(0, path.size() + 7, path + ": line ") != 0)
+  if (!got && got.message().compare(0, path.size() + 7, path + ": line ") != 0)
     fuzz_failure("a fault that does not name the file and line");
   return 0;
 }

@@ -14,7 +14,6 @@ using namespace drevel;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   genepop_file file;
-  std::string error;
   const status read = read_genepop(in, "input", &file);
   if (!read) {
     if (read.message().compare(0, 7, "input: ") != 0)
@@ -26,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tuning.minmc = 50;
   tuning.maxmc = 200;
   site_record site;
-  for (int records = 0; records < 64 && sites.next(&site, &error) == 1; records++) {
+  bool at_end = false;
+  for (int records = 0; records < 64 && sites.next(&site, &at_end) && !at_end; records++) {
     if (site.groups.size() != 1) fuzz_failure("a Genepop record without its one group");
     const group_counts& g = site.groups[0];
     if (g.tested.size() > static_cast<size_t>(site.k)) fuzz_failure("more tested alleles than codes");

@@ -27,16 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& path = fuzz_input_file(data, size);
 
   result_table_reader reader;
-  std::string error;
-  if (!reader.open(path, &error)) {
-    if (error.compare(0, path.size(), path) != 0) fuzz_failure("a refusal that does not name the file");
+  status read = reader.open(path);
+  if (!read) {
+    if (read.message().compare(0, path.size(), path) != 0)
+      fuzz_failure("a refusal that does not name the file");
     return 0;
   }
   plot_content content(reader.kind(), 64, 8);
   table_row row;
   uint64_t last_line = 1;  // the header's
-  int status;
-  while ((status = reader.next(&row, &error)) == 1) {
+  bool at_end = false;
+  while ((read = reader.next(&row, &at_end)) && !at_end) {
     if (row.line <= last_line) fuzz_failure("rows out of line order");
     last_line = row.line;
     if (row.has_evidence && !(row.evidence >= 0 && row.evidence <= 1))
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_text(row.group_first);
     content.add(row);
   }
-  if (status < 0 && error.compare(0, path.size(), path) != 0)
+  if (!read && read.message().compare(0, path.size(), path) != 0)
     fuzz_failure("a failure that does not name the file");
   content.finish();
   if (content.drawn_rows() > content.rows()) fuzz_failure("more rows drawn than read");

@@ -17,17 +17,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.max_alleles = 6;
   options.declared_alleles = size > 0 && data[0] % 2 == 0;
   vcf_reader reader;
-  std::string error;
-  if (!reader.open(path, options, &error)) {
-    if (error.compare(0, path.size(), path) != 0) fuzz_failure("a refusal that does not name the file");
+  const status opened = reader.open(path, options);
+  if (!opened) {
+    if (opened.message().compare(0, path.size(), path) != 0)
+      fuzz_failure("a refusal that does not name the file");
     return 0;
   }
   tuning_request tuning;
   tuning.minmc = 50;
   tuning.maxmc = 200;
   site_record site;
-  int status;
-  for (int sites = 0; sites < 64 && (status = reader.next(&site, &error)) == 1; sites++) {
+  bool at_end = false;
+  for (int sites = 0; sites < 64 && reader.next(&site, &at_end) && !at_end; sites++) {
     for (const group_counts& g : site.groups) {
       double counted = 0;
       for (double x : g.counts) counted += x;

@@ -75,9 +75,10 @@ void genepop_sites::population_labels(size_t population, const std::string& locu
   site->labels[3] = locus;
 }
 
-int genepop_sites::next(site_record* site, std::string*) {
+status genepop_sites::next(site_record* site, bool* at_end) {
   const size_t loci = file_.loci.size();
   const size_t populations = file_.populations.size();
+  *at_end = false;
   site->declared_alleles = false;
   site->joint = joint_rows::none;
   if (joint_ && population_ < populations && locus_ == loci) {
@@ -93,11 +94,14 @@ int genepop_sites::next(site_record* site, std::string*) {
     site->joint = joint_rows::only;
     locus_ = 0;
     population_++;
-    return 1;
+    return status::ok();
   }
   if (population_ >= populations) {
     // Each locus across the populations, once every population is written.
-    if (!joint_ || loci == 0 || populations == 0 || locus_ >= loci) return 0;
+    if (!joint_ || loci == 0 || populations == 0 || locus_ >= loci) {
+      *at_end = true;
+      return status::ok();
+    }
     const size_t l = locus_++;
     site->labels = {joint_label, joint_label, ".", file_.loci[l]};
     site->allele_names = codes_[l];
@@ -108,7 +112,7 @@ int genepop_sites::next(site_record* site, std::string*) {
       site->groups.push_back(std::move(one_[0]));
     }
     site->joint = joint_rows::only;
-    return 1;
+    return status::ok();
   }
 
   const size_t l = locus_;
@@ -122,7 +126,7 @@ int genepop_sites::next(site_record* site, std::string*) {
     locus_ = 0;
     population_++;
   }
-  return 1;
+  return status::ok();
 }
 
 }  // namespace drevel

@@ -37,9 +37,9 @@ class genepop_sites : public site_source {
   // The next record: population (1-based), first individual, locus, k = the
   // locus's distinct codes in the file, their codes as written (zero-padded
   // to the file's width), and one group: the population's calls, a genotype
-  // with a missing code skipped.  Returns 1, or 0 after the last; never
+  // with a missing code skipped.  *at_end is true after the last; never
   // fails.
-  int next(site_record* site, std::string* error) override;
+  status next(site_record* site, bool* at_end) override;
 
  private:
   // The counts of one population at locus l (of k codes), as the group of

@@ -90,15 +90,21 @@ class signals_held {
   sigset_t old_;
 };
 
-bool write_all(int fd, const char* p, size_t left) {
+// errno as the system words it, or `otherwise` when it is not set.
+status system_fault(const char* otherwise) {
+  return status(fault_kind::output, errno ? std::strerror(errno) : otherwise);
+}
+
+status write_all(int fd, const char* p, size_t left) {
   while (left > 0) {
+    errno = 0;
     ssize_t n = ::write(fd, p, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) return system_fault("a write wrote nothing");
     p += n;
     left -= static_cast<size_t>(n);
   }
-  return true;
+  return status::ok();
 }
 
 // The permissions of a file created now: 0666 less the umask.
@@ -112,19 +118,20 @@ mode_t new_file_mode() {
 
 atomic_output::~atomic_output() { abandon(); }
 
-bool atomic_output::open(const std::string& path) {
+status atomic_output::open(const std::string& path) {
   abandon();
-  failed_ = false;
+  fault_ = status::ok();
   buffer_.clear();
   output_target target;
-  if (!resolve_output(path, &target)) return false;
+  status resolved = resolve_output(path, &target);
+  if (!resolved) return resolved;
   target_ = target.path;
   direct_ = target.kind == output_target::direct;
   if (direct_) {
     fd_ = target.descriptor >= 0
               ? ::fcntl(target.descriptor, F_DUPFD_CLOEXEC, 0)
               : ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    return fd_ >= 0;
+    return fd_ >= 0 ? status::ok() : system_fault("cannot open the file");
   }
   size_t slash = target_.rfind('/');  // resolved paths are absolute
   std::string dir = target_.substr(0, slash + 1);
@@ -135,7 +142,7 @@ bool atomic_output::open(const std::string& path) {
     signals_held held;
     if (cleanup_) install_handlers();
     fd_ = ::mkostemp(&temp[0], O_CLOEXEC);
-    if (fd_ < 0) return false;
+    if (fd_ < 0) return system_fault("cannot create the temporary file");
     temp_ = temp;
     if (cleanup_) slot_ = claim_slot(temp_);
   }
@@ -146,55 +153,62 @@ bool atomic_output::open(const std::string& path) {
       int group_only = ::fchown(fd_, static_cast<uid_t>(-1), target.gid);
       (void)group_only;
     }
-    if (::fchmod(fd_, target.mode) != 0) failed_ = true;
+    // Without the target's permissions the rename would change them: the
+    // output then fails at its first write, before anything is replaced.
+    if (::fchmod(fd_, target.mode) != 0) fault_ = system_fault("cannot set the permissions");
   } else if (::fchmod(fd_, new_file_mode()) != 0) {
-    failed_ = true;
+    fault_ = system_fault("cannot set the permissions");
   }
-  return true;
+  return status::ok();
 }
 
-bool atomic_output::flush() {
-  if (!failed_ && !write_all(fd_, buffer_.data(), buffer_.size())) failed_ = true;
+status atomic_output::flush() {
+  if (fault_.is_ok()) fault_ = write_all(fd_, buffer_.data(), buffer_.size());
   buffer_.clear();
-  return !failed_;
+  return fault_;
 }
 
-bool atomic_output::write(const char* data, size_t n) {
-  if (fd_ < 0 || failed_) return false;
+status atomic_output::write(const char* data, size_t n) {
+  if (!fault_.is_ok()) return fault_;
+  if (fd_ < 0) return status(fault_kind::output, "the output is not open");
   buffer_.append(data, n);
-  return buffer_.size() < buffer_limit || flush();
+  if (buffer_.size() < buffer_limit) return status::ok();
+  return flush();
 }
 
-bool atomic_output::commit() { return finish() && publish(); }
+status atomic_output::commit() {
+  status finished = finish();
+  if (!finished) return finished;
+  return publish();
+}
 
-bool atomic_output::finish() {
-  if (fd_ < 0) return false;
-  bool ok = flush();
-  if (::close(fd_) != 0) ok = false;
+status atomic_output::finish() {
+  if (fd_ < 0) return status(fault_kind::output, "the output is not open");
+  status done = flush();
+  errno = 0;
+  if (::close(fd_) != 0 && done.is_ok()) done = system_fault("cannot close the file");
   fd_ = -1;
-  if (ok) {
+  if (done.is_ok()) {
     finished_ = true;
-    return true;
+    return done;
   }
-  int saved = errno;
   abandon();
-  errno = saved;
-  return false;
+  return done;
 }
 
-bool atomic_output::publish() {
-  if (!finished_) return false;
+status atomic_output::publish() {
+  if (!finished_) return status(fault_kind::output, "the output is not finished");
   finished_ = false;
-  if (direct_) return true;
+  if (direct_) return status::ok();
+  errno = 0;
   if (::rename(temp_.c_str(), target_.c_str()) == 0) {
     unregister();
     temp_.clear();
-    return true;
+    return status::ok();
   }
-  int saved = errno;
+  status renamed = system_fault("cannot rename the temporary file");
   abandon();
-  errno = saved;
-  return false;
+  return renamed;
 }
 
 void atomic_output::abandon() {

@@ -7,7 +7,14 @@
 #include <cstddef>
 #include <string>
 
+#include "fault/status.h"
+
 namespace drevel {
+
+// Every fault below is of kind output, and its message is the system's
+// reason as strerror words it ("No space left on device"), for the caller
+// to put after its own words naming the file; where the system gave none,
+// a few words that say what failed.
 
 class atomic_output {
  public:
@@ -27,29 +34,37 @@ class atomic_output {
   // a newly created file gets.  What is not a regular file (a device, a
   // pipe, a terminal) is written directly, truncated; a name of one of the
   // process's open descriptors (/dev/stdout, /dev/fd/N) through a copy of
-  // that descriptor, so that a shell's `>>` still appends.  Returns false when
-  // the file could not be opened (errno tells why); nothing is printed.
-  bool open(const std::string& path);
+  // that descriptor, so that a shell's `>>` still appends.  A fault when
+  // the file cannot be opened; nothing is printed.
+  status open(const std::string& path);
 
-  // Appends n bytes (buffered).  Returns false once any write has failed.
-  bool write(const char* data, size_t n);
-  bool write(const std::string& text) { return write(text.data(), text.size()); }
+  // The open file's descriptor (-1 when none), for a library that writes
+  // the file itself (htslib, through a dup() of it or the name
+  // "/dev/fd/<n>"): such a writer must not be mixed with write(), and must
+  // have closed its copies, and said whether its writes failed, before
+  // finish or commit.  The output keeps owning it.
+  int descriptor() const { return fd_; }
+
+  // Appends n bytes (buffered).  Once any write has failed, every later one
+  // returns that first fault.
+  status write(const char* data, size_t n);
+  status write(const std::string& text) { return write(text.data(), text.size()); }
 
   // Flushes, closes and renames the temporary file over the target:
-  // finish(), then publish().  Returns false when a write, the close or the
+  // finish(), then publish().  A fault when a write, the close or the
   // rename failed; the temporary file is then removed and the target left
   // as it was.
-  bool commit();
+  status commit();
 
   // The two halves of commit, for a run with several outputs that must all
   // be complete before any of them appears.  finish() flushes and closes:
   // every write that can fail (a full disk, a quota) fails here, and a
   // direct output is then done.  publish() renames the finished temporary
-  // file over the target (nothing for a direct output).  Each returns false
-  // on failure, the temporary file then removed and the target left as it
-  // was; publish() fails unless finish() succeeded.
-  bool finish();
-  bool publish();
+  // file over the target (nothing for a direct output).  Each returns a
+  // fault on failure, the temporary file then removed and the target left
+  // as it was; publish() fails unless finish() succeeded.
+  status finish();
+  status publish();
 
   // Closes and removes the temporary file; the target is left as it was.
   void abandon();
@@ -65,10 +80,10 @@ class atomic_output {
   void remove_on_exit();
 
  private:
-  bool flush();
+  status flush();
   void unregister();
   int fd_ = -1;
-  bool failed_ = false;
+  status fault_;  // the first write's fault
   bool direct_ = false;
   bool finished_ = false;  // finish() succeeded; publish() may rename
   bool cleanup_ = false;  // remove_on_exit was asked for

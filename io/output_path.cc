@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace drevel {
@@ -42,9 +43,14 @@ int own_descriptor(const std::string& dir, const std::string& base) {
   return std::atoi(base.c_str());
 }
 
+// The fault for errno as the system tells it.
+status system_fault() {
+  return status(fault_kind::output, errno ? std::strerror(errno) : "cannot follow the path");
+}
+
 }  // namespace
 
-bool resolve_output(const std::string& given, output_target* target) {
+status resolve_output(const std::string& given, output_target* target) {
   target->descriptor = -1;
   std::string p = given;
   bool direct = false;
@@ -53,7 +59,7 @@ bool resolve_output(const std::string& given, output_target* target) {
     std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
     std::string base = slash == std::string::npos ? p : p.substr(slash + 1);
     char* real = ::realpath(dir.c_str(), nullptr);
-    if (!real) return false;
+    if (!real) return system_fault();
     std::string canonical = real;
     std::free(real);
     if (under_proc(canonical)) {  // an open descriptor's name: write what it reaches
@@ -64,18 +70,15 @@ bool resolve_output(const std::string& given, output_target* target) {
     std::string full = (canonical == "/" ? "/" : canonical + "/") + base;
     struct stat st;
     if (::lstat(full.c_str(), &st) != 0) {
-      if (errno != ENOENT) return false;
+      if (errno != ENOENT) return system_fault();
       target->kind = output_target::new_file;
       target->path = full;
-      return true;
+      return status::ok();
     }
     if (S_ISLNK(st.st_mode)) {
       std::string link;
-      if (!read_link(full, &link)) return false;
-      if (link.empty()) {
-        errno = ENOENT;
-        return false;
-      }
+      if (!read_link(full, &link)) return system_fault();
+      if (link.empty()) return status(fault_kind::output, std::strerror(ENOENT));
       p = link[0] == '/' ? link : (canonical == "/" ? "/" : canonical + "/") + link;
       continue;
     }
@@ -88,16 +91,13 @@ bool resolve_output(const std::string& given, output_target* target) {
     target->mode = st.st_mode & 07777;
     target->uid = st.st_uid;
     target->gid = st.st_gid;
-    return true;
+    return status::ok();
   }
   // Not a regular file, or reached through /proc; or the links never end.
-  if (!direct) {
-    errno = ELOOP;
-    return false;
-  }
+  if (!direct) return status(fault_kind::output, std::strerror(ELOOP));
   target->kind = output_target::direct;
   target->path = given;
-  return true;
+  return status::ok();
 }
 
 std::string temporary_name(const std::string& dir, const std::string& base, long name_max) {
@@ -132,7 +132,7 @@ bool same_target(const std::string& output, const std::string& other) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
   // One of them not there yet: the same place once links are followed.
   output_target ta, tb;
-  return resolve_output(output, &ta) && resolve_output(other, &tb) &&
+  return resolve_output(output, &ta).is_ok() && resolve_output(other, &tb).is_ok() &&
          ta.kind != output_target::direct && tb.kind != output_target::direct &&
          ta.path == tb.path;
 }

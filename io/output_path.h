@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "fault/status.h"
+
 namespace drevel {
 
 struct output_target {
@@ -34,9 +36,11 @@ struct output_target {
 // nothing yet (a dangling link) gives a new file at the place it names.
 // Links through /proc (the names of an open descriptor) are not followed:
 // what they reach is written in place, as the caller's descriptor would be.
-// Returns false with errno set when a directory on the way does not exist
-// or cannot be searched, or the links loop (ELOOP).
-bool resolve_output(const std::string& path, output_target* target);
+// A fault of kind output when a directory on the way does not exist or
+// cannot be searched, or the links loop; its message is the system's reason
+// as strerror words it ("No such file or directory"), for the caller to put
+// after its own words naming the file.  *target is then unspecified.
+status resolve_output(const std::string& path, output_target* target);
 
 // The name of a temporary file for the regular file `base` in directory
 // `dir` (which ends in "/", or is empty for the current directory):

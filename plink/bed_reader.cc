@@ -265,31 +265,27 @@ status bed_reader::open(const std::string& prefix, const bed_read_options& optio
   return status::ok();
 }
 
-int bed_reader::next(site_record* site, std::string* error) {
+status bed_reader::next(site_record* site, bool* at_end) {
   impl& d = *impl_;
+  *at_end = false;
   for (;;) {
     if (d.bim_line >= d.sites || !read_line(d.bim, &d.line)) {
-      if (std::ferror(d.bim)) {
-        *error = cannot_read(d.bim_path);
-        return -1;
-      }
-      return 0;
+      if (std::ferror(d.bim)) return status(fault_kind::input, cannot_read(d.bim_path));
+      *at_end = true;
+      return status::ok();
     }
     const int64_t index = d.bim_line++;
     const std::string at = d.bim_path + ": line " + std::to_string(d.bim_line);
     split_fields(d.line, &d.fields);
-    if (d.fields.size() != 6) {
-      *error = at + ": " + std::to_string(d.fields.size()) +
-               " fields where a .bim line has 6 (chromosome, ID, cM, position, A1, A2)";
-      return -1;
-    }
+    if (d.fields.size() != 6)
+      return status(fault_kind::input,
+                    at + ": " + std::to_string(d.fields.size()) +
+                        " fields where a .bim line has 6 (chromosome, ID, cM, position, A1, A2)");
     const std::string& pos_text = d.fields[3];
     int64_t pos = 0;
     auto r = std::from_chars(pos_text.data(), pos_text.data() + pos_text.size(), pos);
-    if (r.ec != std::errc() || r.ptr != pos_text.data() + pos_text.size() || pos < 0) {
-      *error = at + ": position '" + pos_text + "' is not a whole number";
-      return -1;
-    }
+    if (r.ec != std::errc() || r.ptr != pos_text.data() + pos_text.size() || pos < 0)
+      return status(fault_kind::input, at + ": position '" + pos_text + "' is not a whole number");
     const std::string& a1 = d.fields[4];
     const std::string& a2 = d.fields[5];
     if (d.use_regions) {
@@ -297,16 +293,13 @@ int bed_reader::next(site_record* site, std::string* error) {
       if (!in_bim_regions(d.regions, d.fields[0], pos, last)) continue;
     }
     if (index != d.bed_position &&
-        fseeko(d.bed, static_cast<off_t>(3 + index * d.bytes_per_site), SEEK_SET) != 0) {
-      *error = cannot_read(d.bed_path);
-      return -1;
-    }
+        fseeko(d.bed, static_cast<off_t>(3 + index * d.bytes_per_site), SEEK_SET) != 0)
+      return status(fault_kind::input, cannot_read(d.bed_path));
     if (d.bytes_per_site > 0 &&
-        std::fread(d.record.data(), 1, d.record.size(), d.bed) != d.record.size()) {
-      *error = d.bed_path + ": cannot read site " + std::to_string(index + 1) +
-               " (the file was cut or changed while read)";
-      return -1;
-    }
+        std::fread(d.record.data(), 1, d.record.size(), d.bed) != d.record.size())
+      return status(fault_kind::input, d.bed_path + ": cannot read site " +
+                                           std::to_string(index + 1) +
+                                           " (the file was cut or changed while read)");
     d.bed_position = index + 1;
 
     const bool no_a1 = a1 == "0" || a1 == ".";
@@ -315,10 +308,9 @@ int bed_reader::next(site_record* site, std::string* error) {
     d.tally.start(k, groups);
     for (int g = 0; g < groups; g++) {
       code_counts c = count_codes(d.record.data(), d.groups[g]);
-      if (no_a1 && (c.n[hom_a1] > 0 || c.n[het] > 0)) {
-        *error = at + ": calls of allele A1, which the line gives as 0 (missing)";
-        return -1;
-      }
+      if (no_a1 && (c.n[hom_a1] > 0 || c.n[het] > 0))
+        return status(fault_kind::input,
+                      at + ": calls of allele A1, which the line gives as 0 (missing)");
       d.tally.add_calls(g, 0, 0, c.n[hom_a2]);
       if (!no_a1) {
         d.tally.add_calls(g, 0, 1, c.n[het]);
@@ -336,7 +328,7 @@ int bed_reader::next(site_record* site, std::string* error) {
     site->k = k;
     site->declared_alleles = d.declared_alleles;
     d.tally.finish(d.declared_alleles, d.max_alleles, &site->groups);
-    return 1;
+    return status::ok();
   }
 }
 

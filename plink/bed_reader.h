@@ -63,11 +63,11 @@ class bed_reader : public site_source {
   // is 0 or ".", a missing allele), as plink2 --export vcf writes them, so that
   // rows match --vcf on that export.  k = 2 (1 without A1).  Calls 00, 10
   // and 11 count as ALT/ALT, REF/ALT and REF/REF; 01 (missing) is skipped.
-  // Returns 1 for a site, 0 at the end, -1 with a one-line message in
-  // *error naming the file and line: a .bim line without six fields or with
-  // a position that is not a whole number, calls of a missing A1, a .bed
-  // that cannot be read.
-  int next(site_record* site, std::string* error) override;
+  // *at_end is true at the end instead.  A fault of kind input, with a
+  // one-line message naming the file and line: a .bim line without six
+  // fields or with a position that is not a whole number, calls of a
+  // missing A1, a .bed or .bim that cannot be read.
+  status next(site_record* site, bool* at_end) override;
 
  private:
   struct impl;

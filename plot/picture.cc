@@ -636,8 +636,8 @@ box heatmap_cell_box(const picture_layout& layout, size_t row, size_t column) {
           layout.cell, layout.cell};
 }
 
-bool draw_picture(const plot_content& content, const std::string& table_name,
-                  picture_format format, const byte_sink& sink, std::string* error) {
+status draw_picture(const plot_content& content, const std::string& table_name,
+                    picture_format format, const byte_sink& sink) {
   const heatmap_content* heatmap = content.heatmap();
   const picture_layout layout =
       layout_picture(content.diagrams().size(), heatmap ? &heatmap->shape : nullptr);
@@ -661,25 +661,23 @@ bool draw_picture(const plot_content& content, const std::string& table_name,
   }
   cairo_t* cr = cairo_create(surface);
   draw(cr, content, table_name, layout);
-  cairo_status_t status = cairo_status(cr);
+  cairo_status_t drawn = cairo_status(cr);
   cairo_destroy(cr);
-  if (status == CAIRO_STATUS_SUCCESS) {
+  if (drawn == CAIRO_STATUS_SUCCESS) {
     if (format == picture_format::png) {
       cairo_surface_flush(surface);
-      status = cairo_surface_write_to_png_stream(surface, write_to_sink, &closure);
+      drawn = cairo_surface_write_to_png_stream(surface, write_to_sink, &closure);
     } else {
       cairo_surface_finish(surface);
-      status = cairo_surface_status(surface);
+      drawn = cairo_surface_status(surface);
     }
   }
   cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS || closure.failed) {
-    *error = closure.failed ? "cannot write the picture"
-                            : std::string("cannot draw the picture: ") +
-                                  cairo_status_to_string(status);
-    return false;
-  }
-  return true;
+  if (closure.failed) return status(fault_kind::output, "cannot write the picture");
+  if (drawn != CAIRO_STATUS_SUCCESS)
+    return status(fault_kind::output,
+                  std::string("cannot draw the picture: ") + cairo_status_to_string(drawn));
+  return status::ok();
 }
 
 }  // namespace drevel

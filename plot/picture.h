@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fault/status.h"
 #include "plot/de_finetti.h"
 #include "plot/plot_content.h"
 
@@ -52,15 +53,15 @@ picture_layout layout_picture(size_t diagrams, const heatmap_shape* heatmap = nu
 box heatmap_cell_box(const picture_layout& layout, size_t row, size_t column);
 
 // Receives the picture's bytes in order; returns false when they could not
-// be written, which ends the drawing.
+// be written, which ends the drawing (the sink keeps why, for its caller).
 using byte_sink = std::function<bool(const unsigned char* data, size_t size)>;
 
 // Draws content (after plot_content::finish()) and gives the picture to
-// sink.  table_name is the table's name for the title.  Returns false with
-// a one-line message in *error when cairo fails or the sink refuses bytes;
-// the sink may then have received part of the picture.
-bool draw_picture(const plot_content& content, const std::string& table_name,
-                  picture_format format, const byte_sink& sink, std::string* error);
+// sink.  table_name is the table's name for the title.  A fault of kind
+// output, with a one-line message, when cairo fails or the sink refuses
+// bytes; the sink may then have received part of the picture.
+status draw_picture(const plot_content& content, const std::string& table_name,
+                    picture_format format, const byte_sink& sink);
 
 }  // namespace drevel
 

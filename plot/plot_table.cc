@@ -18,9 +18,9 @@ namespace {
 
 status fault(fault_kind kind, const std::string& message) { return status(kind, message); }
 
-// ": <the system's reason>" when errno holds one, else "".
-std::string reason(int error) {
-  return error ? std::string(": ") + std::strerror(error) : std::string();
+// ": <the system's reason>" for a failed write, else "".
+std::string reason(const status& written) {
+  return written ? std::string() : ": " + written.message();
 }
 
 }  // namespace
@@ -35,35 +35,33 @@ status plot_table(const std::string& table, const std::string& picture,
     return fault(fault_kind::usage, picture + ": the picture is the table file");
   atomic_output out;
   out.remove_on_exit();  // before open: covered from the moment it exists
-  if (!out.open(picture))
-    return fault(fault_kind::output, picture + ": cannot create the picture: " + std::strerror(errno));
+  const status opened = out.open(picture);
+  if (!opened)
+    return fault(fault_kind::output, picture + ": cannot create the picture: " + opened.message());
 
-  std::string error;
   result_table_reader reader;
-  if (!reader.open(table, &error)) return fault(fault_kind::input, error);
+  status read = reader.open(table);
+  if (!read) return read;
   plot_content content(reader.kind());
   if (reader.has_groups()) content.add_heatmap();
   table_row row;
-  int got;
-  while ((got = reader.next(&row, &error)) > 0) content.add(row);
-  if (got < 0) return fault(fault_kind::input, error);
+  bool at_end = false;
+  while ((read = reader.next(&row, &at_end)) && !at_end) content.add(row);
+  if (!read) return read;
   content.finish();
 
   // Why a write failed, taken where it failed: cairo and the fonts it loads
   // leave errno set from lookups that are no failure of the picture.
-  int write_errno = 0;
-  if (!draw_picture(content, reader.name(), format,
-                    [&out, &write_errno](const unsigned char* data, size_t size) {
-                      errno = 0;
-                      if (out.write(reinterpret_cast<const char*>(data), size)) return true;
-                      write_errno = errno;
-                      return false;
-                    },
-                    &error))
-    return fault(fault_kind::output, picture + ": " + error + reason(write_errno));
-  errno = 0;
-  if (!out.commit())
-    return fault(fault_kind::output, picture + ": cannot write the picture" + reason(errno));
+  status written;
+  const status drawn = draw_picture(content, reader.name(), format,
+                                    [&out, &written](const unsigned char* data, size_t size) {
+                                      written = out.write(reinterpret_cast<const char*>(data), size);
+                                      return written.is_ok();
+                                    });
+  if (!drawn) return fault(fault_kind::output, picture + ": " + drawn.message() + reason(written));
+  const status committed = out.commit();
+  if (!committed)
+    return fault(fault_kind::output, picture + ": cannot write the picture" + reason(committed));
 
   if (summary) {
     summary->table_name = reader.name();

@@ -41,69 +41,68 @@ bool looks_like_number(const std::string& line) {
   return *end == '\0';
 }
 
+status fault(const std::string& message) { return status(fault_kind::input, message); }
+
 }  // namespace
 
 result_table_reader::~result_table_reader() {
   if (own_file_) std::fclose(file_);
 }
 
-bool result_table_reader::open(const std::string& path, std::string* error) {
+status result_table_reader::open(const std::string& path) {
   if (path == "-") {
     file_ = stdin;
     name_ = "standard input";
   } else {
     file_ = std::fopen(path.c_str(), "rb");
     name_ = path;
-    if (!file_) {
-      *error = path + ": cannot open the table: " + std::strerror(errno);
-      return false;
-    }
+    if (!file_) return fault(path + ": cannot open the table: " + std::strerror(errno));
     own_file_ = true;
   }
   buffer_.resize(read_chunk);
-  return read_header(error);
+  return read_header();
 }
 
 std::string result_table_reader::at_line() const {
   return name_ + ", line " + std::to_string(line_) + ": ";
 }
 
-bool result_table_reader::fill(std::string* error) {
+status result_table_reader::fill() {
   end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
   begin_ = 0;
-  if (end_ > 0) return true;
+  if (end_ > 0) return status::ok();
   at_eof_ = true;
-  if (std::ferror(file_)) {
-    *error = name_ + ": cannot read the table: " + std::strerror(errno);
-    return false;
-  }
-  return true;
+  if (std::ferror(file_)) return fault(name_ + ": cannot read the table: " + std::strerror(errno));
+  return status::ok();
 }
 
-bool result_table_reader::read_line(std::string* line, std::string* error) {
+status result_table_reader::read_line(std::string* line, bool* at_end) {
   line->clear();
+  *at_end = false;
   bool complete = false;
   while (!complete) {
     if (begin_ == end_) {
-      if (!at_eof_ && !fill(error)) return false;
+      if (!at_eof_) {
+        status filled = fill();
+        if (!filled) return filled;
+      }
       if (begin_ == end_) {  // the end of the input
-        if (line->empty()) return false;
+        if (line->empty()) {
+          *at_end = true;
+          return status::ok();
+        }
         break;  // a last line without its line end
       }
     }
     const char* start = buffer_.data() + begin_;
     const void* nl = std::memchr(start, '\n', end_ - begin_);
     size_t n = nl ? static_cast<size_t>(static_cast<const char*>(nl) - start) : end_ - begin_;
-    if (line->size() + n > max_table_line) {
-      *error = name_ + ", line " + std::to_string(line_ + 1) + ": longer than " +
-               std::to_string(max_table_line >> 20) + " MiB; not a table written by drevel";
-      return false;
-    }
-    if (std::memchr(start, '\0', n)) {
-      *error = name_ + ", line " + std::to_string(line_ + 1) +
-               ": binary data; not a table written by drevel --vcf or --genepop";
-      return false;
-    }
+    if (line->size() + n > max_table_line)
+      return fault(name_ + ", line " + std::to_string(line_ + 1) + ": longer than " +
+                   std::to_string(max_table_line >> 20) + " MiB; not a table written by drevel");
+    if (std::memchr(start, '\0', n))
+      return fault(name_ + ", line " + std::to_string(line_ + 1) +
+                   ": binary data; not a table written by drevel --vcf or --genepop");
     line->append(start, n);
     begin_ += n;
     if (nl) {
@@ -113,33 +112,27 @@ bool result_table_reader::read_line(std::string* line, std::string* error) {
   }
   line_++;
   if (!line->empty() && line->back() == '\r') line->pop_back();
-  return true;
+  return status::ok();
 }
 
-bool result_table_reader::read_header(std::string* error) {
-  error->clear();
+status result_table_reader::read_header() {
   // A compressed file is not read here, but it is worth saying what it is.
-  if (!fill(error)) return false;
+  status filled = fill();
+  if (!filled) return filled;
   if (end_ >= 2 && static_cast<unsigned char>(buffer_[0]) == 0x1f &&
-      static_cast<unsigned char>(buffer_[1]) == 0x8b) {
-    *error = name_ + ": a compressed file; decompress it first (zcat " + name_ +
-             " | drevel --plot - <picture>)";
-    return false;
-  }
+      static_cast<unsigned char>(buffer_[1]) == 0x8b)
+    return fault(name_ + ": a compressed file; decompress it first (zcat " + name_ +
+                 " | drevel --plot - <picture>)");
   std::string header;
-  if (!read_line(&header, error)) {
-    if (error->empty()) *error = name_ + ": empty; not a table written by drevel --vcf or --genepop";
-    return false;
-  }
+  bool empty = false;
+  status read = read_line(&header, &empty);
+  if (!read) return read;
+  if (empty) return fault(name_ + ": empty; not a table written by drevel --vcf or --genepop");
   const std::string not_table = name_ + ": not a table written by drevel --vcf or --genepop";
-  if (header.compare(0, 16, "##fileformat=VCF") == 0) {
-    *error = not_table + " but a VCF file; make the table with drevel --vcf first";
-    return false;
-  }
-  if (looks_like_number(header)) {
-    *error = not_table + " (it looks like the result file of a single locus)";
-    return false;
-  }
+  if (header.compare(0, 16, "##fileformat=VCF") == 0)
+    return fault(not_table + " but a VCF file; make the table with drevel --vcf first");
+  if (looks_like_number(header))
+    return fault(not_table + " (it looks like the result file of a single locus)");
   std::vector<std::string> names;
   size_t start = 0;
   for (;;) {
@@ -153,8 +146,7 @@ bool result_table_reader::read_header(std::string* error) {
   } else if (names[0] == "#" + genepop_label_columns()[0]) {
     kind_ = table_kind::genepop;
   } else {
-    *error = not_table + " (its first line is not a header starting with #CHROM or #POP)";
-    return false;
+    return fault(not_table + " (its first line is not a header starting with #CHROM or #POP)");
   }
   columns_ = names.size();
   auto column = [&names](const char* name) {
@@ -175,11 +167,9 @@ bool result_table_reader::read_header(std::string* error) {
   std::string missing;
   for (const char* c : required)
     if (column(c) < 0) missing += (missing.empty() ? "" : ", ") + std::string(c);
-  if (!missing.empty()) {
-    *error = name_ + ": the table has no column " + missing +
-             " (a table written by an older drevel? write it again with this one)";
-    return false;
-  }
+  if (!missing.empty())
+    return fault(name_ + ": the table has no column " + missing +
+                 " (a table written by an older drevel? write it again with this one)");
   evidence_column_ = column(column_name(table_column::evidence));
   tested_column_ = column(column_name(table_column::n_tested));
   status_column_ = column(column_name(table_column::status));
@@ -192,7 +182,7 @@ bool result_table_reader::read_header(std::string* error) {
     first_column_ = column(first_individual_column);
   }
   find_heatmap_columns(names);
-  return true;
+  return status::ok();
 }
 
 void result_table_reader::find_heatmap_columns(const std::vector<std::string>& names) {
@@ -247,10 +237,10 @@ void result_table_reader::read_heatmap_keys(table_row* row) const {
   row->joint_loci = joint_table && kind_ == table_kind::genepop && row->locus == joint_label;
 }
 
-int result_table_reader::next(table_row* row, std::string* error) {
-  error->clear();
+status result_table_reader::next(table_row* row, bool* at_end) {
   do {
-    if (!read_line(&text_, error)) return error->empty() ? 0 : -1;
+    status read = read_line(&text_, at_end);
+    if (!read || *at_end) return read;
   } while (text_.empty());
   // Fields become C strings in place.
   field_begin_.clear();
@@ -260,15 +250,12 @@ int result_table_reader::next(table_row* row, std::string* error) {
       text_[i] = '\0';
       field_begin_.push_back(text_.c_str() + i + 1);
     }
-  if (field_begin_.size() != columns_) {
-    *error = at_line() + std::to_string(field_begin_.size()) + " fields where the header has " +
-             std::to_string(columns_);
-    return -1;
-  }
+  if (field_begin_.size() != columns_)
+    return fault(at_line() + std::to_string(field_begin_.size()) +
+                 " fields where the header has " + std::to_string(columns_));
   auto field = [this](int column) { return field_begin_[static_cast<size_t>(column)]; };
   auto bad = [&](int column, const char* name, const char* what) {
-    *error = at_line() + name + " '" + field(column) + "' is not " + what;
-    return -1;
+    return fault(at_line() + name + " '" + field(column) + "' is not " + what);
   };
   row->line = line_;
   row->group = group_column_ >= 0 ? field(group_column_) : "";
@@ -311,7 +298,7 @@ int result_table_reader::next(table_row* row, std::string* error) {
     if (row->counts[0] + row->counts[1] + row->counts[2] <= 0)
       return bad(genotypes_column_, column_name(table_column::genotypes), "a site with counted calls, as STATUS ok says");
   }
-  return 1;
+  return status::ok();
 }
 
 }  // namespace drevel

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "fault/status.h"
+
 namespace drevel {
 
 enum class table_kind { vcf, genepop };
@@ -53,17 +55,17 @@ class result_table_reader {
   result_table_reader& operator=(const result_table_reader&) = delete;
   ~result_table_reader();
 
-  // Opens path ("-": standard input) and reads its header.  Returns false
-  // with a message naming the file in *error when it cannot be read or is
-  // not such a table (another header, a result file of a single locus, a
-  // VCF, a compressed or binary file).
-  bool open(const std::string& path, std::string* error);
+  // Opens path ("-": standard input) and reads its header.  A fault of kind
+  // input, with a one-line message naming the file, when it cannot be read
+  // or is not such a table (another header, a result file of a single
+  // locus, a VCF, a compressed or binary file).
+  status open(const std::string& path);
 
-  // Reads the next row.  Returns 1 with *row filled, 0 at the end of the
-  // table, or -1 with a message naming the file and the line in *error (a
-  // wrong number of fields, a value that does not parse, a line that is not
-  // text).
-  int next(table_row* row, std::string* error);
+  // Reads the next row into *row, or sets *at_end at the end of the table.
+  // A fault of kind input, with a one-line message naming the file and the
+  // line: a wrong number of fields, a value that does not parse, a line
+  // that is not text, a file that cannot be read.
+  status next(table_row* row, bool* at_end);
 
   table_kind kind() const { return kind_; }
   bool has_groups() const { return group_column_ >= 0; }
@@ -71,12 +73,12 @@ class result_table_reader {
   const std::string& name() const { return name_; }
 
  private:
-  // Reads one line without its end into *line; false at the end of input,
-  // and *error set when it could not be read or is not a text line.
-  bool read_line(std::string* line, std::string* error);
-  // Reads the next chunk into the buffer; false with *error on a read error.
-  bool fill(std::string* error);
-  bool read_header(std::string* error);
+  // Reads one line without its end into *line, or sets *at_end at the end
+  // of input; a fault when it could not be read or is not a text line.
+  status read_line(std::string* line, bool* at_end);
+  // Reads the next chunk into the buffer; a fault on a read error.
+  status fill();
+  status read_header();
   std::string at_line() const;
 
   std::FILE* file_ = nullptr;

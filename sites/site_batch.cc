@@ -1,5 +1,7 @@
 #include "sites/site_batch.h"
 
+#include <new>
+#include <system_error>
 #include <utility>
 
 #include "fast/batch/batch_engine.h"
@@ -82,22 +84,26 @@ struct site_batch::engines {
 };
 
 site_batch::site_batch(const tuning_request& tuning, int max_alleles, int threads, size_t window)
-    : tuning_(tuning), max_alleles_(max_alleles), window_(window),
-      engines_(new engines(*this)) {
-  batch_options options;
-  options.results = &engines_->results;
+    : tuning_(tuning), max_alleles_(max_alleles), window_(window) {
   if (threads < 1) threads = 1;
-  for (int t = 0; t < threads; t++) engines_->each.emplace_back(new batch_engine(options));
-  // A thread that cannot start (std::system_error) stops those started, so
-  // that the exception reaches the caller instead of ending the process.
+  // Engines that do not fit in memory, or a thread that cannot start, stop
+  // the threads started, and the caller hears why instead of the process
+  // ending.
   try {
+    engines_.reset(new engines(*this));
+    batch_options options;
+    options.results = &engines_->results;
+    for (int t = 0; t < threads; t++) engines_->each.emplace_back(new batch_engine(options));
     for (int t = 0; t < threads; t++) {
       batch_engine* engine = engines_->each[static_cast<size_t>(t)].get();
       threads_.emplace_back([this, engine]() { engine->run(engines_->groups); });
     }
-  } catch (...) {
+  } catch (const std::system_error& e) {
     stop();
-    throw;
+    started_ = status(fault_kind::resource, e.code().message());
+  } catch (const std::bad_alloc&) {
+    stop();
+    started_ = status(fault_kind::resource, "out of memory");
   }
 }
 
@@ -118,6 +124,7 @@ void site_batch::stop() {
 site_batch_counts site_batch::close() {
   stop();
   site_batch_counts total;
+  if (!engines_) return total;
   for (const auto& e : engines_->each) {
     const batch_stats& s = e->stats();
     total.groups += s.loci;

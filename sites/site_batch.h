@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "fault/status.h"
 #include "sites/ordered_window.h"
 #include "sites/site_evidence.h"
 
@@ -39,15 +40,20 @@ class site_batch {
   // Starts `threads` engines (at least 1) that accept up to `window` sites
   // in flight (at least 1), computing with the tuning values and allele
   // limit of compute_site_evidence.  tuning.engine must be fast (the batch
-  // engine is the fast engine's arithmetic).  Throws std::bad_alloc or
-  // std::system_error when the engines or their threads cannot be made,
-  // the threads started then stopped.
+  // engine is the fast engine's arithmetic).  When the engines or their
+  // threads cannot be made, the threads started are stopped and started()
+  // holds the fault.
   site_batch(const tuning_request& tuning, int max_alleles, int threads, size_t window);
   site_batch(const site_batch&) = delete;
   site_batch& operator=(const site_batch&) = delete;
   // Stops the engines after the loci in their lanes; sites not taken back
   // are dropped.
   ~site_batch();
+
+  // Ok when every engine and its thread started; else a fault of kind
+  // resource whose message is the reason ("out of memory", or the system's
+  // "Resource temporarily unavailable"), and the batch must not be used.
+  const status& started() const { return started_; }
 
   // True when `window` sites are in flight: take one back before submitting.
   bool full() const;
@@ -83,6 +89,7 @@ class site_batch {
   const tuning_request tuning_;
   const int max_alleles_;
   ordered_window window_;
+  status started_;
   // Guarded by the window's lock: groups not yet taken by an engine.
   std::condition_variable job_added_;
   std::deque<std::unique_ptr<group_job>> jobs_;

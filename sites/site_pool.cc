@@ -1,5 +1,7 @@
 #include "sites/site_pool.h"
 
+#include <new>
+#include <system_error>
 #include <utility>
 
 namespace drevel {
@@ -7,14 +9,17 @@ namespace drevel {
 site_pool::site_pool(int threads, size_t window, compute_fn compute)
     : compute_(std::move(compute)), window_(window) {
   if (threads < 1) threads = 1;
-  workers_.reserve(static_cast<size_t>(threads));
-  // A thread that cannot start (std::system_error) stops those started, so
-  // that the exception reaches the caller instead of ending the process.
+  // A thread that cannot start stops those started, and the caller hears
+  // why instead of the process ending.
   try {
+    workers_.reserve(static_cast<size_t>(threads));
     for (int t = 0; t < threads; t++) workers_.emplace_back(&site_pool::work, this);
-  } catch (...) {
+  } catch (const std::system_error& e) {
     stop_workers();
-    throw;
+    started_ = status(fault_kind::resource, e.code().message());
+  } catch (const std::bad_alloc&) {
+    stop_workers();
+    started_ = status(fault_kind::resource, "out of memory");
   }
 }
 

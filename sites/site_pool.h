@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "fault/status.h"
 #include "sites/ordered_window.h"
 #include "sites/site_evidence.h"
 
@@ -25,14 +26,19 @@ class site_pool {
   using compute_fn = std::function<site_evidence(const site_record&)>;
 
   // Starts `threads` workers (at least 1) that accept up to `window` sites
-  // in flight (at least 1).  Throws std::system_error when a thread cannot
-  // start, the threads started then stopped.
+  // in flight (at least 1).  When a thread cannot start, the threads
+  // started are stopped and started() holds the fault.
   site_pool(int threads, size_t window, compute_fn compute);
   site_pool(const site_pool&) = delete;
   site_pool& operator=(const site_pool&) = delete;
   // Stops the workers after the sites they are computing; sites not taken
   // back are dropped.
   ~site_pool();
+
+  // Ok when every worker started; else a fault of kind resource whose
+  // message is the system's reason ("Resource temporarily unavailable"),
+  // and the pool must not be used.
+  const status& started() const { return started_; }
 
   // True when `window` sites are in flight: take one back before submitting.
   bool full() const;
@@ -51,6 +57,7 @@ class site_pool {
 
   compute_fn compute_;
   ordered_window window_;
+  status started_;
   // Guarded by the window's lock: slots not yet taken by a worker.
   std::condition_variable job_added_;
   std::deque<ordered_window::slot*> jobs_;

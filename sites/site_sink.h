@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "fault/status.h"
 #include "sites/site_evidence.h"
 
 namespace drevel {
@@ -12,18 +13,17 @@ namespace drevel {
 class site_sink {
  public:
   virtual ~site_sink() = default;
-  // Takes the next computed site, in the order of the input.  Returns false
-  // with a one-line message in *error (no line end) when it cannot be
-  // written; the run then stops.
-  virtual bool write(const site_record& site, const site_evidence& evidence,
-                     std::string* error) = 0;
+  // Takes the next computed site, in the order of the input.  A fault, with
+  // a one-line message (no line end), when it cannot be written; the run
+  // then stops.
+  virtual status write(const site_record& site, const site_evidence& evidence) = 0;
   // True when what the sink keeps for the sites in flight has grown so large
   // that the run should take sites back before it reads more.
   virtual bool holding_too_much() const { return false; }
   // Completes the output once every site is written: the target appears
-  // only now.  Returns false with a one-line message in *error; the target
-  // is then left as it was.
-  virtual bool commit(std::string* error) = 0;
+  // only now.  A fault, with a one-line message; the target is then left as
+  // it was.
+  virtual status commit() = 0;
 };
 
 }  // namespace drevel

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fault/status.h"
 #include "sites/site_record.h"
 
 namespace drevel {
@@ -13,10 +14,12 @@ namespace drevel {
 class site_source {
  public:
   virtual ~site_source() = default;
-  // Reads the next site into *site, reusing its buffers.  Returns 1 for a
-  // site, 0 at the end of the input, -1 with a one-line message in *error
-  // (no line end) naming the file and the place in it.
-  virtual int next(site_record* site, std::string* error) = 0;
+  // Reads the next site into *site, reusing its buffers, and sets *at_end:
+  // false for a site, true at the end of the input (*site then holds
+  // nothing to use).  A fault, most often of kind input, has a one-line
+  // message (no line end) naming the file and the place in it; after one,
+  // ask for no more sites.
+  virtual status next(site_record* site, bool* at_end) = 0;
   // The warnings (one line each, no line end) found since the last call,
   // oldest first; the source forgets them.
   virtual std::vector<std::string> take_warnings() { return {}; }

@@ -29,6 +29,9 @@ namespace {
 // before it is parsed.  A million samples of ploidy 8 stay below it.
 const double max_widened_bytes = double(1u << 30);
 
+// What the file or its reading is at fault for.
+status fault(const std::string& message) { return status(fault_kind::input, message); }
+
 // A sample name that a text VCF's #CHROM line gives twice, which htslib
 // refuses without saying so; empty when none does or the file is no text
 // VCF.  Reads the file again, from its start, up to that line.
@@ -110,13 +113,13 @@ struct vcf_reader::impl {
     if (fp) hts_close(fp);
   }
 
-  bool load_regions(const std::vector<std::string>& items, std::string* error);
+  status load_regions(const std::vector<std::string>& items);
   bool text = false;  // a text VCF (plain or bgzipped), read line by line
 
   std::string after_last_site() const {
     return last_site.empty() ? "before the first site" : "after site " + last_site;
   }
-  bool check_columns(std::string* error);
+  status check_columns();
   // "at site chr:pos" from the first two columns of the text line just read
   // (vcf_parse may have turned its tabs into NULs).
   std::string line_site() const {
@@ -128,11 +131,11 @@ struct vcf_reader::impl {
     return "at site " + text.substr(0, tab1) + ":" +
            text.substr(tab1 + 1, tab2 == std::string::npos ? tab2 : tab2 - tab1 - 1);
   }
-  int read_record(std::string* error);
-  int at_end(std::string* error) const;
+  status read_record(bool* at_end);
+  status at_end() const;
   bool bgzipped = false;
-  bool fill_site(site_record* site, std::string* error);
-  bool choose_samples(const vcf_read_options& options, std::string* error);
+  status fill_site(site_record* site);
+  status choose_samples(const vcf_read_options& options);
   unsigned char kinds_of(int id) const;
   void note_undeclared(int errcode);
 };
@@ -140,8 +143,7 @@ struct vcf_reader::impl {
 vcf_reader::vcf_reader() : impl_(new impl) {}
 vcf_reader::~vcf_reader() = default;
 
-bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
-                      std::string* error) {
+status vcf_reader::open(const std::string& path, const vcf_read_options& options) {
   impl_.reset(new impl);
   impl& d = *impl_;
   d.overlap = options.overlap;
@@ -151,44 +153,31 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
   // Our own messages name the file and the site; htslib's would only add a
   // second, less precise line.
   hts_set_log_level(HTS_LOG_OFF);
-  if (!options.regions.empty() && path == "-") {
-    *error = "--regions needs an indexed file, not standard input";
-    return false;
-  }
+  if (!options.regions.empty() && path == "-")
+    return status(fault_kind::usage, "--regions needs an indexed file, not standard input");
 
   // A directory opens for reading and fails only at the first read.
   struct stat st;
-  if (path != "-" && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    *error = d.path + ": cannot open the file: " + std::strerror(EISDIR);
-    return false;
-  }
+  if (path != "-" && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return fault(d.path + ": cannot open the file: " + std::strerror(EISDIR));
   errno = 0;
   d.fp = hts_open(path.c_str(), "r");
   // htslib says ENOEXEC (Exec format error) for bytes of no format it knows.
-  if (!d.fp && errno == ENOEXEC) {
-    *error = d.path + ": not a VCF or BCF file";
-    return false;
-  }
-  if (!d.fp) {
-    *error = d.path + ": cannot open the file" +
-             (errno ? std::string(": ") + std::strerror(errno) : std::string());
-    return false;
-  }
+  if (!d.fp && errno == ENOEXEC) return fault(d.path + ": not a VCF or BCF file");
+  if (!d.fp)
+    return fault(d.path + ": cannot open the file" +
+                 (errno ? std::string(": ") + std::strerror(errno) : std::string()));
   const htsFormat* format = hts_get_format(d.fp);
-  if (format->category != variant_data || (format->format != vcf && format->format != bcf)) {
-    *error = d.path + ": not a VCF or BCF file";
-    return false;
-  }
+  if (format->category != variant_data || (format->format != vcf && format->format != bcf))
+    return fault(d.path + ": not a VCF or BCF file");
   d.text = format->format == vcf;
   // A bgzipped file cut at a block boundary reads as if complete; only the
   // missing end-of-file block tells.  A file is checked here, before
   // anything is read; a pipe, which cannot seek to its end, when it ends
   // (at_end).
   d.bgzipped = format->compression == bgzf;
-  if (format->compression == bgzf && bgzf_check_EOF(hts_get_bgzfp(d.fp)) == 0) {
-    *error = d.path + ": truncated file (the bgzip end-of-file block is missing)";
-    return false;
-  }
+  if (format->compression == bgzf && bgzf_check_EOF(hts_get_bgzfp(d.fp)) == 0)
+    return fault(d.path + ": truncated file (the bgzip end-of-file block is missing)");
   // Without the threads the file reads the same, only slower: a failure to
   // start them is no error.
   if (format->compression == bgzf && options.decompression_threads > 0)
@@ -196,54 +185,49 @@ bool vcf_reader::open(const std::string& path, const vcf_read_options& options,
   d.hdr = bcf_hdr_read(d.fp);
   if (!d.hdr) {
     std::string twice = path == "-" ? std::string() : sample_named_twice(path);
-    *error = d.path + (twice.empty() ? ": the VCF header is missing, truncated or corrupt"
-                                     : ": the sample name '" + twice + "' appears twice in the header");
-    return false;
+    return fault(d.path + (twice.empty() ? ": the VCF header is missing, truncated or corrupt"
+                                         : ": the sample name '" + twice +
+                                               "' appears twice in the header"));
   }
   d.rec = bcf_init();
   for (int id = 0; id < d.hdr->n[BCF_DT_ID]; id++) d.id_kinds.push_back(d.kinds_of(id));
   d.contigs = d.hdr->n[BCF_DT_CTG];
 
-  if (!d.choose_samples(options, error)) return false;
-  if (!options.regions.empty() && !d.load_regions(options.regions, error)) return false;
-  return true;
+  status chosen = d.choose_samples(options);
+  if (!chosen || options.regions.empty()) return chosen;
+  return d.load_regions(options.regions);
 }
 
 // --samples chooses the samples, --groups assigns them: with both, a
 // sample counts when it is in both lists.
-bool vcf_reader::impl::choose_samples(const vcf_read_options& options, std::string* error) {
+status vcf_reader::impl::choose_samples(const vcf_read_options& options) {
   const int n = bcf_hdr_nsamples(hdr);
   std::vector<bool> chosen(static_cast<size_t>(n), options.samples == nullptr);
   if (options.samples) {
     for (const auto& name : *options.samples) {
       int s = bcf_hdr_id2int(hdr, BCF_DT_SAMPLE, name.c_str());
-      if (s < 0) {
-        *error = path + ": unknown sample '" + name + "'";
-        return false;
-      }
+      if (s < 0) return fault(path + ": unknown sample '" + name + "'");
       chosen[s] = true;
     }
   }
   if (!options.groups) {
     for (int s = 0; s < n; s++)
       if (chosen[s]) counted.push_back({s, 0});
-    return true;
+    return status::ok();
   }
   groups = static_cast<int>(options.groups->names.size());
   for (const auto& member : options.groups->members) {
     int s = bcf_hdr_id2int(hdr, BCF_DT_SAMPLE, member.first.c_str());
-    if (s < 0) {
-      *error = path + ": unknown sample '" + member.first + "' (in " + options.groups->source +
-               ")";
-      return false;
-    }
+    if (s < 0)
+      return fault(path + ": unknown sample '" + member.first + "' (in " +
+                   options.groups->source + ")");
     if (!chosen[s]) continue;
     for (int g : member.second) counted.push_back({s, g});
   }
   // In the order of the calls in the record.
   std::stable_sort(counted.begin(), counted.end(),
                    [](const counted_sample& a, const counted_sample& b) { return a.sample < b.sample; });
-  return true;
+  return status::ok();
 }
 
 unsigned char vcf_reader::impl::kinds_of(int id) const {
@@ -291,18 +275,18 @@ bcf_hdr_t* vcf_reader::header() const { return impl_->hdr; }
 
 bcf1_t* vcf_reader::record() const { return impl_->rec; }
 
-bool vcf_reader::add_header_line(const std::string& line, std::string* error) {
+status vcf_reader::add_header_line(const std::string& line) {
   impl& d = *impl_;
-  if (!d.hdr || bcf_hdr_append(d.hdr, line.c_str()) != 0 || bcf_hdr_sync(d.hdr) != 0) {
-    *error = d.path + ": cannot add the header line " + line;
-    return false;
-  }
+  if (!d.hdr)
+    return status(fault_kind::usage, "cannot add the header line " + line + " before open");
+  if (bcf_hdr_append(d.hdr, line.c_str()) != 0 || bcf_hdr_sync(d.hdr) != 0)
+    return status(fault_kind::input, d.path + ": cannot add the header line " + line);
   // Declared now, like the fields the file declares.
   for (int id = static_cast<int>(d.id_kinds.size()); id < d.hdr->n[BCF_DT_ID]; id++)
     d.id_kinds.push_back(0);
   for (int id = 0; id < d.hdr->n[BCF_DT_ID]; id++) d.id_kinds[id] = d.kinds_of(id);
   d.contigs = d.hdr->n[BCF_DT_CTG];
-  return true;
+  return status::ok();
 }
 
 std::vector<std::string> vcf_reader::take_warnings() {
@@ -311,25 +295,24 @@ std::vector<std::string> vcf_reader::take_warnings() {
   return out;
 }
 
-bool vcf_reader::impl::load_regions(const std::vector<std::string>& items, std::string* error) {
+status vcf_reader::impl::load_regions(const std::vector<std::string>& items) {
   const htsFormat* format = hts_get_format(fp);
   if (format->format == bcf)
     idx = bcf_index_load3(path.c_str(), nullptr, HTS_IDX_SILENT_FAIL);
   else if (format->compression == bgzf)
     tbx = tbx_index_load3(path.c_str(), nullptr, HTS_IDX_SILENT_FAIL);
-  if (!idx && !tbx) {
-    *error = path + ": --regions needs an index next to the file (" +
-             (format->format == bcf ? "a .csi index" : "a bgzipped VCF with a .tbi or .csi index") +
-             "); none was found";
-    return false;
-  }
+  if (!idx && !tbx)
+    return fault(path + ": --regions needs an index next to the file (" +
+                 (format->format == bcf ? "a .csi index"
+                                        : "a bgzipped VCF with a .tbi or .csi index") +
+                 "); none was found");
   use_regions = true;
-  return parse_regions(items, path, hdr, tbx, &regions, error);
+  return parse_regions(items, path, hdr, tbx, &regions);
 }
 
 // htslib accepts text lines with too few columns; a line cut short is the
 // usual sign of a truncated file, so the columns are counted first.
-bool vcf_reader::impl::check_columns(std::string* error) {
+status vcf_reader::impl::check_columns() {
   // The tabs, and on the way the largest ploidy of a call (GT is FORMAT's
   // first key where present): htslib widens every call of a record to the
   // largest, in 32-bit values, before drevel can skip a polyploid one.
@@ -355,77 +338,84 @@ bool vcf_reader::impl::check_columns(std::string* error) {
   if (in_gt) widest = std::max(widest, ploidy);
   int nsamples = bcf_hdr_nsamples(hdr);
   size_t expected = nsamples > 0 ? 9 + static_cast<size_t>(nsamples) : 8;
-  if (columns != expected && !(nsamples == 0 && columns == 9)) {
-    *error = path + ": truncated or corrupt input " + line_site() + ": " + std::to_string(columns) +
-             " columns where the header makes " + std::to_string(expected);
-    return false;
-  }
+  if (columns != expected && !(nsamples == 0 && columns == 9))
+    return fault(path + ": truncated or corrupt input " + line_site() + ": " +
+                 std::to_string(columns) + " columns where the header makes " +
+                 std::to_string(expected));
   const double widened = 4.0 * static_cast<double>(widest) * nsamples;
   if (widest > 2 && widened > max_widened_bytes) {
     char gigabytes[32];
     std::snprintf(gigabytes, sizeof gigabytes, "%.1f", widened / 1e9);
-    *error = path + ": cannot read the record " + line_site() + ": a call of ploidy " +
-             std::to_string(widest) + " would widen the calls of its " + std::to_string(nsamples) +
-             " samples to " + gigabytes + " GB (drevel counts diploid calls only)";
-    return false;
+    return fault(path + ": cannot read the record " + line_site() + ": a call of ploidy " +
+                 std::to_string(widest) + " would widen the calls of its " +
+                 std::to_string(nsamples) + " samples to " + gigabytes +
+                 " GB (drevel counts diploid calls only)");
   }
-  return true;
+  return status::ok();
 }
 
-// The next record, whole file or through the region intervals: 1 for a
-// record in rec, 0 at the end, -1 with *error.
-int vcf_reader::impl::read_record(std::string* error) {
+// The next record, whole file or through the region intervals, into rec;
+// *ended at the end instead.
+status vcf_reader::impl::read_record(bool* ended) {
+  *ended = false;
   for (;;) {
     if (use_regions && !itr) {
-      if (region >= regions.size()) return 0;
+      if (region >= regions.size()) {
+        *ended = true;
+        return status::ok();
+      }
       const region_interval& r = regions[region++];
       itr = tbx ? tbx_itr_queryi(tbx, r.tid, r.beg, r.end)
                 : bcf_itr_queryi(idx, r.tid, r.beg, r.end);
-      if (!itr) {
-        *error = path + ": the index does not match the file";
-        return -1;
-      }
+      if (!itr) return fault(path + ": the index does not match the file");
     }
-    int status;
+    int got;
     rec->errcode = 0;
     errno = 0;
     if (text) {
-      status = use_regions ? tbx_itr_next(fp, tbx, itr, &line) : hts_getline(fp, KS_SEP_LINE, &line);
-      if (status >= 0 && line.l == 0) continue;  // a blank line holds no site
-      if (status >= 0 && !check_columns(error)) return -1;
-      if (status >= 0 && vcf_parse(&line, hdr, rec) != 0) status = -2;
+      got = use_regions ? tbx_itr_next(fp, tbx, itr, &line) : hts_getline(fp, KS_SEP_LINE, &line);
+      if (got >= 0 && line.l == 0) continue;  // a blank line holds no site
+      if (got >= 0) {
+        status columns = check_columns();
+        if (!columns) return columns;
+      }
+      if (got >= 0 && vcf_parse(&line, hdr, rec) != 0) got = -2;
     } else {
-      status = use_regions ? bcf_itr_next(fp, itr, rec) : bcf_read(fp, hdr, rec);
+      got = use_regions ? bcf_itr_next(fp, itr, rec) : bcf_read(fp, hdr, rec);
     }
-    if (status == -1 && use_regions) {
+    if (got == -1 && use_regions) {
       hts_itr_destroy(itr);
       itr = nullptr;
       continue;
     }
-    if (status == -1) return at_end(error);
+    if (got == -1) {
+      *ended = true;
+      return at_end();
+    }
     // An undeclared contig or field is declared by htslib as it reads it
     // (bcftools reads such files with a warning); anything else it flags is
     // corrupt input.
     const int undeclared = BCF_ERR_CTG_UNDEF | BCF_ERR_TAG_UNDEF;
-    if (status >= 0 && !(rec->errcode & ~undeclared)) {
+    if (got >= 0 && !(rec->errcode & ~undeclared)) {
       note_undeclared(rec->errcode);
       rec->errcode = 0;
     }
-    if (status < -1 || rec->errcode) {
+    if (got < -1 || rec->errcode) {
       // A parse error leaves the record's position; a read error does not.
       const char* name = rec->errcode ? bcf_seqname(hdr, rec) : nullptr;
       // A text line that htslib could not parse still names its site.
       // POS + 1 unsigned: a corrupt POS can read as the largest position.
       std::string where = name ? "at site " + std::string(name) + ":" +
                                      std::to_string(static_cast<unsigned long long>(rec->pos) + 1)
-                          : text && (status >= 0 || status == -2) ? line_site()
-                                                                 : after_last_site();
+                          : text && (got >= 0 || got == -2) ? line_site()
+                                                           : after_last_site();
       // htslib widens a text record's FORMAT fields to the largest ploidy of
       // any call before drevel sees them: a call of ploidy 20,000 among
       // 20,000 samples needs gigabytes, and a record it cannot hold is not
       // corrupt.
-      *error = path + (errno == ENOMEM ? ": out of memory reading the record " : ": truncated or corrupt input ") + where;
-      return -1;
+      if (errno == ENOMEM)
+        return status(fault_kind::resource, path + ": out of memory reading the record " + where);
+      return fault(path + ": truncated or corrupt input " + where);
     }
     // By position, a record belongs to the interval that holds its POS
     // (records before it reach in from outside, or belong to an earlier
@@ -433,7 +423,7 @@ int vcf_reader::impl::read_record(std::string* error) {
     if (use_regions && overlap == region_overlap::pos) {
       const region_interval& current = regions[region - 1];
       if (rec->pos < current.beg || rec->pos >= current.end) continue;
-      return 1;
+      return status::ok();
     }
     // A long record that reaches into an earlier interval of the same
     // sequence was already given there.
@@ -442,41 +432,35 @@ int vcf_reader::impl::read_record(std::string* error) {
       const region_interval& before = regions[region - 2];
       if (before.tid == current.tid && rec->pos < before.end) continue;
     }
-    return 1;
+    return status::ok();
   }
 }
 
-// The end of the records: 0, or -1 with *error when the input was a
-// bgzipped stream that ended without its end-of-file block (a writer
+// The end of the records: ok, or a fault when the input was a bgzipped
+// stream that ended without its end-of-file block (a writer
 // killed mid-file, a download cut short).  htslib notes that missing block
 // (no_eof_block, its "EOF marker is absent" warning) as it reads the end,
 // whether or not its threads decompress.  Through an index the end of the
 // file is never read, and a file was checked at open.
-int vcf_reader::impl::at_end(std::string* error) const {
-  if (!bgzipped || use_regions) return 0;
+status vcf_reader::impl::at_end() const {
+  if (!bgzipped || use_regions) return status::ok();
   const BGZF* bgzf = hts_get_bgzfp(fp);
-  if (!bgzf || !bgzf->no_eof_block) return 0;
-  *error = path + ": truncated file (the bgzip end-of-file block is missing) " + after_last_site();
-  return -1;
+  if (!bgzf || !bgzf->no_eof_block) return status::ok();
+  return fault(path + ": truncated file (the bgzip end-of-file block is missing) " +
+               after_last_site());
 }
 
-int vcf_reader::next(site_record* site, std::string* error) {
+status vcf_reader::next(site_record* site, bool* at_end) {
   impl& d = *impl_;
-  int status = d.read_record(error);
-  if (status <= 0) return status;
-  return d.fill_site(site, error) ? 1 : -1;
+  status read = d.read_record(at_end);
+  if (!read || *at_end) return read;
+  return d.fill_site(site);
 }
 
-bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
-  if (bcf_unpack(rec, BCF_UN_ALL) != 0) {
-    *error = path + ": corrupt record " + after_last_site();
-    return false;
-  }
+status vcf_reader::impl::fill_site(site_record* site) {
+  if (bcf_unpack(rec, BCF_UN_ALL) != 0) return fault(path + ": corrupt record " + after_last_site());
   const char* name = bcf_seqname(hdr, rec);
-  if (!name || rec->n_allele < 1) {
-    *error = path + ": corrupt record " + after_last_site();
-    return false;
-  }
+  if (!name || rec->n_allele < 1) return fault(path + ": corrupt record " + after_last_site());
   // The five columns as read (ALT "." when the site has none).
   site->labels.resize(5);
   site->labels[0] = name;
@@ -501,17 +485,15 @@ bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
   // 32-bit integers (a damaged file can give one): refuse the record first.
   const bcf_fmt_t* gt_field = bcf_get_fmt(hdr, rec, "GT");
   if (gt_field && gt_field->type != BCF_BT_INT8 && gt_field->type != BCF_BT_INT16 &&
-      gt_field->type != BCF_BT_INT32) {
-    *error = path + ": corrupt record " + after_last_site() + " (GT is not stored as integers)";
-    return false;
-  }
+      gt_field->type != BCF_BT_INT32)
+    return fault(path + ": corrupt record " + after_last_site() + " (GT is not stored as integers)");
   // Read in place: a polyploid call is skipped without the whole field
   // being widened first (vcf/genotype_field.h).
   const bcf_fmt_t* calls = genotype_field(hdr, rec);
   if (!calls || bcf_hdr_nsamples(hdr) == 0) {  // no GT field: no sample has a call
     for (const counted_sample& c : counted) tally.add_skipped(c.group);
     tally.finish(declared_alleles, max_alleles, &site->groups);
-    return true;
+    return status::ok();
   }
   for (const counted_sample& c : counted) {
     int32_t g[2];
@@ -521,16 +503,14 @@ bool vcf_reader::impl::fill_site(site_record* site, std::string* error) {
       continue;
     }
     int a = bcf_gt_allele(g[0]), b = bcf_gt_allele(g[1]);
-    if (a < 0 || b < 0 || a >= k || b >= k) {
-      *error = path + ": site " + last_site + ": a genotype names allele " +
-               std::to_string(std::max(a, b)) + " but the site has only " + std::to_string(k) +
-               " alleles";
-      return false;
-    }
+    if (a < 0 || b < 0 || a >= k || b >= k)
+      return fault(path + ": site " + last_site + ": a genotype names allele " +
+                   std::to_string(std::max(a, b)) + " but the site has only " +
+                   std::to_string(k) + " alleles");
     tally.add_call(c.group, a, b);
   }
   tally.finish(declared_alleles, max_alleles, &site->groups);
-  return true;
+  return status::ok();
 }
 
 }  // namespace drevel

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fault/status.h"
 #include "sites/sample_groups.h"
 #include "sites/site_record.h"
 #include "sites/site_source.h"
@@ -63,23 +64,25 @@ class vcf_reader : public site_source {
   vcf_reader(const vcf_reader&) = delete;
   vcf_reader& operator=(const vcf_reader&) = delete;
 
-  // Opens path ("-" for standard input) and reads its header.  Returns
-  // false with a one-line message naming the file in *error (no line end):
-  // the file cannot be read or is not a VCF or BCF, a sample of `samples`
-  // or of the groups is not in the file, the regions cannot be read or
-  // need an index that is missing.
-  bool open(const std::string& path, const vcf_read_options& options, std::string* error);
+  // Opens path ("-" for standard input) and reads its header.  A fault of
+  // kind input, with a one-line message naming the file (no line end): the
+  // file cannot be read or is not a VCF or BCF, a sample of `samples` or of
+  // the groups is not in the file, the regions need an index that is
+  // missing or name a sequence the file lacks.  Of kind usage: regions
+  // asked of standard input, or a region item that cannot be read.
+  status open(const std::string& path, const vcf_read_options& options);
 
   // Reads the next site into *site: the five columns, k = the declared
   // alleles, and each group's counts (see sites/genotype_tally.h).  Every
   // diploid call (phased or not) is counted; missing, half-missing, haploid
-  // and polyploid calls are skipped.  Returns 1 for a site, 0 at the end of
-  // the input, -1 with a one-line message in *error naming the file and,
-  // where it applies, the site (chromosome:position) when the input is
-  // truncated or corrupt.  A contig, INFO, FORMAT or FILTER field the
-  // header does not declare is not an error: it is read as htslib reads it
-  // and gives one warning (see take_warnings) the first time it appears.
-  int next(site_record* site, std::string* error) override;
+  // and polyploid calls are skipped.  *at_end is true at the end of the
+  // input instead.  A fault of kind input, with a one-line message naming
+  // the file and, where it applies, the site (chromosome:position), when
+  // the input is truncated or corrupt; of kind resource when a record does
+  // not fit in memory.  A contig, INFO, FORMAT or FILTER field the header
+  // does not declare is not an error: it is read as htslib reads it and
+  // gives one warning (see take_warnings) the first time it appears.
+  status next(site_record* site, bool* at_end) override;
 
   std::vector<std::string> take_warnings() override;
 
@@ -93,9 +96,10 @@ class vcf_reader : public site_source {
   bcf1_t* record() const;
   // Adds a line ("##INFO=<...>") to header() after open and before the
   // first next(), so that the records are read and written with it; what it
-  // declares is declared, not reported as undeclared.  Returns false with a
-  // one-line message in *error when htslib does not take the line.
-  bool add_header_line(const std::string& line, std::string* error);
+  // declares is declared, not reported as undeclared.  A fault of kind
+  // input, with a one-line message naming the file, when htslib does not
+  // take the line; of kind usage before open.
+  status add_header_line(const std::string& line);
 
  private:
   struct impl;

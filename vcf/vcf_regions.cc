@@ -78,9 +78,8 @@ std::string joined(const std::vector<std::string>& items, size_t from, size_t to
 
 }  // namespace
 
-bool parse_regions(const std::vector<std::string>& items, const std::string& path,
-                   bcf_hdr_t* hdr, tbx_t* tbx, std::vector<region_interval>* intervals,
-                   std::string* error) {
+status parse_regions(const std::vector<std::string>& items, const std::string& path,
+                     bcf_hdr_t* hdr, tbx_t* tbx, std::vector<region_interval>* intervals) {
   name_lookup lookup{hdr, tbx, ""};
   std::vector<region_interval> list;
   for (size_t n = 0; n < items.size(); n++) {
@@ -98,18 +97,19 @@ bool parse_regions(const std::vector<std::string>& items, const std::string& pat
       continue;
     size_t from, to;
     if (split_number(items, n, &from, &to))
-      *error = "--regions: '" + joined(items, from, to, ",") +
-               "' reads as several regions, since commas separate regions: write positions "
-               "without thousands separators ('" + joined(items, from, to, "") + "')";
-    else if (!end && r.tid == -1)
-      *error = path + ": region '" + item + "' names a sequence that the file does not have";
-    else
-      *error = "--regions: cannot read the region '" + item +
-               "' (use chr, chr:pos or chr:begin-end)";
-    return false;
+      return status(fault_kind::usage,
+                    "--regions: '" + joined(items, from, to, ",") +
+                        "' reads as several regions, since commas separate regions: write "
+                        "positions without thousands separators ('" +
+                        joined(items, from, to, "") + "')");
+    if (!end && r.tid == -1)
+      return status(fault_kind::input,
+                    path + ": region '" + item + "' names a sequence that the file does not have");
+    return status(fault_kind::usage, "--regions: cannot read the region '" + item +
+                                         "' (use chr, chr:pos or chr:begin-end)");
   }
   *intervals = merged(list);
-  return true;
+  return status::ok();
 }
 
 }  // namespace drevel

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "fault/status.h"
+
 namespace drevel {
 
 struct region_interval {
@@ -22,12 +24,12 @@ struct region_interval {
 // against the header hdr and, for a bgzipped VCF, its tabix index tbx (null
 // for BCF), and returns the intervals in file order with those that overlap
 // or touch joined.  A sequence the header declares but the index lacks holds
-// no sites and gives no interval.  Returns false with a one-line message in
-// *error (naming path where the file is at fault) for an item that cannot be
-// read or names a sequence the file does not have.
-bool parse_regions(const std::vector<std::string>& items, const std::string& path,
-                   bcf_hdr_t* hdr, tbx_t* tbx, std::vector<region_interval>* intervals,
-                   std::string* error);
+// no sites and gives no interval.  A fault with a one-line message: of kind
+// usage for an item that cannot be read, of kind input (naming path) for
+// one that names a sequence the file does not have; *intervals is then
+// untouched.
+status parse_regions(const std::vector<std::string>& items, const std::string& path,
+                     bcf_hdr_t* hdr, tbx_t* tbx, std::vector<region_interval>* intervals);
 
 }  // namespace drevel
 

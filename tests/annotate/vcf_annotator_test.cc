@@ -18,25 +18,32 @@ TEST(vcf_annotator, holds_too_much_past_its_byte_limit_until_records_are_written
   write_text(vcf, vcf_text({"a", "b", "c"}, sites));
   for (size_t limit : {size_t{1}, size_t{256} << 20}) {
     vcf_reader reader;
-    std::string error;
-    ASSERT_TRUE(reader.open(vcf, vcf_read_options(), &error)) << error;
+    status done = reader.open(vcf, vcf_read_options());
+    ASSERT_TRUE(done) << done.message();
     annotate_options options;
     options.path = dir + "/out.vcf";
     options.max_kept_bytes = limit;
     vcf_annotator annotator;
-    ASSERT_TRUE(annotator.open(&reader, options, &error)) << error;
+    done = annotator.open(&reader, options);
+    ASSERT_TRUE(done) << done.message();
     site_record site;
     std::vector<site_record> read;
-    while (annotator.next(&site, &error) == 1) {
+    bool at_end = false;
+    while ((done = annotator.next(&site, &at_end)) && !at_end) {
       read.push_back(site);
       // A one-byte limit is passed by the first record kept.
       EXPECT_EQ(annotator.holding_too_much(), limit == 1);
     }
+    ASSERT_TRUE(done) << done.message();
     site_evidence none;
     none.groups.resize(1);
-    for (const site_record& s : read) ASSERT_TRUE(annotator.write(s, none, &error)) << error;
+    for (const site_record& s : read) {
+      done = annotator.write(s, none);
+      ASSERT_TRUE(done) << done.message();
+    }
     EXPECT_FALSE(annotator.holding_too_much());
-    ASSERT_TRUE(annotator.commit(&error)) << error;
+    done = annotator.commit();
+    ASSERT_TRUE(done) << done.message();
     EXPECT_NE(read_text(options.path).find("\n1\t4\t"), std::string::npos);
   }
 }

@@ -19,8 +19,9 @@ namespace {
 class logged_source : public site_source {
  public:
   logged_source(int n, std::string* log) : n_(n), log_(log) {}
-  int next(site_record* site, std::string* /*error*/) override {
-    if (read_ == n_) return 0;
+  status next(site_record* site, bool* at_end) override {
+    *at_end = read_ == n_;
+    if (*at_end) return status::ok();
     read_++;
     *site = site_record();
     site->labels = {"1", std::to_string(read_), ".", ".", "."};
@@ -34,7 +35,7 @@ class logged_source : public site_source {
     g.heterozygous = het;
     site->groups = {g};
     *log_ += "r" + std::to_string(read_) + " ";
-    return 1;
+    return status::ok();
   }
 
  private:
@@ -48,20 +49,20 @@ class logged_sink : public site_sink {
  public:
   logged_sink(std::string* log, int limit, const std::string& table)
       : log_(log), limit_(limit), table_(table) {}
-  bool write(const site_record& site, const site_evidence&, std::string*) override {
+  status write(const site_record& site, const site_evidence&) override {
     *log_ += "w" + site.labels[1] + " ";
     written_++;
-    return true;
+    return status::ok();
   }
   bool holding_too_much() const override {
     int read = 0;
     for (char c : *log_) read += c == 'r';
     return read - written_ >= limit_;
   }
-  bool commit(std::string*) override {
+  status commit() override {
     table_existed_ = file_exists(table_);
     *log_ += "commit";
-    return true;
+    return status::ok();
   }
   bool table_existed_ = true;
 

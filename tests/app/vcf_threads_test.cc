@@ -1,5 +1,6 @@
 // --threads N bounds the threads of a --vcf run on a bgzipped file: N that
-// compute, besides the main thread, which reads.  The input is a FIFO held
+// compute, besides the main thread, which reads (and writes the annotated
+// file and its index, with --annotate).  The input is a FIFO held
 // open after every site went in but not the end-of-file block (htslib ends
 // a bgzipped stream at that block), so the run waits for more with all its
 // threads alive while the test counts them.
@@ -63,12 +64,18 @@ TEST(vcf_threads, a_bgzipped_input_runs_on_at_most_N_threads_besides_the_main_on
   const std::string dir = make_temp_dir();
   const std::string data = bgzipped_input(dir, 300);
   signal(SIGPIPE, SIG_IGN);  // a run that failed early must fail the test, not end it
-  for (int n : {1, 2}) {
-    SCOPED_TRACE("--threads " + std::to_string(n));
-    const std::string fifo = dir + "/fifo" + std::to_string(n) + ".vcf.gz";
+  for (int run = 0; run < 4; run++) {
+    const int n = 1 + run % 2;
+    const bool annotate = run >= 2;
+    SCOPED_TRACE("--threads " + std::to_string(n) + (annotate ? " --annotate" : ""));
+    const std::string name = std::to_string(run);
+    const std::string fifo = dir + "/fifo" + name + ".vcf.gz";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    pid_t pid = start_drevel({"--vcf", "--threads", std::to_string(n), fifo,
-                              dir + "/out" + std::to_string(n) + ".tsv"});
+    std::vector<std::string> args = {"--vcf", "--threads", std::to_string(n)};
+    if (annotate)
+      args.insert(args.end(), {"--annotate", dir + "/annotated" + name + ".vcf.gz", "--write-index"});
+    args.insert(args.end(), {fifo, dir + "/out" + name + ".tsv"});
+    pid_t pid = start_drevel(args);
     reaper guard{pid};
     // Opened for writing once the run opened it for reading.
     int fd = -1;

@@ -5,6 +5,7 @@
 #include "drevel/many_loci.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cmath>
 #include <cstring>
@@ -47,6 +48,35 @@ std::vector<std::vector<double>> mixed_loci(int n) {
   }
   loci.push_back({1e13, 1e3, 0});
   return loci;
+}
+
+// Address space limits mean nothing to a sanitizer's runtime, which
+// reserves terabytes of it.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+#else
+constexpr bool sanitized = false;
+#endif
+
+// In a child process: 200 threads in 400 MB of address space.  0 when the
+// call returned the resource fault.
+int beyond_the_memory(bool literal) {
+  rlimit limit;
+  limit.rlim_cur = limit.rlim_max = rlim_t{400} << 20;
+  if (setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+  evidence_tuning tuning;
+  tuning.literal = literal;
+  std::vector<evidence_row> rows;
+  const status s = compute_many_loci(mixed_loci(300), tuning, 200, &rows);
+  const bool heard = s.kind() == fault_kind::resource &&
+                     s.message().rfind("cannot run 200 threads: ", 0) == 0;
+  return heard ? 0 : 3;
 }
 
 }  // namespace
@@ -106,6 +136,15 @@ TEST(face, arguments_it_cannot_take_are_usage_faults) {
   EXPECT_EQ(alleles_of_cells(210), 20);
   EXPECT_EQ(alleles_of_cells(211), 0);
   EXPECT_EQ(alleles_of_cells(0), 0);
+}
+
+// Threads whose stacks or engines do not fit are a fault the caller hears,
+// not an exception that ends the embedding program.
+TEST(face, threads_beyond_the_memory_are_a_resource_fault) {
+  if (sanitized) GTEST_SKIP() << "address space limits do not apply under the sanitizers";
+  for (bool literal : {false, true})
+    EXPECT_EXIT(std::_Exit(beyond_the_memory(literal)), testing::ExitedWithCode(0), "")
+        << (literal ? "literal" : "fast");
 }
 
 TEST(face, an_interrupted_call_stops_with_a_fault) {

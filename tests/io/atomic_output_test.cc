@@ -72,7 +72,7 @@ TEST(atomic_output, exit_without_commit_removes_the_temporary_file) {
         atomic_output* out = new atomic_output;  // never destroyed: exit ends the process
         if (!out->open(path)) std::_Exit(3);
         out->remove_on_exit();
-        out->write("partial");
+        if (!out->write("partial")) std::_Exit(3);
         std::exit(1);
       },
       testing::ExitedWithCode(1), "");
@@ -91,7 +91,7 @@ TEST(atomic_output, exit_removes_every_registered_temporary_file) {
           outs[n] = new atomic_output;
           if (!outs[n]->open(dir + "/out" + std::to_string(n))) std::_Exit(3);
           outs[n]->remove_on_exit();
-          outs[n]->write("partial");
+          if (!outs[n]->write("partial")) std::_Exit(3);
         }
         if (!outs[1]->commit()) std::_Exit(4);
         std::exit(1);
@@ -157,9 +157,9 @@ TEST(atomic_output, links_are_followed_to_the_file_they_name) {
   ASSERT_EQ(symlink((dir + "/loop_b").c_str(), (dir + "/loop_a").c_str()), 0);
   ASSERT_EQ(symlink((dir + "/loop_a").c_str(), (dir + "/loop_b").c_str()), 0);
   atomic_output loop;
-  errno = 0;
-  EXPECT_FALSE(loop.open(dir + "/loop_a"));
-  EXPECT_EQ(errno, ELOOP);
+  const status opened = loop.open(dir + "/loop_a");
+  EXPECT_EQ(opened.kind(), fault_kind::output);
+  EXPECT_EQ(opened.message(), std::strerror(ELOOP));
 }
 
 TEST(atomic_output, a_replaced_file_keeps_its_permissions) {
@@ -187,7 +187,8 @@ TEST(atomic_output, names_up_to_the_longest_a_directory_takes) {
   for (size_t length : {200u, 247u, 248u, 250u, 255u}) {
     std::string path = dir + "/" + std::string(length, 'n');
     atomic_output out;
-    ASSERT_TRUE(out.open(path)) << length << " characters: " << std::strerror(errno);
+    const status opened = out.open(path);
+    ASSERT_TRUE(opened) << length << " characters: " << opened.message();
     ASSERT_TRUE(out.write("x") && out.commit()) << length;
     EXPECT_EQ(read_text(path), "x");
   }
@@ -250,8 +251,7 @@ TEST(atomic_output, signals_the_parent_ignored_stay_ignored) {
           if (!out.open(path)) std::_Exit(3);
           out.remove_on_exit();
           raise(sig);
-          out.write("whole\n");
-          std::_Exit(out.commit() ? 0 : 4);
+          std::_Exit(out.write("whole\n") && out.commit() ? 0 : 4);
         },
         testing::ExitedWithCode(0), "");
     EXPECT_EQ(read_text(path), "whole\n") << sig;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "support/run_drevel.h"
@@ -43,7 +45,7 @@ TEST(output_path, links_resolve_to_the_file_they_name) {
     EXPECT_EQ(t.kind, output_target::direct) << device;
     EXPECT_EQ(t.path, device);
   }
-  EXPECT_FALSE(resolve_output(dir + "/no/such/dir/file", &t));
+  EXPECT_EQ(resolve_output(dir + "/no/such/dir/file", &t).message(), std::strerror(ENOENT));
 }
 
 TEST(output_path, the_same_file_under_any_name) {

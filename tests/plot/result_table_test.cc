@@ -44,12 +44,11 @@ class table_file : public ::testing::Test {
   std::vector<table_row> read_all(const std::string& text, std::string* error) {
     std::vector<table_row> rows;
     result_table_reader reader;
-    error->clear();
-    if (!reader.open(write(text), error)) return rows;
+    status read = reader.open(write(text));
     table_row row;
-    int status;
-    while ((status = reader.next(&row, error)) > 0) rows.push_back(row);
-    if (status == 0) error->clear();
+    bool at_end = false;
+    while (read && (read = reader.next(&row, &at_end)) && !at_end) rows.push_back(row);
+    *error = read.message();
     return rows;
   }
   std::string dir_;
@@ -103,21 +102,22 @@ TEST_F(table_file, columns_by_name_groups_and_genepop) {
   EXPECT_EQ(rows[0].declared_alleles, 0);  // no N_ALLELES column
 
   result_table_reader reader;
-  ASSERT_TRUE(reader.open(write("#POP\tFIRST_INDIVIDUAL\tLOCUS\tN_ALLELES\tN_CALLED\tN_SKIPPED\t"
-                                "EVIDENCE\tL_MAX\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES\t"
-                                "HET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC\tALLELES\n"
-                                "2\tcat17\tFCA8\t2\t20\t1\t4.5e-01\t-1\t-2\t3000\t2\tok\t"
-                                "9,8,3\t0.4\t0.45\t0.1\t0.01\tno\t101,103\n"),
-                          &error))
-      << error;
+  status read = reader.open(write("#POP\tFIRST_INDIVIDUAL\tLOCUS\tN_ALLELES\tN_CALLED\tN_SKIPPED\t"
+                                  "EVIDENCE\tL_MAX\tL_HYP\tDRAWS\tN_TESTED\tSTATUS\tGENOTYPES\t"
+                                  "HET_OBS\tHET_EXP\tF\tMC_SE\tAT_MAXMC\tALLELES\n"
+                                  "2\tcat17\tFCA8\t2\t20\t1\t4.5e-01\t-1\t-2\t3000\t2\tok\t"
+                                  "9,8,3\t0.4\t0.45\t0.1\t0.01\tno\t101,103\n"));
+  ASSERT_TRUE(read) << read.message();
   EXPECT_EQ(reader.kind(), table_kind::genepop);
   EXPECT_TRUE(reader.has_groups());
   table_row row;
-  ASSERT_EQ(reader.next(&row, &error), 1) << error;
+  bool at_end = false;
+  read = reader.next(&row, &at_end);
+  ASSERT_TRUE(read && !at_end) << read.message();
   EXPECT_EQ(row.group, "2");
   EXPECT_EQ(row.group_first, "cat17");
   EXPECT_EQ(row.counts[2], 3);
-  EXPECT_EQ(reader.next(&row, &error), 0);
+  EXPECT_TRUE(reader.next(&row, &at_end) && at_end);
 }
 
 // What the heatmap places a row by: POP_NAME, the locus or the site's ID
@@ -223,14 +223,16 @@ TEST_F(table_file, other_files_are_refused_by_name) {
   for (const refused& c : cases) {
     std::string path = write(c.text);
     result_table_reader reader;
-    std::string error;
-    EXPECT_FALSE(reader.open(path, &error)) << c.message;
+    const status opened = reader.open(path);
+    const std::string& error = opened.message();
+    EXPECT_EQ(opened.kind(), fault_kind::input) << c.message;
     EXPECT_EQ(error.compare(0, path.size(), path), 0) << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
   }
   result_table_reader reader;
-  std::string error;
-  EXPECT_FALSE(reader.open(dir_ + "/none.tsv", &error));
+  const status opened = reader.open(dir_ + "/none.tsv");
+  const std::string& error = opened.message();
+  EXPECT_FALSE(opened);
   EXPECT_NE(error.find(dir_ + "/none.tsv: cannot open the table: No such file"), std::string::npos)
       << error;
 }
@@ -261,11 +263,13 @@ TEST_F(table_file, bad_rows_are_refused_with_their_line) {
   for (const refused& c : cases) {
     std::string path = write(std::string(vcf_header) + good + c.row + good);
     result_table_reader reader;
-    std::string error;
-    ASSERT_TRUE(reader.open(path, &error)) << error;
+    ASSERT_TRUE(reader.open(path));
     table_row row;
-    EXPECT_EQ(reader.next(&row, &error), 1);
-    EXPECT_EQ(reader.next(&row, &error), -1) << c.message;
+    bool at_end = false;
+    EXPECT_TRUE(reader.next(&row, &at_end) && !at_end);
+    const status second = reader.next(&row, &at_end);
+    const std::string& error = second.message();
+    EXPECT_EQ(second.kind(), fault_kind::input) << c.message;
     EXPECT_NE(error.find(path + ", "), std::string::npos) << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
   }

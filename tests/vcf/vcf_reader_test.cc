@@ -22,9 +22,10 @@ const std::vector<std::string> four = {"A", "B", "C", "D"};
 struct read_all {
   bool opened = false;
   std::string error;
+  fault_kind kind = fault_kind::none;  // of the fault, if any
   std::vector<site_record> sites;
   std::vector<std::string> warnings;
-  int last_status = 0;
+  int last_status = 0;  // of the last read: 0 at the end, -1 for a fault
 };
 
 // Reads every site; the declared alleles unless options say otherwise, so
@@ -32,13 +33,19 @@ struct read_all {
 read_all read_with(const std::string& path, const vcf_read_options& options) {
   read_all r;
   vcf_reader reader;
-  r.opened = reader.open(path, options, &r.error);
-  if (!r.opened) return r;
+  status read = reader.open(path, options);
+  r.opened = read.is_ok();
   site_record site;
-  while ((r.last_status = reader.next(&site, &r.error)) == 1) {
+  bool at_end = false;
+  while (read && !at_end) {
+    read = reader.next(&site, &at_end);
+    if (!read || at_end) break;
     r.sites.push_back(site);
     for (const std::string& w : reader.take_warnings()) r.warnings.push_back(w);
   }
+  r.error = read.message();
+  r.kind = read.kind();
+  r.last_status = read ? 0 : -1;
   return r;
 }
 
@@ -203,11 +210,15 @@ TEST(vcf_reader, regions_through_tabix_and_csi_indexes) {
     EXPECT_TRUE(r.sites.empty()) << path;
     EXPECT_EQ(r.last_status, 0);
 
+    // A file without the sequence is the input's fault; an item that does
+    // not read, the caller's (the Python module raises OSError or ValueError).
     r = read_file(path, {"chrX:1-10"});
     EXPECT_FALSE(r.opened);
+    EXPECT_EQ(r.kind, fault_kind::input);
     EXPECT_EQ(r.error, path + ": region 'chrX:1-10' names a sequence that the file does not have");
     r = read_file(path, {"1:20-10"});
     EXPECT_FALSE(r.opened);
+    EXPECT_EQ(r.kind, fault_kind::usage);
     EXPECT_NE(r.error.find("cannot read the region '1:20-10'"), std::string::npos) << r.error;
 
     // Thousands separators, split at their commas by the command line.
