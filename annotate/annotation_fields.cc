@@ -71,6 +71,31 @@ status annotation_fields(const std::vector<std::string>* group_names,
   return status::ok();
 }
 
+status joint_fields(const std::vector<group_fields>& groups, group_fields* joint) {
+  *joint = fields_named("_JOINT");
+  for (const group_fields& g : groups)
+    for (const std::string* taken : g.all())
+      for (const std::string* key : joint_keys(*joint))
+        if (*taken == *key)
+          return status(fault_kind::usage,
+                        "--annotate: a group gives the INFO field " + *key +
+                            ", which --joint writes for the joint row; rename the group");
+  return status::ok();
+}
+
+std::vector<const std::string*> joint_keys(const group_fields& joint) {
+  return {&joint.evidence, &joint.mc_se, &joint.sev};
+}
+
+std::vector<std::string> joint_header_lines(const group_fields& joint) {
+  return {info_line(joint.evidence, "drevel: Bayesian evidence for Hardy-Weinberg equilibrium in "
+                                    "every group at once (the table's EVIDENCE of GROUP *)"),
+          info_line(joint.mc_se, "drevel: Monte Carlo standard error of " + joint.evidence +
+                                     " (the table's MC_SE of GROUP *)"),
+          info_line(joint.sev, "drevel: standardized evidence of " + joint.evidence +
+                                   " (the table's SEV of GROUP *)")};
+}
+
 std::vector<std::string> annotation_header_lines(const group_fields& fields,
                                                  const std::string* group_name) {
   const std::string in = group_name ? " in group " + *group_name : std::string();

@@ -15,7 +15,9 @@
 // HWE and ExcHet.  With groups each group has the fields of its own, the
 // group's name appended: HWE_EV_<group>, HWE_EV_SE_<group>, ...,
 // every character of the name that a key may not hold (all but A-Z, a-z,
-// 0-9, '_' and '.') written as '_'.
+// 0-9, '_' and '.') written as '_'.  With --joint the joint row of the
+// groups (schema/table_schema.h) has HWE_EV_JOINT, HWE_EV_SE_JOINT and
+// HWE_SEV_JOINT, the three of its values that are a joint row's.
 #ifndef DREVEL_ANNOTATE_ANNOTATION_FIELDS_H
 #define DREVEL_ANNOTATE_ANNOTATION_FIELDS_H
 
@@ -44,6 +46,13 @@ struct group_fields {
 // '_', or such as "x" and "SE_x"); *fields is then unspecified.
 status annotation_fields(const std::vector<std::string>* group_names,
                          std::vector<group_fields>* fields);
+
+// The fields of the joint row: those of a group named JOINT, of which
+// joint_keys are written.  Returns a fault of kind usage when a group's
+// fields (of annotation_fields) already take one of them.
+status joint_fields(const std::vector<group_fields>& groups, group_fields* joint);
+std::vector<const std::string*> joint_keys(const group_fields& joint);
+std::vector<std::string> joint_header_lines(const group_fields& joint);
 
 // The group name as a part of an INFO key: every character other than A-Z,
 // a-z, 0-9, '_' and '.' written as '_'.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <optional>
 
 #include "annotate/annotation_fields.h"
 #include "io/atomic_output.h"
@@ -27,6 +28,7 @@ struct vcf_annotator::impl {
   bcf_hdr_t* hdr = nullptr;  // the reader's
   annotate_options options;
   std::vector<group_fields> fields;
+  std::optional<group_fields> joint;  // with options.joint
   // htslib writes both itself, into their temporary files (or devices)
   // through their descriptors, on the thread that writes the records.
   atomic_output data, index;
@@ -97,10 +99,17 @@ vcf_annotator::impl::declared vcf_annotator::impl::declaration_of(const std::str
 status vcf_annotator::impl::declare() {
   status made = annotation_fields(options.group_names, &fields);
   if (!made) return made;
-  for (size_t g = 0; g < fields.size(); g++) {
-    const std::string* group = options.group_names ? &(*options.group_names)[g] : nullptr;
-    std::vector<std::string> lines = annotation_header_lines(fields[g], group);
-    const std::vector<const std::string*> keys = fields[g].all();
+  if (options.joint) {
+    joint.emplace();
+    status joined = joint_fields(fields, &*joint);
+    if (!joined) return joined;
+  }
+  for (size_t g = 0; g < fields.size() + (joint ? 1 : 0); g++) {
+    const bool is_joint = g == fields.size();
+    const std::string* group = options.group_names && !is_joint ? &(*options.group_names)[g] : nullptr;
+    std::vector<std::string> lines =
+        is_joint ? joint_header_lines(*joint) : annotation_header_lines(fields[g], group);
+    const std::vector<const std::string*> keys = is_joint ? joint_keys(*joint) : fields[g].all();
     for (size_t n = 0; n < lines.size(); n++) {
       switch (declaration_of(*keys[n])) {
         case declared::as_written: continue;  // the input's line stays
@@ -254,20 +263,29 @@ status vcf_annotator::write(const site_record& site, const site_evidence& eviden
   d.kept.pop_front();
   d.kept_bytes -= record_bytes(rec);
   d.spare.push_back(rec);
+  // Each key set to its value, or, with no value, removed (none left from
+  // an earlier annotation).
+  auto set_fields = [&](const std::vector<const std::string*>& keys,
+                        const std::vector<const std::optional<float>*>& held) {
+    for (size_t n = 0; n < keys.size(); n++) {
+      const std::optional<float>& v = *held[n];
+      int set = v ? bcf_update_info_float(d.hdr, rec, keys[n]->c_str(), &*v, 1)
+                  : bcf_update_info_float(d.hdr, rec, keys[n]->c_str(), nullptr, 0);
+      if (set != 0)
+        return status(fault_kind::resource, d.options.path + ": cannot set INFO/" + *keys[n] +
+                                                " at site " + d.site_of(rec));
+    }
+    return status::ok();
+  };
   for (size_t g = 0; g < d.fields.size() && g < evidence.groups.size(); g++) {
     const group_values values = annotation_values(evidence.groups[g]);
-    const std::vector<const std::string*> keys = d.fields[g].all();
-    const std::vector<const std::optional<float>*> held = values.all();
-    for (size_t n = 0; n < keys.size(); n++) {
-      const std::pair<const std::string*, const std::optional<float>*> field{keys[n], held[n]};
-      const std::optional<float>& v = *field.second;
-      // No value: no field, and none left from an earlier annotation.
-      int set = v ? bcf_update_info_float(d.hdr, rec, field.first->c_str(), &*v, 1)
-                  : bcf_update_info_float(d.hdr, rec, field.first->c_str(), nullptr, 0);
-      if (set != 0)
-        return status(fault_kind::resource, d.options.path + ": cannot set INFO/" +
-                                                *field.first + " at site " + d.site_of(rec));
-    }
+    status set = set_fields(d.fields[g].all(), values.all());
+    if (!set) return set;
+  }
+  if (d.joint && evidence.joint) {
+    const group_values values = annotation_values(evidence.joint->row);
+    status set = set_fields(joint_keys(*d.joint), {&values.evidence, &values.mc_se, &values.sev});
+    if (!set) return set;
   }
   if (d.options.write_index) {
     status ordered = d.check_order(rec);

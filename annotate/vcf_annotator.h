@@ -37,6 +37,8 @@ struct annotate_options {
   // The groups of the run, in the order of the records' groups; null when
   // the run has none.
   const std::vector<std::string>* group_names = nullptr;
+  // The run has joint rows (--joint): their fields too.
+  bool joint = false;
   // The records kept may reach this many bytes before the run must take
   // sites back (at least one record is always kept): records of a cohort of
   // hundreds of thousands of samples are megabytes each.

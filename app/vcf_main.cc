@@ -98,6 +98,7 @@ int vcf_main(const command_line& options) {
   if (options.annotate.empty()) return run_batch(options, reader, table);
   vcf_annotator annotator;
   annotate.group_names = selection.with_groups ? &selection.groups.names : nullptr;
+  annotate.joint = options.joint;
   const status annotating = annotator.open(&reader, annotate);
   if (!annotating) return batch_failure(annotating.message());
   table.beside = &annotator;

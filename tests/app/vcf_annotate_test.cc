@@ -318,6 +318,28 @@ TEST(vcf_annotate, groups_give_fields_of_their_own) {
               std::string::npos);
     EXPECT_EQ(header.find("ID=HWE_EV,"), std::string::npos) << "no field for all samples";
   }
+  // --joint: the joint row's evidence, its error and SEV in fields of their
+  // own, beside the groups' unchanged ones.
+  const std::string out = dir + "/joint.vcf";
+  run_result r = run_drevel({"--vcf", "--joint", "--groups", dir + "/groups.txt", "--annotate",
+                             out, vcf, dir + "/j.tsv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const table t = read_table(dir + "/j.tsv");
+  ASSERT_EQ(t.rows.size(), 120u);
+  std::vector<std::string> lines = split(
+      bcftools_run("query -f '%POS\\t%INFO/HWE_EV_JOINT\\t%INFO/HWE_EV_SE_JOINT\\t"
+                   "%INFO/HWE_SEV_JOINT\\t%INFO/HWE_EV_EUR\\n' " + quote(out)),
+      '\n');
+  ASSERT_EQ(lines.size(), 40u);
+  for (size_t s = 0; s < lines.size(); s++) {
+    std::vector<std::string> f = split(lines[s], '\t');
+    ASSERT_EQ(f.size(), 5u);
+    ASSERT_EQ(t.at(3 * s + 2, "GROUP"), "*");
+    expect_same_value(t.at(3 * s + 2, "EVIDENCE"), f[1], lines[s]);
+    expect_same_value(t.at(3 * s + 2, "MC_SE"), f[2], lines[s]);
+    expect_same_value(t.at(3 * s + 2, "SEV"), f[3], lines[s]);
+    expect_same_value(t.at(3 * s, "EVIDENCE"), f[4], lines[s]);
+  }
 }
 
 TEST(vcf_annotate, regions_annotate_the_records_read) {
