@@ -142,6 +142,10 @@ class rejection_tables {
   std::vector<uint8_t> filled_;
 };
 
+// The entry of one bin of a cell's table: what rejection_tables::fill
+// writes there (the disc bin discarded, the NaN bin open).
+rejection_bounds rejection_bin_bounds(const rejection_cell& cell, int bin);
+
 // The range of |yf| of a bin (inner <= |yf| <= outer, outer = infinity for
 // the last bin of a side) and its sign (true: y <= 0); false for the NaN
 // and disc bins.
