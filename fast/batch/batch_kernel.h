@@ -17,8 +17,13 @@ namespace batch_internal {
 // A block's draws: L, A and ok of fast_kernel_result, draw by draw (the
 // extra term is the plan's constant).
 struct block_values {
-  double L[record_draws], A[record_draws];
-  uint8_t ok[record_draws];
+  alignas(64) double L[record_draws];
+  alignas(64) double A[record_draws];
+  alignas(64) uint8_t ok[record_draws];
+  // The vector kernels' scratch: each cell's G and each draw's smallest
+  // product, over the whole block.
+  alignas(64) double G[program_stride][record_draws];
+  alignas(64) double minP[record_draws];
 };
 
 // Draws 0 .. n-1 (n a multiple of 4, at most record_draws): draw j starts at
