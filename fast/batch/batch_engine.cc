@@ -429,6 +429,9 @@ void batch_engine::impl::run(batch_feed& feed) {
   }
   stats.literal_tests = ctx.literal_tests;
   stats.steps = ctx.steps;
+  stats.attempts = ctx.attempts;
+  stats.open_attempts = ctx.open_attempts;
+  stats.width = width;
   stats.table_fills = tables.fills();
 }
 
@@ -475,6 +478,9 @@ void add_stats(batch_stats& total, const batch_stats& s) {
   total.literal_tests += s.literal_tests;
   total.table_fills += s.table_fills;
   total.steps += s.steps;
+  total.attempts += s.attempts;
+  total.open_attempts += s.open_attempts;
+  total.width = s.width;
 }
 
 }  // namespace

@@ -57,6 +57,8 @@ struct walk_context {
   int32_t* records;       // lane l's from l * record_stride
   int64_t literal_tests = 0;
   int64_t steps = 0;
+  int64_t attempts = 0;       // lane steps: one attempt of one active lane
+  int64_t open_attempts = 0;  // attempts the table left to the squeezes
 };
 
 // Why a walk returned: lanes that completed a block (done) and lanes whose
@@ -101,6 +103,7 @@ inline void scalar_attempt(walk_lanes& L, walk_context& ctx, int l) {
     accept = t < lo;
     advance = hi == 0 ? 2 : 3;
   } else {
+    ctx.open_attempts++;
     accept = open_attempt(ctx, L.tab[l], q, &advance);
   }
   if (!accept) {

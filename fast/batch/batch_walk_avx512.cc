@@ -81,6 +81,7 @@ DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
                                             three, one);
     __mmask16 open = active & static_cast<__mmask16>(~(accept | reject));
     if (__builtin_expect(open != 0, 0)) {
+      ctx.open_attempts += __builtin_popcount(open);
       alignas(64) int32_t ps[max_lanes], tabs[max_lanes], adv[max_lanes];
       _mm512_store_si512(ps, p);
       _mm512_store_si512(tabs, tab);
@@ -113,6 +114,7 @@ DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
   _mm512_store_si512(L.ci, ci);
   _mm512_store_si512(L.wp, wp);
   ctx.steps += steps;
+  ctx.attempts += steps * __builtin_popcount(static_cast<unsigned>(active));
   return event;
 }
 
