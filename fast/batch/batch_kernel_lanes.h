@@ -63,6 +63,8 @@ __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& 
   const int np = plan.np, c = bp.c, r = bp.r;
   const double* d = plan.d.data();
   const Bits abs_mask = Bits{} + 0x7fffffffffffffffULL;
+  const double bound_scale = plan.bound.scale(), bound_D = plan.bound.D();
+  const double bound_constant = plan.bound.constant(), L_hyp = bp.L_hyp;
   using lanes = std::make_integer_sequence<int, N>;
   // Vectors cross no call (an AVX vector passed by value changes the ABI
   // outside the path's own functions): loads and stores are written out.
@@ -130,6 +132,14 @@ __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& 
     auto ok = (minP >= DBL_MIN) & (minG >= 0x1p-500) & (maxG <= 0x1p450) & (absL <= DBL_MAX);
     u8xN flags = __builtin_convertvector(ok & 1, u8xN);
     __builtin_memcpy(out->ok + j0, &flags, sizeof flags);
+    // The decider's bound, as the scalar kernel takes it draw by draw.
+    V B = bound_scale * (bound_D + A) + bound_constant;
+    auto hit = (L - B >= L_hyp), miss = (L + B < L_hyp);
+    auto settled = ok & (hit | miss);
+    flags = __builtin_convertvector(hit & settled & 1, u8xN);
+    __builtin_memcpy(out->hit + j0, &flags, sizeof flags);
+    flags = __builtin_convertvector(~settled & 1, u8xN);
+    __builtin_memcpy(out->open + j0, &flags, sizeof flags);
   }
 }
 

@@ -161,6 +161,10 @@ TEST(block_kernel, every_path_gives_the_scalar_values) {
     for (int32_t& s : starts) s = static_cast<int32_t>(rng() % 60000);
     for (int32_t& a : accepted) a = static_cast<int32_t>(rng() % 60000);
     block_values want, got;
+    // A threshold at one draw's own L, so that the bound's verdicts (hit,
+    // miss, open) all occur.
+    block_kernel_scalar(bp, U, accepted.data(), starts.data(), record_draws, &want);
+    bp.L_hyp = want.L[t % record_draws];
     block_kernel_scalar(bp, U, accepted.data(), starts.data(), record_draws, &want);
     for (const batch_isa& isa : paths) {
       std::memset(&got, 0xff, sizeof got);
@@ -169,6 +173,8 @@ TEST(block_kernel, every_path_gives_the_scalar_values) {
         ASSERT_EQ(std::memcmp(&got.L[j], &want.L[j], sizeof(double)), 0) << batch_path_name(isa.path) << " " << t << " " << j;
         ASSERT_EQ(std::memcmp(&got.A[j], &want.A[j], sizeof(double)), 0);
         ASSERT_EQ(got.ok[j], want.ok[j]);
+        ASSERT_EQ(got.hit[j], want.hit[j]);
+        ASSERT_EQ(got.open[j], want.open[j]);
       }
     }
   }
