@@ -51,9 +51,23 @@ bool rejection_bin_range(int bin, double* inner, double* outer, bool* negative) 
     *inner = power_of_two(last_exponent + (k - first_coarse_bin));
     *outer = 2 * *inner;
   } else {
-    // 1 + j 2^-5 and its product by 2^ex are exact (six significant bits).
-    int octave = (k - 1) >> octave_bits, j = (k - 1) & ((1 << octave_bits) - 1);
-    double step = power_of_two(-octave_bits), scale = power_of_two(first_exponent + octave);
+    // 1 + j 2^-bits and its product by 2^ex are exact (at most seven
+    // significant bits).
+    int j = k - 1, ex, bits;
+    if (j < low_fine_bins) {
+      bits = octave_bits;
+      ex = first_exponent + (j >> bits);
+    } else if (j < low_fine_bins + finer_bins) {
+      j -= low_fine_bins;
+      bits = fine_octave_bits;
+      ex = fine_first_exponent + (j >> bits);
+    } else {
+      j -= low_fine_bins + finer_bins;
+      bits = octave_bits;
+      ex = fine_last_exponent + (j >> bits);
+    }
+    j &= (1 << bits) - 1;
+    double step = power_of_two(-bits), scale = power_of_two(ex);
     *inner = (1.0 + j * step) * scale;
     *outer = (1.0 + (j + 1) * step) * scale;
   }
