@@ -16,7 +16,7 @@ uint64_t bits_of(double a) {
 
 shape_tables::shape_tables(int tables)
     : slots_(static_cast<size_t>(tables < 1 ? 1 : tables)),
-      pool_(slots_.size() * entries_per_table, 0) {}
+      pool_(new uint32_t[slots_.size() * entries_per_table]) {}
 
 int32_t shape_tables::acquire(double a) {
   clock_++;
@@ -47,7 +47,7 @@ int32_t shape_tables::acquire(double a) {
   s.refs = 1;
   s.last_use = clock_;
   by_shape_[bits_of(a)] = chosen;
-  uint32_t* out = pool_.data() + static_cast<size_t>(chosen) * entries_per_table;
+  uint32_t* out = pool_.get() + static_cast<size_t>(chosen) * entries_per_table;
   for (int bin = 0; bin < entries_per_table; bin++)
     out[bin] = entry_bits(rejection_bin_bounds(s.cell, bin));
   fills_ += entries_per_table;

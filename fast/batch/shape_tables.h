@@ -12,6 +12,7 @@
 #define DREVEL_FAST_BATCH_SHAPE_TABLES_H
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -37,7 +38,7 @@ class shape_tables {
   // The pool: entry `table + bin` is the bounds of that bin, as
   // rejection_tables gives them once filled (entry_bits).  Stays at one
   // address for the cache's lifetime.
-  const uint32_t* pool() const { return pool_.data(); }
+  const uint32_t* pool() const { return pool_.get(); }
   const rejection_cell& cell(int32_t table) const { return slot_of(table).cell; }
 
   int tables_cached() const { return static_cast<int>(by_shape_.size()); }
@@ -63,7 +64,9 @@ class shape_tables {
     return slots_[static_cast<size_t>(table / entries_per_table)];
   }
   std::vector<slot> slots_;
-  std::vector<uint32_t> pool_;
+  // Not initialised: a slot's pages are taken when its first table is
+  // written, so that a run of few shapes takes little memory.
+  std::unique_ptr<uint32_t[]> pool_;
   std::unordered_map<uint64_t, int> by_shape_;  // shape's bits -> slot
   uint64_t clock_ = 0;
   int64_t fills_ = 0;
