@@ -216,9 +216,10 @@ int run_batch(const command_line& options, site_source& source, const batch_tabl
         progress.finish();
         std::fprintf(stderr,
                      "drevel: batch engine: %" PRId64 " groups, %" PRId64
-                     " with counts seen before, %" PRId64 " by the per-site engine; %" PRId64
+                     " with counts seen before, %" PRId64 " by the per-site engine (%" PRId64
+                     " restarted at the shared stream's end); %" PRId64
                      " draws in lanes, %" PRId64 " evaluated literally\n",
-                     n.groups, n.repeated, n.per_site, n.draws, n.replays);
+                     n.groups, n.repeated, n.per_site, n.restarted, n.draws, n.replays);
       }
     } else {
       site_pool pool(used, sites_in_flight(used),

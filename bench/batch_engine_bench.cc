@@ -130,10 +130,21 @@ void BM_batch(benchmark::State& state, std::vector<bench_locus> (*make)(int), in
       static_cast<double>(draws) * static_cast<double>(state.iterations()),
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   if (!per_site) {
-    state.counters["steps_per_draw"] = static_cast<double>(stats.steps) / static_cast<double>(draws);
+    // Per draw computed in lanes: attempts walked, attempts the tables left
+    // open (the squeezes' share), and the share of lane steps that carried a
+    // locus; and the loci that went to the per-site engine (restarted: at
+    // the stream's end, their lanes' work lost).
+    const double lane_draws = static_cast<double>(stats.draws);
+    state.counters["steps_per_draw"] = static_cast<double>(stats.steps) / lane_draws;
+    state.counters["attempts_per_draw"] = static_cast<double>(stats.attempts) / lane_draws;
+    state.counters["open_per_draw"] = static_cast<double>(stats.open_attempts) / lane_draws;
+    state.counters["lane_use"] = static_cast<double>(stats.attempts) /
+                                 (static_cast<double>(stats.steps) * stats.width);
     state.counters["literal_tests"] = static_cast<double>(stats.literal_tests);
     state.counters["replays"] = static_cast<double>(stats.kernel_replays);
     state.counters["fills"] = static_cast<double>(stats.table_fills);
+    state.counters["per_site"] = static_cast<double>(stats.per_site);
+    state.counters["restarted"] = static_cast<double>(stats.restarted);
   }
 }
 

@@ -130,6 +130,7 @@ site_batch_counts site_batch::close() {
     total.groups += s.loci;
     total.repeated += s.cached;
     total.per_site += s.per_site;
+    total.restarted += s.restarted;
     total.draws += s.draws;
     total.replays += s.kernel_replays;
   }

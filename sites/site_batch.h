@@ -31,6 +31,7 @@ struct site_batch_counts {
   int64_t groups = 0;    // groups run
   int64_t repeated = 0;  // of them, count vectors computed before (results reused)
   int64_t per_site = 0;  // run by the per-site engine (too long for the shared stream)
+  int64_t restarted = 0;  // of them, begun in lanes and restarted at the stream's end
   int64_t draws = 0;     // draws taken in lanes
   int64_t replays = 0;   // of them, draws evaluated literally
 };

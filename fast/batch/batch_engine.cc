@@ -261,17 +261,25 @@ void batch_engine::impl::free_lane(int l) {
 bool batch_engine::impl::block(job& j, int32_t* rec, bool* failed) {
   const batch_plan& bp = j.bp;
   const int r = bp.r;
-  int64_t s = j.block_start;
-  for (int d = 0; d < block_draws; d++) {
-    starts[d] = static_cast<int32_t>(s);
-    s = draw_end(bp, s, r > 0 ? rec[d * r + r - 1] : 0);
-    ends[d] = s;
+  // Each draw ends a fixed number of uniforms after its last accepted
+  // attempt (or after its start, without rejection cells), and the next
+  // starts there: loops without a carried value, which the compiler
+  // vectorises.
+  if (r > 0) {
+    const int64_t after_last = 3 + bp.after[static_cast<size_t>(r - 1)];
+    for (int d = 0; d < block_draws; d++) ends[d] = rec[d * r + r - 1] + after_last;
+  } else {
+    for (int d = 0; d < block_draws; d++)
+      ends[d] = j.block_start + static_cast<int64_t>(d + 1) * bp.product_uniforms;
   }
+  const int64_t s = ends[block_draws - 1];
   if (!ensure_stream(s)) {
     *failed = true;
     return false;
   }
   *failed = false;
+  starts[0] = static_cast<int32_t>(j.block_start);
+  for (int d = 1; d < block_draws; d++) starts[d] = static_cast<int32_t>(ends[d - 1]);
   // Whole vectors of draws: the last draw repeated.
   for (int d = block_draws; d < record_draws; d++) starts[d] = starts[block_draws - 1];
   if (r > 0) {
@@ -282,27 +290,20 @@ bool batch_engine::impl::block(job& j, int32_t* rec, bool* failed) {
   const double* U = stream.uniforms();
   prefetch_uniforms(U, starts[0], starts[std::min(8, block_draws - 1)]);
   isa.kernel(bp, U, rec, starts, record_draws, &values);
-  // The per-site engine's decision: the bound where it settles the draw,
-  // the literal replay from the draw's saved state otherwise.  The bound's
-  // tests are taken for every draw without a branch (about half the draws
-  // of a site near its threshold go each way, which no predictor guesses);
-  // the few draws they leave open are replayed after, in draw order, and
-  // each adds only its own hit to the count.
+  // The per-site engine's decision: the bound where it settles the draw
+  // (the kernel takes it for every draw, without a branch: about half the
+  // draws of a site near its threshold go each way, which no predictor
+  // guesses), the literal replay from the draw's saved state otherwise.  The
+  // few open draws are replayed after, in draw order, and each adds only its
+  // own hit to the count.
   int hits = 0, open = 0;
-  int open_draws[block_draws];
-  kernel_magnitude m;
   for (int d = 0; d < block_draws; d++) {
-    m.A = values.A[d];
-    double B = bp.plan.bound(m);
-    int hit = values.L[d] - B >= bp.L_hyp;
-    int miss = values.L[d] + B < bp.L_hyp;
-    int settled = values.ok[d] & (hit | miss);
-    hits += hit & settled;
-    open_draws[open] = d;
-    open += settled ^ 1;
+    hits += values.hit[d];
+    open += values.open[d];
   }
-  for (int i = 0; i < open; i++) {
-    int d = open_draws[i];
+  for (int d = 0; open > 0; d++) {
+    if (!values.open[d]) continue;
+    open--;
     double G[program_stride];
     draw_inputs(bp, U, starts[d], rec + d * r, G);
     hits += j.decider->decide(G, stream.state(starts[d]), stream.state(ends[d]));
@@ -429,6 +430,9 @@ void batch_engine::impl::run(batch_feed& feed) {
   }
   stats.literal_tests = ctx.literal_tests;
   stats.steps = ctx.steps;
+  stats.attempts = ctx.attempts;
+  stats.open_attempts = ctx.open_attempts;
+  stats.width = width;
   stats.table_fills = tables.fills();
 }
 
@@ -475,6 +479,9 @@ void add_stats(batch_stats& total, const batch_stats& s) {
   total.literal_tests += s.literal_tests;
   total.table_fills += s.table_fills;
   total.steps += s.steps;
+  total.attempts += s.attempts;
+  total.open_attempts += s.open_attempts;
+  total.width = s.width;
 }
 
 }  // namespace

@@ -102,6 +102,9 @@ struct batch_stats {
   int64_t literal_tests = 0;    // acceptance tests left to the library's log and exp
   int64_t table_fills = 0;      // bins filled
   int64_t steps = 0;            // walk steps (each: one attempt per active lane)
+  int64_t attempts = 0;         // attempts walked (steps times the active lanes)
+  int64_t open_attempts = 0;    // attempts the tables left to the squeezes
+  int width = 0;                // lanes of an engine
 };
 
 class batch_engine {

@@ -15,10 +15,19 @@ namespace drevel {
 namespace batch_internal {
 
 // A block's draws: L, A and ok of fast_kernel_result, draw by draw (the
-// extra term is the plan's constant).
+// extra term is the plan's constant), and the per-site decider's verdict
+// from the bound: hit (1: a hit the bound settles) and open (1: the bound
+// leaves the draw to the literal replay; its hit is then 0).
 struct block_values {
-  double L[record_draws], A[record_draws];
-  uint8_t ok[record_draws];
+  alignas(64) double L[record_draws];
+  alignas(64) double A[record_draws];
+  alignas(64) uint8_t ok[record_draws];
+  alignas(64) uint8_t hit[record_draws];
+  alignas(64) uint8_t open[record_draws];
+  // The vector kernels' scratch: each cell's G and each draw's smallest
+  // product, over the whole block.
+  alignas(64) double G[program_stride][record_draws];
+  alignas(64) double minP[record_draws];
 };
 
 // Draws 0 .. n-1 (n a multiple of 4, at most record_draws): draw j starts at

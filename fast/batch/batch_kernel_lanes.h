@@ -46,6 +46,11 @@ __attribute__((always_inline)) inline void gather_lanes(V& out, const double* U,
   out = V{U[static_cast<int64_t>(pos[I * stride]) + add]...};
 }
 
+// In two passes over the block: first every draw's G, cell by cell (the
+// loads from the draws' scattered positions, whose latency the next draws'
+// loads hide), then each draw's logarithms and sums from G in memory (pure
+// arithmetic on whole vectors).  One pass per vector of draws left each
+// vector's arithmetic waiting on its own loads.
 template <class V, int N>
 __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& bp,
                                                               const double* U,
@@ -53,12 +58,16 @@ __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& 
                                                               const int32_t* starts, int n,
                                                               block_values* out) {
   using Bits = typename fast_log_detail::bits_type<V>::type;
+  typedef uint8_t u8xN __attribute__((vector_size(N)));
   const draw_plan& plan = bp.plan;
   const int np = plan.np, c = bp.c, r = bp.r;
   const double* d = plan.d.data();
   const Bits abs_mask = Bits{} + 0x7fffffffffffffffULL;
+  const double bound_scale = plan.bound.scale(), bound_D = plan.bound.D();
+  const double bound_constant = plan.bound.constant(), L_hyp = bp.L_hyp;
   using lanes = std::make_integer_sequence<int, N>;
-  V G[program_stride];
+  // Vectors cross no call (an AVX vector passed by value changes the ABI
+  // outside the path's own functions): loads and stores are written out.
   for (int j0 = 0; j0 < n; j0 += N) {
     V minP = V{} + 1.0;
     for (int s = 0; s < np; s++) {
@@ -80,8 +89,10 @@ __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& 
         fast_log_lanes<4>(P, g);
       else
         fast_log_lanes<8>(P, g);
-      G[s] = -g;
+      g = -g;
+      __builtin_memcpy(out->G[s] + j0, &g, sizeof g);
     }
+    __builtin_memcpy(out->minP + j0, &minP, sizeof minP);
     for (int t = 0; t < r; t++) {
       const int32_t* a = accepted + j0 * r + t;
       V u1 = V{}, u2 = V{};
@@ -89,11 +100,15 @@ __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& 
       gather_lanes(u2, U, a, r, 2, lanes{});
       const rejection_cell& cell = plan.rejection[static_cast<size_t>(t)];
       V y = ((u2 + u2) - 1.0) / ((u1 + u1) - 1.0);
-      G[np + t] = cell.s * y + cell.am;
+      V x = cell.s * y + cell.am;
+      __builtin_memcpy(out->G[np + t] + j0, &x, sizeof x);
     }
+  }
+  for (int j0 = 0; j0 < n; j0 += N) {
     V sL = V{}, sA = V{}, S = V{}, minG = V{} + 0x1p1000, maxG = V{};
     for (int t = 0; t < c; t++) {
-      V g = G[t], l;
+      V g, l;
+      __builtin_memcpy(&g, out->G[t] + j0, sizeof g);
       fast_log_lanes<8>(g, l);
       V term = d[t] * l;
       sL = sL + term;
@@ -109,13 +124,22 @@ __attribute__((always_inline)) inline void block_kernel_lanes(const batch_plan& 
     V A = sA + __builtin_bit_cast(V, Bits(__builtin_bit_cast(Bits, DlS) & abs_mask));
     __builtin_memcpy(out->L + j0, &L, sizeof L);
     __builtin_memcpy(out->A + j0, &A, sizeof A);
-    alignas(64) double mp[N], mn[N], mx[N];
-    __builtin_memcpy(mp, &minP, sizeof minP);
-    __builtin_memcpy(mn, &minG, sizeof minG);
-    __builtin_memcpy(mx, &maxG, sizeof maxG);
-    for (int i = 0; i < N; i++)
-      out->ok[j0 + i] = mp[i] >= DBL_MIN && mn[i] >= 0x1p-500 && mx[i] <= 0x1p450 &&
-                        std::isfinite(out->L[j0 + i]);
+    // The scalar kernel's ok, lane by lane from compare masks (|L| <= DBL_MAX
+    // is isfinite(L): NaN compares false).
+    V absL = __builtin_bit_cast(V, Bits(__builtin_bit_cast(Bits, L) & abs_mask));
+    V minP;
+    __builtin_memcpy(&minP, out->minP + j0, sizeof minP);
+    auto ok = (minP >= DBL_MIN) & (minG >= 0x1p-500) & (maxG <= 0x1p450) & (absL <= DBL_MAX);
+    u8xN flags = __builtin_convertvector(ok & 1, u8xN);
+    __builtin_memcpy(out->ok + j0, &flags, sizeof flags);
+    // The decider's bound, as the scalar kernel takes it draw by draw.
+    V B = bound_scale * (bound_D + A) + bound_constant;
+    auto hit = (L - B >= L_hyp), miss = (L + B < L_hyp);
+    auto settled = ok & (hit | miss);
+    flags = __builtin_convertvector(hit & settled & 1, u8xN);
+    __builtin_memcpy(out->hit + j0, &flags, sizeof flags);
+    flags = __builtin_convertvector(~settled & 1, u8xN);
+    __builtin_memcpy(out->open + j0, &flags, sizeof flags);
   }
 }
 

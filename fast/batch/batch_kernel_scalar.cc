@@ -17,6 +17,15 @@ void block_kernel_scalar(const batch_plan& bp, const double* U, const int32_t* a
     out->L[j] = k.L;
     out->A[j] = k.magnitude.A;
     out->ok[j] = k.ok;
+    // The per-site decider's bound: a hit when fl(L - B) >= L_hyp, a miss
+    // when fl(L + B) < L_hyp.
+    kernel_magnitude m;
+    m.A = k.magnitude.A;
+    double B = plan.bound(m);
+    int hit = k.L - B >= bp.L_hyp, miss = k.L + B < bp.L_hyp;
+    int settled = k.ok & (hit | miss);
+    out->hit[j] = static_cast<uint8_t>(hit & settled);
+    out->open[j] = static_cast<uint8_t>(settled ^ 1);
   }
 }
 

@@ -2,6 +2,9 @@
 // to it.
 #include "fast/batch/batch_path.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "fast/stream/cpu_features.h"
 
 namespace drevel {
@@ -15,9 +18,25 @@ bool batch_path_runs(batch_path path) {
   }
 }
 
+namespace {
+
+// DREVEL_BATCH_PATH=avx2 or scalar narrows the automatic choice, so that a
+// whole run's bytes can be compared across paths on one processor; a path
+// the processor lacks, or any other value, changes nothing.
+batch_path widest_asked() {
+  const char* v = std::getenv("DREVEL_BATCH_PATH");
+  if (!v) return batch_path::avx512;
+  if (std::strcmp(v, "scalar") == 0) return batch_path::scalar;
+  if (std::strcmp(v, "avx2") == 0) return batch_path::avx2;
+  return batch_path::avx512;
+}
+
+}  // namespace
+
 batch_path best_batch_path() {
-  if (batch_path_runs(batch_path::avx512)) return batch_path::avx512;
-  if (batch_path_runs(batch_path::avx2)) return batch_path::avx2;
+  static const batch_path widest = widest_asked();
+  if (widest == batch_path::avx512 && batch_path_runs(batch_path::avx512)) return batch_path::avx512;
+  if (widest != batch_path::scalar && batch_path_runs(batch_path::avx2)) return batch_path::avx2;
   return batch_path::scalar;
 }
 

@@ -10,7 +10,8 @@ namespace drevel {
 // processor has.  Every path gives the same bytes.
 enum class batch_path { automatic, scalar, avx2, avx512 };
 
-// The widest path this processor runs (never automatic).
+// The widest path this processor runs (never automatic), or a narrower one
+// named by the environment variable DREVEL_BATCH_PATH (avx2, scalar).
 batch_path best_batch_path();
 // The lanes of a path: 16 (AVX-512), 8 (AVX2), 1 (scalar); automatic as
 // best_batch_path.

@@ -45,13 +45,6 @@ struct batch_plan {
 // The plan of a locus whose shapes are all >= 1 (and finite).
 batch_plan make_batch_plan(const batch_locus& locus);
 
-// The end position of a draw whose last rejection cell's attempt was
-// accepted at `last` (r > 0), or that starts at `start` (r == 0).
-inline int64_t draw_end(const batch_plan& bp, int64_t start, int64_t last) {
-  return bp.r > 0 ? last + 3 + bp.after[static_cast<size_t>(bp.r - 1)]
-                  : start + bp.product_uniforms;
-}
-
 // One draw's kernel inputs in the plan's layout: products of uniforms for
 // the product cells, gamadev's deviates for the rejection cells, from the
 // uniforms U, the draw's start and its accepted attempts' positions.

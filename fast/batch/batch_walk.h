@@ -57,6 +57,8 @@ struct walk_context {
   int32_t* records;       // lane l's from l * record_stride
   int64_t literal_tests = 0;
   int64_t steps = 0;
+  int64_t attempts = 0;       // lane steps: one attempt of one active lane
+  int64_t open_attempts = 0;  // attempts the table left to the squeezes
 };
 
 // Why a walk returned: lanes that completed a block (done) and lanes whose
@@ -72,22 +74,10 @@ walk_event walk_avx2(walk_lanes& lanes, walk_context& context);
 walk_event walk_avx512(walk_lanes& lanes, walk_context& context);
 
 // An attempt at q (the position its word leads to) whose table entry left
-// it open (the bin not yet filled, or u3 between the bounds): fills the
-// bin, and if that does not decide, takes gamadev's own steps with the
-// squeezes.  Returns 1 for an accepted
-// attempt, 0 otherwise, and the uniforms it took in *advance (2 for an
-// attempt discarded before u3, else 3).
-inline int open_attempt(walk_context& ctx, int32_t tab, uint32_t word, int64_t q, int* advance) {
-  int bin = static_cast<int>(word & stream_word::bin_mask);
-  uint32_t t = word >> 16;
-  if (!ctx.tables->filled(tab, bin)) {
-    uint32_t e = ctx.tables->fill(tab, bin);
-    uint32_t lo = e & 0xffff, hi = e >> 16;
-    if (t < lo || t >= hi) {
-      *advance = hi == 0 ? 2 : 3;
-      return t < lo;
-    }
-  }
+// it open (u3 between the bounds): gamadev's own steps with the squeezes.
+// Returns 1 for an accepted attempt, 0 otherwise, and the uniforms it took
+// in *advance (2 for an attempt discarded before u3, else 3).
+inline int open_attempt(walk_context& ctx, int32_t tab, int64_t q, int* advance) {
   const rejection_cell& cell = ctx.tables->cell(tab);
   const double* U = ctx.U;
   double u1 = U[q + 1], u2 = U[q + 2];
@@ -113,7 +103,8 @@ inline void scalar_attempt(walk_lanes& L, walk_context& ctx, int l) {
     accept = t < lo;
     advance = hi == 0 ? 2 : 3;
   } else {
-    accept = open_attempt(ctx, L.tab[l], word, q, &advance);
+    ctx.open_attempts++;
+    accept = open_attempt(ctx, L.tab[l], q, &advance);
   }
   if (!accept) {
     L.p[l] = q + advance;

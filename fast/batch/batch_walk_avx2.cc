@@ -84,16 +84,16 @@ DREVEL_AVX2 walk_event walk_avx2(walk_lanes& L, walk_context& ctx) {
     __m256i advance = _mm256_add_epi32(three, _mm256_cmpeq_epi32(hi, zero));  // 3, or 2 when hi = 0
     unsigned open = active_bits & ~bits(_mm256_or_si256(accept, reject));
     if (__builtin_expect(open != 0, 0)) {
-      alignas(32) int32_t ps[8], tabs[8], ws[8], adv[8], acc[8];
+      ctx.open_attempts += __builtin_popcount(open);
+      alignas(32) int32_t ps[8], tabs[8], adv[8], acc[8];
       _mm256_store_si256(reinterpret_cast<__m256i*>(ps), p);
       _mm256_store_si256(reinterpret_cast<__m256i*>(tabs), tab);
-      _mm256_store_si256(reinterpret_cast<__m256i*>(ws), w);
       _mm256_store_si256(reinterpret_cast<__m256i*>(adv), advance);
       _mm256_store_si256(reinterpret_cast<__m256i*>(acc), accept);
       for (unsigned m = open; m; m &= m - 1) {
         int l = __builtin_ctz(m);
         int a;
-        acc[l] = open_attempt(ctx, tabs[l], static_cast<uint32_t>(ws[l]), ps[l], &a) ? -1 : 0;
+        acc[l] = open_attempt(ctx, tabs[l], ps[l], &a) ? -1 : 0;
         adv[l] = a;
       }
       advance = _mm256_load_si256(reinterpret_cast<const __m256i*>(adv));
@@ -127,6 +127,7 @@ DREVEL_AVX2 walk_event walk_avx2(walk_lanes& L, walk_context& ctx) {
   _mm256_store_si256(reinterpret_cast<__m256i*>(L.ci), ci);
   _mm256_store_si256(reinterpret_cast<__m256i*>(L.wp), wp);
   ctx.steps += steps;
+  ctx.attempts += steps * __builtin_popcount(active_bits);
   return event;
 }
 

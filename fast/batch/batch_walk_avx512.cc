@@ -81,15 +81,15 @@ DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
                                             three, one);
     __mmask16 open = active & static_cast<__mmask16>(~(accept | reject));
     if (__builtin_expect(open != 0, 0)) {
-      alignas(64) int32_t ps[max_lanes], tabs[max_lanes], ws[max_lanes], adv[max_lanes];
+      ctx.open_attempts += __builtin_popcount(open);
+      alignas(64) int32_t ps[max_lanes], tabs[max_lanes], adv[max_lanes];
       _mm512_store_si512(ps, p);
       _mm512_store_si512(tabs, tab);
-      _mm512_store_si512(ws, w);
       _mm512_store_si512(adv, advance);
       for (unsigned m = open; m; m &= m - 1) {
         int l = __builtin_ctz(m);
         int a;
-        if (open_attempt(ctx, tabs[l], static_cast<uint32_t>(ws[l]), ps[l], &a))
+        if (open_attempt(ctx, tabs[l], ps[l], &a))
           accept = static_cast<__mmask16>(accept | (1u << l));
         adv[l] = a;
       }
@@ -114,6 +114,7 @@ DREVEL_AVX512 walk_event walk_avx512(walk_lanes& L, walk_context& ctx) {
   _mm512_store_si512(L.ci, ci);
   _mm512_store_si512(L.wp, wp);
   ctx.steps += steps;
+  ctx.attempts += steps * __builtin_popcount(static_cast<unsigned>(active));
   return event;
 }
 

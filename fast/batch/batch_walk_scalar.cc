@@ -14,6 +14,7 @@ walk_event walk_scalar(walk_lanes& L, walk_context& ctx) {
     }
     if (event.beyond) return event;
     ctx.steps++;
+    ctx.attempts += __builtin_popcount(L.active);
     for (uint32_t m = L.active; m; m &= m - 1) {
       int l = __builtin_ctz(m);
       scalar_attempt(L, ctx, l);

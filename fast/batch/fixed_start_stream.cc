@@ -40,13 +40,16 @@ fixed_start_stream& fixed_start_stream::process() {
   return stream;
 }
 
-// Each stretch at least doubles what is ready (at least 2^16 positions), so
-// that a long locus extends the stream a few times only.
+// Each stretch doubles what is ready (at least 2^16 positions) up to 2^20
+// positions a stretch, so that a long locus extends the stream a few times
+// only, and the few loci that run far take the memory they reach, not twice
+// it.
 int64_t fixed_start_stream::extend(int64_t p) {
   std::lock_guard<std::mutex> lock(extending_);
   int64_t ready = ready_.load(std::memory_order_relaxed);
   if (p <= ready) return ready;
-  int64_t target = std::min(capacity_, std::max({p, 2 * ready, ready + (int64_t{1} << 16)}));
+  const int64_t stretch = std::min(std::max(ready, int64_t{1} << 16), int64_t{1} << 20);
+  int64_t target = std::min(capacity_, std::max(p, ready + stretch));
   double* U = U_.get();
   for (; computed_ < target + lookahead - 1; computed_++) {
     X_ = rand48_next(X_);

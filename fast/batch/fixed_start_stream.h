@@ -36,9 +36,12 @@ inline int64_t attempt_at(int64_t p, uint32_t word) {
 
 class fixed_start_stream {
  public:
-  // The default capacity: 2^22 positions (48 MB when all are computed),
-  // enough for every two- and three-allele locus run to its default maxmc.
-  static constexpr int64_t default_capacity = int64_t{1} << 22;
+  // The default capacity: 2^23 positions (96 MB when all are computed, and
+  // only what is computed is taken), enough for every two- and three-allele
+  // locus run to its default maxmc and for the four- and five-allele loci
+  // that stop before it, so that few loci restart on the per-site engine at
+  // the stream's end and lose the work done in lanes.
+  static constexpr int64_t default_capacity = int64_t{1} << 23;
 
   // A stream of at most `capacity` positions (at least 64, at most 2^30);
   // nothing is computed yet.  Throws std::bad_alloc when the address space

@@ -16,7 +16,7 @@ uint64_t bits_of(double a) {
 
 shape_tables::shape_tables(int tables)
     : slots_(static_cast<size_t>(tables < 1 ? 1 : tables)),
-      pool_(slots_.size() * entries_per_table, unfilled_entry) {}
+      pool_(new uint32_t[slots_.size() * entries_per_table]) {}
 
 int32_t shape_tables::acquire(double a) {
   clock_++;
@@ -31,7 +31,7 @@ int32_t shape_tables::acquire(double a) {
   int chosen = -1;
   for (size_t i = 0; i < slots_.size(); i++) {
     const slot& s = slots_[i];
-    if (!s.tables) {
+    if (!s.used) {
       chosen = static_cast<int>(i);
       break;
     }
@@ -40,30 +40,20 @@ int32_t shape_tables::acquire(double a) {
   }
   if (chosen < 0) return -1;
   slot& s = slots_[static_cast<size_t>(chosen)];
-  if (s.tables) by_shape_.erase(bits_of(s.a));
+  if (s.used) by_shape_.erase(bits_of(s.a));
+  s.used = true;
   s.a = a;
   s.cell = make_rejection_cell(a);
-  s.tables.reset(new rejection_tables(std::vector<rejection_cell>{s.cell}));
   s.refs = 1;
   s.last_use = clock_;
   by_shape_[bits_of(a)] = chosen;
-  const rejection_bounds* e = s.tables->entries(0);
-  uint32_t* out = pool_.data() + static_cast<size_t>(chosen) * entries_per_table;
+  uint32_t* out = pool_.get() + static_cast<size_t>(chosen) * entries_per_table;
   for (int bin = 0; bin < entries_per_table; bin++)
-    out[bin] = s.tables->filled(0, bin) ? entry_bits(e[bin]) : unfilled_entry;
+    out[bin] = entry_bits(rejection_bin_bounds(s.cell, bin));
+  fills_ += entries_per_table;
   return chosen * entries_per_table;
 }
 
 void shape_tables::release(int32_t table) { slots_[static_cast<size_t>(table / entries_per_table)].refs--; }
-
-uint32_t shape_tables::fill(int32_t table, int bin) {
-  rejection_tables& t = *slots_[static_cast<size_t>(table / entries_per_table)].tables;
-  if (!t.filled(0, bin)) {
-    t.fill(0, bin);
-    fills_++;
-    pool_[static_cast<size_t>(table + bin)] = entry_bits(t.entries(0)[bin]);
-  }
-  return pool_[static_cast<size_t>(table + bin)];
-}
 
 }  // namespace drevel

@@ -36,6 +36,12 @@ class kernel_bound {
     return scale_ * (D_ + m.A) + (short_extra_ + group_term(m));
   }
 
+  // For draws without grouped cells (vectors of them at once), B is
+  // scale() (D() + A) + constant(), the very operations of operator().
+  double scale() const { return scale_; }
+  double D() const { return D_; }
+  double constant() const { return short_extra_ + group_term(kernel_magnitude()); }
+
   // What the grouped product cells add: 8 eps sum_g |d_g| for the
   // logarithms of the groups' products (five lanes of values in [1, 2) per
   // group), 2u (D_p + A~) for the products' roundings and the lane sums.

@@ -79,7 +79,8 @@ DREVEL_TARGET_AVX2 void ring_fill_avx2(double* uniforms, int64_t mask, int64_t q
 
 // attempt_word eight positions at a time: the disc test on two groups of
 // four doubles, y in float on eight lanes, its bin from the float's bits
-// (sign, exponent clamped to the table's octaves, top mantissa bits), and
+// (sign, exponent clamped to the table's octaves, top mantissa bits, one
+// more in the finer octaves), and
 // u3's top bits beside it.
 DREVEL_TARGET_AVX2 void attempt_words_avx2(const double* U, uint32_t* words,
                                                          int64_t groups) {
@@ -111,6 +112,22 @@ DREVEL_TARGET_AVX2 void attempt_words_avx2(const double* U, uint32_t* words,
                                           octave_bits),
                         mant),
         _mm256_set1_epi32(1));
+    // Octaves above the finer ones: past the finer octaves' extra bins.
+    k = _mm256_add_epi32(k, _mm256_and_si256(_mm256_cmpgt_epi32(ex, _mm256_set1_epi32(fine_last_exponent - 1)),
+                                             _mm256_set1_epi32(finer_extra)));
+    // The finer octaves: one more mantissa bit, after the octaves below.
+    __m256i fine_mant = _mm256_and_si256(_mm256_srli_epi32(b, 23 - fine_octave_bits),
+                                         _mm256_set1_epi32((1 << fine_octave_bits) - 1));
+    __m256i fine_k = _mm256_add_epi32(
+        _mm256_or_si256(
+            _mm256_slli_epi32(_mm256_sub_epi32(ex, _mm256_set1_epi32(fine_first_exponent)),
+                              fine_octave_bits),
+            fine_mant),
+        _mm256_set1_epi32(1 + low_fine_bins));
+    __m256i finer = _mm256_andnot_si256(
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(fine_first_exponent), ex),
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(fine_last_exponent), ex));
+    k = _mm256_blendv_epi8(k, fine_k, finer);
     k = _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(first_exponent), ex), k);
     k = _mm256_blendv_epi8(k, _mm256_add_epi32(ex, _mm256_set1_epi32(first_coarse_bin - last_exponent)),
                            _mm256_cmpgt_epi32(ex, _mm256_set1_epi32(last_exponent - 1)));

@@ -57,26 +57,27 @@ TEST(fixed_start_stream, the_generators_uniforms_and_their_attempt_words) {
   EXPECT_EQ(stream.ready(), 100000);
 }
 
+// Every bin of a table the cache gives, as soon as it gives it, is the
+// cell's own table's entry once filled; a replaced slot holds the new
+// shape's table whole.
 TEST(shape_tables, one_table_per_shape_filled_as_the_cells_own) {
   shape_tables cache(3);
   int32_t a = cache.acquire(1000.0001), b = cache.acquire(7.0001);
   EXPECT_NE(a, b);
   EXPECT_EQ(cache.acquire(1000.0001), a);  // the same shape, the same table
-  rejection_tables own({make_rejection_cell(1000.0001)});
-  for (int bin = 0; bin < shape_tables::entries_per_table; bin += 7) {
-    EXPECT_FALSE(cache.filled(a, bin));
-    uint32_t e = cache.fill(a, bin);
-    own.fill(0, bin);
-    EXPECT_TRUE(cache.filled(a, bin));
-    EXPECT_EQ(e, shape_tables::entry_bits(own.entries(0)[bin])) << bin;
-    EXPECT_EQ(cache.pool()[a + bin], e);
-    EXPECT_EQ(cache.fill(a, bin), e);  // idempotent
-  }
-  EXPECT_EQ(cache.cell(a).am, make_rejection_cell(1000.0001).am);
-  // A filled bin that leaves every attempt to the squeezes is told apart from
-  // one not yet filled, and its entry still decides nothing for any t.
+  auto expect_cells_own = [&cache](int32_t table, double shape) {
+    rejection_tables own({make_rejection_cell(shape)});
+    for (int bin = 0; bin < shape_tables::entries_per_table; bin++) {
+      own.fill(0, bin);
+      ASSERT_EQ(cache.pool()[table + bin], shape_tables::entry_bits(own.entries(0)[bin]))
+          << shape << " bin " << bin;
+    }
+    EXPECT_EQ(cache.cell(table).am, make_rejection_cell(shape).am);
+  };
+  expect_cells_own(a, 1000.0001);
+  expect_cells_own(b, 7.0001);
+  // A bin that leaves every attempt to the squeezes decides nothing for any t.
   uint32_t open_entry = shape_tables::entry_bits({0, 0xffff});
-  EXPECT_NE(open_entry, shape_tables::unfilled_entry);
   for (uint32_t t : {0u, 0x4000u, 0x7fffu}) {
     EXPECT_FALSE(t < (open_entry & 0xffff));
     EXPECT_FALSE(t >= (open_entry >> 16));
@@ -90,9 +91,8 @@ TEST(shape_tables, one_table_per_shape_filled_as_the_cells_own) {
   cache.release(b);
   int32_t d = cache.acquire(60.0001);
   EXPECT_EQ(d, b);
-  EXPECT_FALSE(cache.filled(d, 0));
+  expect_cells_own(d, 60.0001);
   EXPECT_EQ(cache.acquire(1000.0001), a);
-  EXPECT_TRUE(cache.filled(a, 0));
   EXPECT_EQ(cache.tables_cached(), 3);
 }
 
@@ -161,6 +161,10 @@ TEST(block_kernel, every_path_gives_the_scalar_values) {
     for (int32_t& s : starts) s = static_cast<int32_t>(rng() % 60000);
     for (int32_t& a : accepted) a = static_cast<int32_t>(rng() % 60000);
     block_values want, got;
+    // A threshold at one draw's own L, so that the bound's verdicts (hit,
+    // miss, open) all occur.
+    block_kernel_scalar(bp, U, accepted.data(), starts.data(), record_draws, &want);
+    bp.L_hyp = want.L[t % record_draws];
     block_kernel_scalar(bp, U, accepted.data(), starts.data(), record_draws, &want);
     for (const batch_isa& isa : paths) {
       std::memset(&got, 0xff, sizeof got);
@@ -169,6 +173,8 @@ TEST(block_kernel, every_path_gives_the_scalar_values) {
         ASSERT_EQ(std::memcmp(&got.L[j], &want.L[j], sizeof(double)), 0) << batch_path_name(isa.path) << " " << t << " " << j;
         ASSERT_EQ(std::memcmp(&got.A[j], &want.A[j], sizeof(double)), 0);
         ASSERT_EQ(got.ok[j], want.ok[j]);
+        ASSERT_EQ(got.hit[j], want.hit[j]);
+        ASSERT_EQ(got.open[j], want.open[j]);
       }
     }
   }

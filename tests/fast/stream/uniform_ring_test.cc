@@ -47,7 +47,7 @@ TEST(uniform_ring, ring_words_are_attempt_words) {
 #if defined(__x86_64__) || defined(__i386__)
 // The AVX2 words at the bins' edges, where its bin arithmetic changes
 // branch: quotients of both signs at every power of two from 2^-6 to 2^22
-// and one step either side, vx = 0 (infinite y and NaN), and points just
+// and one step either side, next to every edge of the finer octaves, vx = 0 (infinite y and NaN), and points just
 // outside the disc; each is attempt_word's.
 TEST(uniform_ring, avx2_words_agree_at_the_bin_edges) {
   if (choose_simd_path(false) != simd_path::avx2) GTEST_SKIP() << "no AVX2";
@@ -60,6 +60,18 @@ TEST(uniform_ring, avx2_words_agree_at_the_bin_edges) {
         double vx = std::ldexp(1.0, -ex - 1) + std::ldexp(static_cast<double>(step), -47);
         U.push_back(uniform(vx));
         U.push_back(uniform(sign * 0.5));
+        U.push_back(0.25);
+      }
+    }
+  }
+  // And next to every bin edge inside the octaves around 1, whose bins are
+  // finer (one mantissa bit more).
+  for (int ex = -3; ex <= 2; ex++) {
+    for (int j = 0; j < 64; j++) {
+      for (int64_t step : {-1, 1}) {
+        double vx = 0.5 / std::ldexp(1.0 + j / 64.0, ex) + std::ldexp(static_cast<double>(step), -47);
+        U.push_back(uniform(vx));
+        U.push_back(uniform(j % 2 ? 0.5 : -0.5));
         U.push_back(0.25);
       }
     }
