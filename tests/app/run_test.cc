@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/run_drevel.h"
+#include "support/sanitized.h"
 
 namespace {
 
@@ -276,13 +277,7 @@ TEST(run, signals_ignored_by_the_parent_stay_ignored) {
 // A thread that cannot start (its stack beyond the address space left):
 // a message and status 1, the result file as it was, no temporary file.
 TEST(run, a_thread_that_cannot_start_fails_cleanly) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  GTEST_SKIP() << "address space limits do not apply under the sanitizers";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-  GTEST_SKIP() << "address space limits do not apply under the sanitizers";
-#endif
-#endif
+  if (sanitized) GTEST_SKIP() << "address space limits do not apply under the sanitizers";
   tree t;
   write_text(t.out, "precious\n");
   const std::string command = "(ulimit -s 2000000; ulimit -v 1000000; exec '" + drevel_binary() +

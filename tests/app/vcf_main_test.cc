@@ -21,6 +21,7 @@
 
 #include "support/classic_run.h"
 #include "support/run_drevel.h"
+#include "support/sanitized.h"
 #include "support/vcf_files.h"
 
 namespace {
@@ -685,19 +686,6 @@ TEST(vcf_main, a_job_that_ignores_hangups_and_interrupts_runs_to_the_end) {
 
 namespace {
 
-// Address space limits (ulimit -v) mean nothing to a sanitizer's runtime,
-// which reserves terabytes of it.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
-#else
-constexpr bool sanitized = false;
-#endif
 
 // Runs drevel under `ulimit -v kilobytes`; its exit status (-1 when a
 // signal ended it), standard error in *err.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "drevel/evidence.h"
+#include "support/sanitized.h"
 
 using namespace drevel;
 
@@ -50,19 +51,6 @@ std::vector<std::vector<double>> mixed_loci(int n) {
   return loci;
 }
 
-// Address space limits mean nothing to a sanitizer's runtime, which
-// reserves terabytes of it.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
-#else
-constexpr bool sanitized = false;
-#endif
 
 // In a child process: 200 threads in 400 MB of address space.  0 when the
 // call returned the resource fault.
